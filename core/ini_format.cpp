@@ -1,0 +1,190 @@
+// The settings file's text format: lines of "[section]" heads and "key=value" pairs. Reads and writes
+// work on the whole text in one pass; a write changes or adds exactly one line and keeps every other byte.
+
+#include "mdlIniStuff.h"
+
+#include <cstddef>
+
+namespace trel::ini {
+namespace {
+
+// Tab to carriage return, the blank, and the end-of-file mark that old editors left in text files.
+bool IsBlank(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return (b >= 9 && b <= 13) || b == 32 || b == 26;
+}
+
+std::string_view Trim(std::string_view s) {
+    std::size_t begin = 0;
+    while (begin < s.size() && IsBlank(s[begin]))
+        ++begin;
+    std::size_t end = s.size();
+    while (end > begin && IsBlank(s[end - 1]))
+        --end;
+    return s.substr(begin, end - begin);
+}
+
+bool IsBlankLine(std::string_view s) {
+    return Trim(s).empty();
+}
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Section and key names match whatever their ASCII letter case.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// One line of the text: its content is [begin, end), its line end (CR LF, LF, a lone CR or nothing
+// on the last line) is [end, next).
+struct Line {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::size_t next = 0;
+
+    bool HasLineEnd() const { return next != end; }
+};
+
+Line LineAt(std::string_view text, std::size_t begin) {
+    Line line;
+    line.begin = begin;
+    std::size_t i = begin;
+    while (i < text.size() && text[i] != '\r' && text[i] != '\n')
+        ++i;
+    line.end = i;
+    if (i < text.size()) {
+        i += (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+    }
+    line.next = i;
+    return line;
+}
+
+enum class LineKind { Other, Head, Pair };
+
+// What a line means: a section head with its name, a key with its value, or neither.
+struct Parsed {
+    LineKind kind = LineKind::Other;
+    std::string_view name;
+    std::string_view value;
+};
+
+Parsed Parse(std::string_view content) {
+    Parsed parsed;
+    const std::string_view trimmed = Trim(content);
+    if (!trimmed.empty() && trimmed.front() == '[') {
+        const std::size_t close = trimmed.rfind(']');
+        if (close != std::string_view::npos) {
+            // Whatever follows the last "]" of a head is ignored.
+            parsed.kind = LineKind::Head;
+            parsed.name = Trim(trimmed.substr(1, close - 1));
+            return parsed;
+        }
+    }
+    const std::size_t equals = content.find('=');
+    if (equals == std::string_view::npos)
+        return parsed;
+    parsed.kind = LineKind::Pair;
+    parsed.name = Trim(content.substr(0, equals));
+    parsed.value = Trim(content.substr(equals + 1));
+    return parsed;
+}
+
+std::string_view Unquote(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+std::string PairLine(std::string_view key, std::string_view value) {
+    std::string line;
+    line.reserve(key.size() + value.size() + 3);
+    line.append(key).append("=").append(value).append("\r\n");
+    return line;
+}
+
+} // namespace
+
+std::string ReadValue(std::string_view text, std::string_view section, std::string_view key) {
+    section = Trim(section);
+    key = Trim(key);
+    bool inSection = false;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Line line = LineAt(text, pos);
+        pos = line.next;
+        const Parsed parsed = Parse(text.substr(line.begin, line.end - line.begin));
+        if (parsed.kind == LineKind::Head) {
+            // Only the first section of a name counts; a later one of the same name is never looked at.
+            if (inSection)
+                return {};
+            inSection = SameName(parsed.name, section);
+        } else if (inSection && parsed.kind == LineKind::Pair && SameName(parsed.name, key)) {
+            return std::string(Unquote(parsed.value).substr(0, kMaxValueLength));
+        }
+    }
+    return {};
+}
+
+std::string WriteValue(std::string_view text, std::string_view section, std::string_view key, std::string_view value) {
+    section = Trim(section);
+    key = Trim(key);
+    bool inSection = false;
+    bool sectionFound = false;
+    Line lastFilled; // the section's last line that holds more than blanks
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Line line = LineAt(text, pos);
+        pos = line.next;
+        const std::string_view content = text.substr(line.begin, line.end - line.begin);
+        const Parsed parsed = Parse(content);
+        if (parsed.kind == LineKind::Head) {
+            if (inSection)
+                break;
+            if (SameName(parsed.name, section)) {
+                inSection = sectionFound = true;
+                lastFilled = line;
+            }
+            continue;
+        }
+        if (!inSection)
+            continue;
+        if (parsed.kind == LineKind::Pair && SameName(parsed.name, key)) {
+            // The key keeps its spelling from the file and the line keeps its own line end.
+            std::string out;
+            out.reserve(text.size() + value.size());
+            out.append(text.substr(0, line.begin)).append(parsed.name).append("=").append(value);
+            out.append(text.substr(line.end));
+            return out;
+        }
+        if (!IsBlankLine(content))
+            lastFilled = line;
+    }
+
+    std::string out;
+    if (!sectionFound) {
+        out.reserve(text.size() + section.size() + key.size() + value.size() + 8);
+        out.append(text);
+        if (!text.empty() && text.back() != '\r' && text.back() != '\n')
+            out.append("\r\n");
+        out.append("[").append(section).append("]\r\n");
+        out.append(PairLine(key, value));
+        return out;
+    }
+    // The new key goes right after the section's last filled line, so that blank lines separating it
+    // from the next section stay between them.
+    out.reserve(text.size() + key.size() + value.size() + 5);
+    out.append(text.substr(0, lastFilled.next));
+    if (!lastFilled.HasLineEnd())
+        out.append("\r\n");
+    out.append(PairLine(key, value));
+    out.append(text.substr(lastFilled.next));
+    return out;
+}
+
+} // namespace trel::ini

@@ -1,0 +1,117 @@
+#pragma once
+// Launching: the settings keys and their conversions, the launch script, the command text and the
+// command-line preview.
+
+#include "mdlvariables.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace trel {
+
+/// The sixteen keys of the Settings section, in the order they are saved and applied.
+inline constexpr std::array<std::string_view, 16> kSettingsKeys = {
+    "DMflags",     "Dedicated",      "Boolmaxclients", "Valmaxclients", "Booltimelimit", "Valtimelimit",
+    "Boolgemgoal", "Valgemgoal",     "MonsterRespawn", "Forcejoin",     "Gametype",      "Commandline",
+    "Map",         "Boolmaxgems",    "Valmaxgems",     "serverini"};
+
+enum class SettingsKey {
+    DMflags, Dedicated, Boolmaxclients, Valmaxclients, Booltimelimit, Valtimelimit, Boolgemgoal, Valgemgoal,
+    MonsterRespawn, Forcejoin, Gametype, Commandline, Map, Boolmaxgems, Valmaxgems, serverini
+};
+
+/// Error numbers of a failed load.
+inline constexpr int kErrorNotANumber = 13;   // text that is no whole number
+inline constexpr int kErrorOverflow = 6;      // a whole number too large for its field
+inline constexpr int kErrorOutOfRange = 380;  // a number the control cannot take
+
+/// Why loading the settings stopped.
+struct LoadError {
+    std::string description;
+    int number = 0;
+};
+
+/// description, " - ", then the number with one leading blank: "... -  13".
+std::string FormatLoadError(const LoadError& error);
+
+/// A stored whole number: optional blanks around it, an optional "+" or "-", then decimal digits only
+/// (leading zeros allowed). Blanks inside, fractions, exponents and anything else are no whole number.
+/// Returns nothing for text that is no whole number; overflow is set when the digits do not fit 32 bits.
+std::optional<std::int32_t> ParseWholeNumber(std::string_view text, bool* overflow = nullptr);
+
+/// One Settings key as the load applies it to the main window.
+struct LoadStep {
+    SettingsKey key;
+    std::string text; // the stored text
+    int number = 0;   // its whole number, for check states and list positions
+};
+
+/// What the load reads from the settings file, before anything reaches a window.
+struct SettingsLoad {
+    std::string Quake2Path;
+    std::string Quake2Folder;
+    std::optional<std::int32_t> DMflags;  // nothing when DMflags itself failed
+    std::vector<LoadStep> steps;          // Dedicated to serverini in order, up to the failing key
+    std::optional<LoadError> error;       // the failing key; later keys are not read
+};
+
+/// Reads the Quake2exe and Settings sections of iniFile (one read of the file) and converts every key.
+SettingsLoad ReadSettingsForLoad(const std::filesystem::path& iniFile);
+
+/// The deathmatch-flag boxes that loading the stored number ticks, largest first: its one-bits for
+/// 0 to 65535, the 32768 box plus the one-bits of the remainder below 32768 for larger numbers,
+/// none for zero or negative numbers.
+std::vector<std::int32_t> DmFlagsToTick(std::int32_t stored);
+
+/// Adds or removes one flag from the running total without overflow (the total wraps as a 32-bit number).
+std::int32_t AddDmFlag(std::int32_t total, std::int32_t flag);
+
+/// The sixteen Settings values in save order; DMflags is the text the user sees, which may differ from
+/// the running total.
+std::vector<std::pair<std::string, std::string>> SettingsToSave(const LaunchOptions& options,
+                                                                 std::string_view dmflagsText);
+
+/// The launch script's lines (without line ends) for the options.
+std::vector<std::string> LaunchScriptLines(const LaunchOptions& options);
+
+/// The launch script's bytes: every line followed by CR LF.
+std::string LaunchScriptText(const LaunchOptions& options);
+
+/// The command text the game is started with, for display and tests:
+/// Quake2Path + " +set game vorn [+set dedicated 1 ]+exec trel_launcher.cfg".
+std::string CommandText(const std::string& quake2Path, bool dedicated);
+
+/// A game start: program, its arguments as separate items (no shell), and the working directory.
+struct LaunchRequest {
+    std::string program;
+    std::vector<std::string> arguments;
+    std::string workingDirectory;
+
+    bool operator==(const LaunchRequest&) const = default;
+};
+
+/// The request for a start that executes script (a file name in the modification folder).
+LaunchRequest GameLaunchRequest(const SharedValues& shared, bool dedicated, std::string_view script);
+
+enum class LaunchOutcome { Ready, WrongExecutable, NoMap, ScriptNotWritten };
+
+struct LaunchPreparation {
+    LaunchOutcome outcome = LaunchOutcome::Ready;
+    LaunchRequest request; // set when Ready
+    std::string why;       // set when ScriptNotWritten: the file and the reason
+};
+
+/// Everything the Run button does before the game starts: the executable check, the map check and the
+/// launch script in the modification folder. Nothing is written unless both checks pass.
+LaunchPreparation PrepareLaunch(const SharedValues& shared, const LaunchOptions& options);
+
+/// The command-line preview: every option as a "+" command after the executable path.
+std::string BuildCommandLineText(const std::string& quake2Path, const LaunchOptions& options);
+
+} // namespace trel

@@ -1,0 +1,386 @@
+// Settings keys, the deathmatch-flag decomposition, the launch script, the command text and the preview.
+
+#include "mdlIniStuff.h"
+#include "mdlmaincode.h"
+#include "platform.h"
+#include "test_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace trel {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+TEST(Version, TextsComeFromTheProjectVersion) {
+    EXPECT_EQ(MainWindowTitle(), "Trel - v0.48b");
+    EXPECT_EQ(HelpVersionText(), "Trel v0.48");
+    EXPECT_EQ(AboutVersionText(), "Version 0.48");
+    EXPECT_EQ(MapEditorTitle(), "Trel maplist editor - v0.48");
+}
+
+TEST(WholeNumber, ReadingRules) {
+    struct Case {
+        const char* text;
+        std::optional<std::int32_t> expected;
+        bool overflow;
+    };
+    const Case cases[] = {
+        {"0", 0, false},
+        {"5", 5, false},
+        {"-1", -1, false},
+        {"+7", 7, false},
+        {" \t12 ", 12, false},
+        {"007", 7, false},
+        {"2147483647", INT_MAX, false},
+        {"-2147483648", INT_MIN, false},
+        {"2147483648", std::nullopt, true},
+        {"-2147483649", std::nullopt, true},
+        {"99999999999999999999999", std::nullopt, true},
+        {"", std::nullopt, false},
+        {"   ", std::nullopt, false},
+        {"abc", std::nullopt, false},
+        {"1.5", std::nullopt, false},
+        {"1,5", std::nullopt, false},
+        {"1 2", std::nullopt, false},
+        {"1e3", std::nullopt, false},
+        {"0x10", std::nullopt, false},
+        {"-", std::nullopt, false},
+        {"+", std::nullopt, false},
+        {"--1", std::nullopt, false},
+        {"- 1", std::nullopt, false},
+        {"12abc", std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        bool overflow = !c.overflow;
+        EXPECT_EQ(ParseWholeNumber(c.text, &overflow), c.expected) << '"' << c.text << '"';
+        EXPECT_EQ(overflow, c.overflow) << '"' << c.text << '"';
+    }
+}
+
+TEST(LoadError, FormatHasTwoBlanksBeforeANonNegativeNumber) {
+    EXPECT_EQ(FormatLoadError({"Bad value", 13}), "Bad value -  13");
+    EXPECT_EQ(FormatLoadError({"Bad value", 0}), "Bad value -  0");
+    EXPECT_EQ(FormatLoadError({"Bad value", -5}), "Bad value - -5");
+}
+
+constexpr const char* kValidSettings = "[Quake2exe]\r\nUsed=1\r\nPath=/games/q2/quake2\r\ndir=/games/q2\r\n"
+                                       "[Settings]\r\nDMflags=5\r\nDedicated=1\r\nBoolmaxclients=0\r\n"
+                                       "Valmaxclients=8\r\nBooltimelimit=1\r\nValtimelimit=20\r\nBoolgemgoal=2\r\n"
+                                       "Valgemgoal=abc\r\nMonsterRespawn=0\r\nForcejoin=1\r\nGametype=-1\r\n"
+                                       "Commandline=0\r\nMap=4\r\nBoolmaxgems=0\r\nValmaxgems=\r\n"
+                                       "serverini=mine.ini\r\n";
+
+TEST(SettingsLoad, ValidFileGivesEveryKeyInOrder) {
+    TempDir dir;
+    WriteBytes(dir / "trel.ini", kValidSettings);
+    const SettingsLoad load = ReadSettingsForLoad(dir / "trel.ini");
+    EXPECT_FALSE(load.error.has_value());
+    EXPECT_EQ(load.Quake2Path, "/games/q2/quake2");
+    EXPECT_EQ(load.Quake2Folder, "/games/q2"); // stored as "dir", read as "Dir"
+    EXPECT_EQ(load.DMflags, 5);
+    ASSERT_EQ(load.steps.size(), 15u);
+    for (std::size_t i = 0; i < load.steps.size(); ++i)
+        EXPECT_EQ(static_cast<std::size_t>(load.steps[i].key), i + 1);
+    EXPECT_EQ(load.steps[0].number, 1);             // Dedicated
+    EXPECT_EQ(load.steps[2].text, "8");             // Valmaxclients
+    EXPECT_EQ(load.steps[5].number, 2);             // Boolgemgoal, the grey state
+    EXPECT_EQ(load.steps[6].text, "abc");           // Valgemgoal is text, never converted
+    EXPECT_EQ(load.steps[9].number, -1);            // Gametype
+    EXPECT_EQ(load.steps[11].number, 4);            // Map
+    EXPECT_EQ(load.steps[13].text, "");             // Valmaxgems
+    EXPECT_EQ(load.steps[14].text, "mine.ini");     // serverini
+}
+
+TEST(SettingsLoad, StopsAtTheFailingKeyWithADescription) {
+    struct Case {
+        const char* name;
+        std::string replaceKey; // line of kValidSettings to replace, up to "="
+        std::string newLine;    // "" removes the line
+        std::size_t stepsApplied;
+        int number;
+        const char* mentions;
+    };
+    const Case cases[] = {
+        {"dmflags not a number", "DMflags=", "DMflags=abc", 0, kErrorNotANumber, "\"abc\""},
+        {"dmflags fraction", "DMflags=", "DMflags=1.5", 0, kErrorNotANumber, "\"1.5\""},
+        {"dmflags too large", "DMflags=", "DMflags=4294967296", 0, kErrorOverflow, "\"4294967296\""},
+        {"dmflags missing", "DMflags=", "", 0, kErrorNotANumber, "DMflags"},
+        {"dedicated missing", "Dedicated=", "", 0, kErrorNotANumber, "Dedicated"},
+        {"check state 3", "Booltimelimit=", "Booltimelimit=3", 3, kErrorOutOfRange, "\"3\""},
+        {"check state negative", "Forcejoin=", "Forcejoin=-1", 8, kErrorOutOfRange, "Forcejoin"},
+        {"game type 7", "Gametype=", "Gametype=7", 9, kErrorOutOfRange, "\"7\""},
+        {"game type -2", "Gametype=", "Gametype=-2", 9, kErrorOutOfRange, "Gametype"},
+        {"map -2", "Map=", "Map=-2", 11, kErrorOutOfRange, "\"-2\""},
+        {"map 5", "Map=", "Map=5", 11, kErrorOutOfRange, "Map"},
+        {"max gems check word", "Boolmaxgems=", "Boolmaxgems=yes", 12, kErrorNotANumber, "\"yes\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string text = kValidSettings;
+        const auto at = text.find("\r\n" + c.replaceKey) + 2;
+        const auto end = text.find("\r\n", at) + 2;
+        text.replace(at, end - at, c.newLine.empty() ? "" : c.newLine + "\r\n");
+        TempDir dir;
+        WriteBytes(dir / "trel.ini", text);
+        const SettingsLoad load = ReadSettingsForLoad(dir / "trel.ini");
+        ASSERT_TRUE(load.error.has_value());
+        EXPECT_EQ(load.error->number, c.number);
+        EXPECT_NE(load.error->description.find(c.mentions), std::string::npos) << load.error->description;
+        EXPECT_NE(load.error->description.find("trel.ini"), std::string::npos) << load.error->description;
+        EXPECT_EQ(load.steps.size(), c.stepsApplied);
+        EXPECT_EQ(load.DMflags.has_value(), c.stepsApplied > 0 || c.replaceKey != "DMflags=");
+    }
+}
+
+TEST(SettingsLoad, MissingOrUnreadableFileIsALoadErrorNotACrash) {
+    TempDir dir;
+    for (const auto& file : {dir / "missing.ini", dir.path()}) {
+        const SettingsLoad load = ReadSettingsForLoad(file);
+        ASSERT_TRUE(load.error.has_value());
+        EXPECT_EQ(load.error->number, kErrorNotANumber);
+        EXPECT_TRUE(load.steps.empty());
+        EXPECT_EQ(load.Quake2Path, "");
+    }
+}
+
+TEST(DmFlags, StoredNumberTicksTheseBoxes) {
+    using V = std::vector<std::int32_t>;
+    const std::vector<std::pair<std::int32_t, V>> cases = {
+        {0, {}},
+        {-1, {}},
+        {INT_MIN, {}},
+        {5, {4, 1}},
+        {1, {1}},
+        {32768, {32768}},
+        {65536, {32768}},
+        {65537, {32768, 1}},
+        {32768 * 3 + 6, {32768, 4, 2}},
+        {65535, {32768, 16384, 8192, 4096, 2048, 1024, 512, 256, 128, 64, 32, 16, 8, 4, 2, 1}},
+        {INT_MAX, {32768, 16384, 8192, 4096, 2048, 1024, 512, 256, 128, 64, 32, 16, 8, 4, 2, 1}},
+    };
+    for (const auto& [stored, boxes] : cases)
+        EXPECT_EQ(DmFlagsToTick(stored), boxes) << stored;
+}
+
+TEST(DmFlags, RunningTotalWrapsInsteadOfOverflowing) {
+    EXPECT_EQ(AddDmFlag(5, 8), 13);
+    EXPECT_EQ(AddDmFlag(13, -8), 5);
+    EXPECT_EQ(AddDmFlag(INT_MAX, 1), INT_MIN);
+    EXPECT_EQ(AddDmFlag(INT_MIN, -1), INT_MAX);
+}
+
+TEST(SettingsSave, SixteenKeysInOrderWithTheirTexts) {
+    LaunchOptions o;
+    o.DMflags = 99; // the running total is not what is saved: the text of the box is
+    o.Valgemgoal = "lots";
+    o.Booltimelimit = 1;
+    o.serverini = "mine.ini";
+    const auto pairs = SettingsToSave(o, "abc");
+    ASSERT_EQ(pairs.size(), 16u);
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+        EXPECT_EQ(pairs[i].first, kSettingsKeys[i]);
+    EXPECT_EQ(pairs[0].second, "abc");
+    EXPECT_EQ(pairs[4].second, "1");
+    EXPECT_EQ(pairs[7].second, "lots");
+    EXPECT_EQ(pairs[10].second, "-1"); // no game type chosen
+    EXPECT_EQ(pairs[12].second, "-1"); // no map chosen
+    EXPECT_EQ(pairs[15].second, "mine.ini");
+}
+
+TEST(SettingsSave, SavedThenLoadedGivesTheSameOptions) {
+    LaunchOptions o;
+    o.DMflags = 1028;
+    o.Dedicated = 1;
+    o.Boolmaxclients = 1;
+    o.Valmaxclients = "16";
+    o.Gametype = 2;
+    o.Map = 3;
+    o.Commandline = 1;
+    o.serverini = "x.ini";
+    TempDir dir;
+    std::string why;
+    ASSERT_TRUE(WriteIniValues("Settings", SettingsToSave(o, "1028"), dir / "trel.ini", why)) << why;
+    const SettingsLoad load = ReadSettingsForLoad(dir / "trel.ini");
+    ASSERT_FALSE(load.error.has_value()) << load.error->description;
+    EXPECT_EQ(load.DMflags, 1028);
+    const auto pairs = SettingsToSave(o, "1028");
+    for (const auto& step : load.steps)
+        EXPECT_EQ(step.text, pairs[static_cast<std::size_t>(step.key)].second);
+}
+
+struct ScriptCase {
+    const char* name;
+    LaunchOptions options;
+    std::vector<std::string> lines;
+};
+
+LaunchOptions With(void (*edit)(LaunchOptions&)) {
+    LaunchOptions o;
+    o.Map = 0;
+    edit(o);
+    return o;
+}
+
+TEST(LaunchScript, LinesForEachGameType) {
+    const ScriptCase cases[] = {
+        {"deathmatch, nothing ticked",
+         With([](LaunchOptions& o) { o.Gametype = 3; }),
+         {"set gametype 3", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
+        {"no game type, force-join ticked",
+         With([](LaunchOptions& o) { o.Forcejoin = 1; }),
+         {"set gametype 3", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
+        {"single player with force-join",
+         With([](LaunchOptions& o) { o.Gametype = 0; o.Forcejoin = 1; }),
+         {"set gametype 0", "set sp 1", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
+        {"teamplay w/o monsters with force-join",
+         With([](LaunchOptions& o) { o.Gametype = 2; o.Forcejoin = 1; }),
+         {"set gametype 2", "forcejoin 1", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
+        {"deathmatch with force-join",
+         With([](LaunchOptions& o) { o.Gametype = 3; o.Forcejoin = 1; }),
+         {"set gametype 3", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
+        {"example of a team game",
+         With([](LaunchOptions& o) {
+             o.Gametype = 1; o.Forcejoin = 1; o.Booltimelimit = 1; o.Valtimelimit = "20"; o.DMflags = 4; o.Map = 4;
+         }),
+         {"set gametype 1", "forcejoin 1", "set dmflags 4", "set vorn_timelimit 20", "set server_ini vorn.ini",
+          "map vorn_sp01"}},
+        {"every box ticked",
+         With([](LaunchOptions& o) {
+             o.Gametype = 1; o.Booltimelimit = 1; o.Valtimelimit = "5"; o.Boolmaxclients = 1; o.Valmaxclients = "";
+             o.Boolgemgoal = 1; o.Valgemgoal = "x"; o.Boolmaxgems = 1; o.Valmaxgems = "9"; o.MonsterRespawn = 1;
+             o.addparam = "set cheats 1"; o.serverini = "mine.ini"; o.DMflags = -7; o.Dedicated = 1;
+         }),
+         {"set gametype 1", "set dmflags -7", "set vorn_timelimit 5", "set maxclients ", "set gem_goal x",
+          "set max_gems 9", "set monster_respawn 1", "set cheats 1", "set server_ini mine.ini", "map vorn01"}},
+        {"grey boxes count as unticked",
+         With([](LaunchOptions& o) { o.Gametype = 1; o.Forcejoin = 2; o.Booltimelimit = 2; o.MonsterRespawn = 2; }),
+         {"set gametype 1", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LaunchScriptLines(c.options), c.lines) << c.name;
+        std::string text;
+        for (const auto& line : c.lines)
+            text += line + "\r\n";
+        EXPECT_EQ(LaunchScriptText(c.options), text) << c.name;
+    }
+}
+
+TEST(LaunchScript, CommandTextAndRequest) {
+    EXPECT_EQ(CommandText("C:\\Quake2\\quake2.exe", false), "C:\\Quake2\\quake2.exe +set game vorn +exec trel_launcher.cfg");
+    EXPECT_EQ(CommandText("C:\\Quake 2\\quake2.exe", true),
+              "C:\\Quake 2\\quake2.exe +set game vorn +set dedicated 1 +exec trel_launcher.cfg");
+    const SharedValues shared{"/start", "/my games/q2/quake2", "/my games/q2", 1};
+    EXPECT_EQ(GameLaunchRequest(shared, false, "trel_launcher.cfg"),
+              (LaunchRequest{"/my games/q2/quake2", {"+set", "game", "vorn", "+exec", "trel_launcher.cfg"},
+                             "/my games/q2"}));
+    EXPECT_EQ(GameLaunchRequest(shared, true, "trel_launcher.cfg").arguments,
+              (std::vector<std::string>{"+set", "game", "vorn", "+set", "dedicated", "1", "+exec",
+                                        "trel_launcher.cfg"}));
+}
+
+class PrepareLaunchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(folder() / "vorn");
+        WriteBytes(folder() / std::string(kGameExecutableName), "game");
+        shared = SharedValues{dir.path(), PathText(folder() / std::string(kGameExecutableName)), PathText(folder()), 1};
+        options.Map = 1;
+    }
+    std::filesystem::path folder() const { return dir / "Quake 2"; }
+    std::filesystem::path script() const { return folder() / "vorn" / "trel_launcher.cfg"; }
+
+    TempDir dir;
+    SharedValues shared;
+    LaunchOptions options;
+};
+
+TEST_F(PrepareLaunchTest, WritesTheScriptAndRequestsTheGame) {
+    options.Dedicated = 1;
+    const auto prep = PrepareLaunch(shared, options);
+    ASSERT_EQ(prep.outcome, LaunchOutcome::Ready) << prep.why;
+    EXPECT_EQ(ReadBytes(script()), "set gametype 3\r\nset dmflags 0\r\nset server_ini vorn.ini\r\nmap vorn02\r\n");
+    EXPECT_EQ(prep.request, GameLaunchRequest(shared, true, "trel_launcher.cfg"));
+}
+
+TEST_F(PrepareLaunchTest, ScriptIsRewrittenWhole) {
+    options.Booltimelimit = options.Boolmaxgems = options.MonsterRespawn = 1;
+    options.addparam = "set a very long line that the next run must not leave behind";
+    ASSERT_EQ(PrepareLaunch(shared, options).outcome, LaunchOutcome::Ready);
+    const LaunchOptions shorter = With([](LaunchOptions& o) { o.Gametype = 3; });
+    ASSERT_EQ(PrepareLaunch(shared, shorter).outcome, LaunchOutcome::Ready);
+    EXPECT_EQ(ReadBytes(script()), LaunchScriptText(shorter));
+}
+
+TEST_F(PrepareLaunchTest, WrongExecutableWritesNothing) {
+    WriteBytes(folder() / "Quake2", "game");
+    WriteBytes(folder() / "QUAKE2.EXE", "game");
+    std::filesystem::create_directories(folder() / "dir" / std::string(kGameExecutableName));
+    for (const auto& name : {std::string("Quake2"), std::string("QUAKE2.EXE"), std::string("missing"),
+                             std::string("dir/") + std::string(kGameExecutableName), std::string("")}) {
+        SharedValues wrong = shared;
+        wrong.Quake2Path = name.empty() ? "" : PathText(folder() / name);
+        EXPECT_EQ(PrepareLaunch(wrong, options).outcome, LaunchOutcome::WrongExecutable) << name;
+        EXPECT_FALSE(std::filesystem::exists(script())) << name;
+    }
+}
+
+TEST_F(PrepareLaunchTest, NoMapWritesNothing) {
+    for (int map : {-1, 5}) {
+        options.Map = map;
+        EXPECT_EQ(PrepareLaunch(shared, options).outcome, LaunchOutcome::NoMap);
+        EXPECT_FALSE(std::filesystem::exists(script()));
+    }
+}
+
+TEST_F(PrepareLaunchTest, ScriptThatCannotBeWrittenIsReportedWithItsFile) {
+    // No modification folder; then a file where the folder should be.
+    std::filesystem::remove_all(folder() / "vorn");
+    auto prep = PrepareLaunch(shared, options);
+    EXPECT_EQ(prep.outcome, LaunchOutcome::ScriptNotWritten);
+    EXPECT_NE(prep.why.find("trel_launcher.cfg"), std::string::npos) << prep.why;
+    WriteBytes(folder() / "vorn", "a file in the way");
+    prep = PrepareLaunch(shared, options);
+    EXPECT_EQ(prep.outcome, LaunchOutcome::ScriptNotWritten);
+    EXPECT_NE(prep.why.find("trel_launcher.cfg"), std::string::npos) << prep.why;
+    EXPECT_TRUE(prep.request.program.empty());
+}
+
+TEST(Preview, FragmentsInOrder) {
+    const std::string exe = "C:\\Quake2\\quake2.exe";
+    struct Case {
+        const char* name;
+        LaunchOptions options;
+        std::string text;
+    };
+    LaunchOptions none;
+    const Case cases[] = {
+        {"single player example", [] { LaunchOptions o; o.Gametype = 0; return o; }(),
+         exe + " +set game vorn +set gametype 0 +set dmflags 0 + set server_ini  +sp 1"},
+        {"nothing chosen", none, exe + " +set game vorn +set gametype 3 +set dmflags 0 + set server_ini  "},
+        {"dedicated comes right after the modification", [] { LaunchOptions o; o.Dedicated = 1; return o; }(),
+         exe + " +set game vorn +set dedicated 1 +set gametype 3 +set dmflags 0 + set server_ini  "},
+        {"force-join shown with deathmatch", [] { LaunchOptions o; o.Gametype = 3; o.Forcejoin = 1; return o; }(),
+         exe + " +set game vorn +set gametype 3 +forcejoin 1 +set dmflags 0 + set server_ini  "},
+        {"everything",
+         [] {
+             LaunchOptions o;
+             o.Gametype = 0; o.Forcejoin = 1; o.DMflags = 1028; o.Booltimelimit = 1; o.Valtimelimit = "20";
+             o.Boolmaxclients = 1; o.Valmaxclients = "8"; o.Boolgemgoal = 1; o.Valgemgoal = "10"; o.Boolmaxgems = 1;
+             o.Valmaxgems = "3"; o.MonsterRespawn = 1; o.addparam = "set x 1"; o.serverini = "mine.ini"; o.Map = 4;
+             return o;
+         }(),
+         exe + " +set game vorn +set gametype 0 +forcejoin 1 +set dmflags 1028 +set vorn_timelimit 20 "
+               "+set maxclients 8 +set gem_goal 10 +set max_gems 3 +set monster_respawn 1 + set x 1 "
+               "+ set server_ini mine.ini +map vorn_sp01 +sp 1"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BuildCommandLineText(exe, c.options), c.text) << c.name;
+}
+
+} // namespace
+} // namespace trel

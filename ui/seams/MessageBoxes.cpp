@@ -1,0 +1,13 @@
+#include "MessageBoxes.h"
+
+#include <QMessageBox>
+
+namespace trel {
+
+void QtMessageBoxes::show(QWidget* parent, const QString& title, const QString& text, Icon icon) {
+    QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+} // namespace trel

@@ -1,0 +1,71 @@
+// Renders the windows offscreen into pictures for the README and the manual. The pictures land in the
+// folder named by TREL_SCREENSHOT_DIR (the build folder's "screenshots" by default); the test checks that
+// each one shows the window whole.
+
+#include "auxiliary/Resources.h"
+#include "main/Main.h"
+#include "mdlmaincode.h"
+#include "ui_test_support.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QImage>
+#include <QListWidget>
+#include <QPixmap>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace trel;
+
+namespace {
+
+QString ShotFolder() {
+    const QString folder = qEnvironmentVariableIsSet("TREL_SCREENSHOT_DIR")
+                               ? qEnvironmentVariable("TREL_SCREENSHOT_DIR")
+                               : QStringLiteral(QT_TESTCASE_BUILDDIR "/screenshots");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+// Saves the window's picture and checks it is the window's size and not one flat colour.
+void Shoot(QWidget& window, const QString& name) {
+    const QPixmap picture = window.grab();
+    QCOMPARE(picture.size(), window.size());
+    const QImage image = picture.toImage();
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 4)
+        for (int x = 0; x < image.width(); x += 4)
+            colours.insert(image.pixel(x, y));
+    QVERIFY2(colours.size() > 8, qPrintable(name + QStringLiteral(" is nearly blank")));
+    QVERIFY(picture.save(ShotFolder() + QLatin1Char('/') + name + QStringLiteral(".png")));
+}
+
+} // namespace
+
+class TestScreenshots : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        test::PrepareUiTest();
+        InitResources();
+    }
+
+    void mainWindow() {
+        Main window;
+        SettingsLoad load;
+        load.Quake2Path = "C:\\Quake2\\quake2.exe";
+        load.DMflags = 1028;
+        window.LoadSettings(load);
+        window.setQuake2Path(load.Quake2Path);
+        window.gametype->setCurrentIndex(1);
+        window.maps->setCurrentRow(0);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        Shoot(window, QStringLiteral("main-general"));
+        window.maintab->setCurrentIndex(1);
+        Shoot(window, QStringLiteral("main-server-options"));
+    }
+};
+
+QTEST_MAIN(TestScreenshots)
+#include "test_screenshots.moc"

@@ -1,0 +1,365 @@
+// The program as a user meets it: first run, normal start, load errors, the game start, the preview and
+// leaving the main window. Every test runs in its own start folder and Quake 2 folder.
+
+#include "Trel.h"
+#include "auxiliary/Resources.h"
+#include "auxiliary/dirfinder.h"
+#include "auxiliary/frmCommand.h"
+#include "main/Main.h"
+#include "mdlmaincode.h"
+#include "platform.h"
+#include "seams/DocumentOpener.h"
+#include "seams/GameStarter.h"
+#include "seams/MessageBoxes.h"
+#include "ui_test_support.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace trel;
+
+namespace {
+
+const QByteArray kSettings = "[Settings]\r\nDMflags=5\r\nDedicated=0\r\nBoolmaxclients=1\r\nValmaxclients=12\r\n"
+                             "Booltimelimit=0\r\nValtimelimit=20\r\nBoolgemgoal=0\r\nValgemgoal=10\r\n"
+                             "MonsterRespawn=0\r\nForcejoin=1\r\nGametype=1\r\nCommandline=0\r\nMap=2\r\n"
+                             "Boolmaxgems=0\r\nValmaxgems=0\r\nserverini=\r\n";
+
+QByteArray ReadAll(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& file, const QByteArray& bytes) {
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+struct Record {
+    QStringList args;
+    QString cwd;
+    QStringList lines;
+};
+
+// The stand-in game's record file: "start", "arg ...", "cwd ...", "exec ...", "line ...", "end".
+QList<Record> ReadRecords(const QString& file) {
+    QList<Record> records;
+    for (const QByteArray& raw : ReadAll(file).split('\n')) {
+        const QString line = QString::fromLatin1(raw);
+        if (line == QLatin1String("start"))
+            records.append(Record{});
+        else if (line.startsWith(QLatin1String("arg ")))
+            records.last().args << line.mid(4);
+        else if (line.startsWith(QLatin1String("cwd ")))
+            records.last().cwd = line.mid(4);
+        else if (line.startsWith(QLatin1String("line ")))
+            records.last().lines << line.mid(5);
+    }
+    return records;
+}
+
+} // namespace
+
+class TestTrel : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> root;
+    QString startDir, quakeDir, iniFile, recordFile;
+    RecordedMessageBoxes boxes;
+    ProcessGameStarter starter;
+    RecordedDocumentOpener documents;
+    std::unique_ptr<Trel> app;
+    QString previousDir;
+
+    QString gamePath() const { return quakeDir + QLatin1Char('/') + QString::fromLatin1(kGameExecutableName.data()); }
+
+    void writeIni(const QByteArray& quakeSection, const QByteArray& settings = kSettings) {
+        WriteAll(iniFile, quakeSection + settings);
+    }
+    QByteArray usedSection() const {
+        return "[Quake2exe]\r\nUsed=1\r\nPath=" + QFile::encodeName(gamePath()) + "\r\nDir=" + QFile::encodeName(quakeDir) +
+               "\r\n";
+    }
+    Trel& start() {
+        app = std::make_unique<Trel>(QFile::encodeName(startDir).toStdString(), Seams{boxes, starter, documents});
+        app->StartUp();
+        return *app;
+    }
+    Main& mainWindow() {
+        Main* w = app->mainWindow();
+        if (!w)
+            qFatal("no main window");
+        return *w;
+    }
+
+private slots:
+    void initTestCase() {
+        test::PrepareUiTest();
+        InitResources();
+        previousDir = QDir::currentPath();
+    }
+
+    void init() {
+        root = std::make_unique<QTemporaryDir>();
+        QVERIFY(root->isValid());
+        startDir = root->filePath(QStringLiteral("start here"));
+        quakeDir = root->filePath(QStringLiteral("Quake 2"));
+        QVERIFY(QDir().mkpath(startDir));
+        QVERIFY(QDir().mkpath(quakeDir + QStringLiteral("/vorn")));
+        QVERIFY(QFile::copy(QStringLiteral(TREL_STANDIN_GAME), gamePath()));
+        QVERIFY(QFile::setPermissions(gamePath(), QFile::permissions(gamePath()) | QFile::ExeOwner));
+        iniFile = startDir + QStringLiteral("/trel.ini");
+        recordFile = quakeDir + QStringLiteral("/vorn/standin_record.txt");
+        boxes.shown.clear();
+    }
+
+    void cleanup() {
+        app.reset();
+        QDir::setCurrent(previousDir); // the game start makes the Quake 2 folder current
+        root.reset();
+    }
+
+    void firstRunFindsTheGame() {
+        writeIni("[Quake2exe]\r\nUsed=0\r\n");
+        Trel& trel = start();
+        QVERIFY(!trel.mainWindow());
+        QVERIFY(trel.locator() && trel.locator()->isVisible());
+        QVERIFY(!trel.splash());
+
+        // A file stored in another letter case is refused; nothing is written.
+        const QString wrong = quakeDir + QStringLiteral("/Quake2");
+        QVERIFY(QFile::copy(gamePath(), wrong));
+        trel.locator()->setDirectory(quakeDir);
+        trel.locator()->chooseFile(QStringLiteral("Quake2"));
+        QTest::mouseClick(trel.locator()->butfounddirok, Qt::LeftButton);
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("You have selected the wrong executable, please try again.")});
+        QCOMPARE(boxes.shown.first().title, QStringLiteral("Warning!"));
+        QVERIFY(trel.locator()->isVisible());
+        QVERIFY(trel.mainWindow() && !trel.mainWindow()->isVisible());
+        QCOMPARE(ReadAll(iniFile), QByteArray("[Quake2exe]\r\nUsed=0\r\n") + kSettings);
+
+        trel.locator()->chooseFile(QString::fromLatin1(kGameExecutableName.data()));
+        QTest::mouseClick(trel.locator()->butfounddirok, Qt::LeftButton);
+        QTRY_VERIFY(!trel.locator());
+        QVERIFY(mainWindow().isVisible());
+        QCOMPARE(mainWindow().windowTitle(), QStringLiteral("Trel - v0.48b"));
+        QCOMPARE(mainWindow().quake2dir->text(), gamePath());
+        QCOMPARE(mainWindow().maps->currentRow(), 2);
+        QCOMPARE(ReadAll(iniFile), "[Quake2exe]\r\nUsed=1\r\nPath=" + QFile::encodeName(gamePath()) +
+                                       "\r\ndir=" + QFile::encodeName(quakeDir) + "\r\n" + kSettings);
+        QCOMPARE(boxes.shown.size(), 1);
+    }
+
+    void firstRunCancelShowsTheUnloadedWindow() {
+        writeIni("[Quake2exe]\r\nUsed=2\r\n");
+        Trel& trel = start();
+        QVERIFY(trel.locator());
+        QTest::mouseClick(trel.locator()->butcancel, Qt::LeftButton);
+        QTRY_VERIFY(!trel.locator());
+        QVERIFY(mainWindow().isVisible());
+        QCOMPARE(mainWindow().windowTitle(), QStringLiteral("Trel Frontend"));
+        QCOMPARE(mainWindow().maps->count(), 0);
+    }
+
+    void normalStartLoadsTheSettings() {
+        writeIni(usedSection());
+        Trel& trel = start();
+        QVERIFY(boxes.shown.isEmpty());
+        QVERIFY(!trel.splash());
+        QVERIFY(!trel.locator());
+        QVERIFY(mainWindow().isVisible());
+        QCOMPARE(mainWindow().gametype->currentIndex(), 1);
+        QCOMPARE(mainWindow().dmflagval->text(), QStringLiteral("5"));
+        QCOMPARE(mainWindow().valmaxclients->currentText(), QStringLiteral("12"));
+        QVERIFY(mainWindow().forcejoin->isChecked());
+        QCOMPARE(trel.shared().Quake2Folder, QFile::encodeName(quakeDir).toStdString());
+    }
+
+    void loadErrorsEndTheProgram_data() {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("mentions");
+        QTest::addColumn<QString>("ending");
+        const QByteArray used = "[Quake2exe]\r\nUsed=1\r\n";
+        QTest::newRow("no file") << QByteArray() << QStringLiteral("Used") << QStringLiteral(" -  13");
+        QTest::newRow("used is a word") << QByteArray("[Quake2exe]\r\nUsed=yes\r\n") << QStringLiteral("\"yes\"")
+                                        << QStringLiteral(" -  13");
+        QTest::newRow("flags not a number") << used + QByteArray(kSettings).replace("DMflags=5", "DMflags=abc")
+                                            << QStringLiteral("\"abc\"") << QStringLiteral(" -  13");
+        QTest::newRow("game type 7") << used + QByteArray(kSettings).replace("Gametype=1", "Gametype=7")
+                                     << QStringLiteral("Gametype") << QStringLiteral(" -  380");
+        QTest::newRow("map -2") << used + QByteArray(kSettings).replace("Map=2", "Map=-2") << QStringLiteral("\"-2\"")
+                                << QStringLiteral(" -  380");
+        QTest::newRow("check state 3") << used + QByteArray(kSettings).replace("Forcejoin=1", "Forcejoin=3")
+                                       << QStringLiteral("Forcejoin") << QStringLiteral(" -  380");
+        QTest::newRow("no settings section") << used << QStringLiteral("DMflags") << QStringLiteral(" -  13");
+    }
+
+    void loadErrorsEndTheProgram() {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, mentions);
+        QFETCH(QString, ending);
+        if (!ini.isEmpty())
+            WriteAll(iniFile, ini);
+        app = std::make_unique<Trel>(QFile::encodeName(startDir).toStdString(), Seams{boxes, starter, documents});
+        QSignalSpy quit(app.get(), &Trel::quitRequested);
+        app->StartUp();
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown.first().title, QStringLiteral("Application Load Error"));
+        QVERIFY2(boxes.shown.first().text.contains(mentions), qPrintable(boxes.shown.first().text));
+        QVERIFY2(boxes.shown.first().text.endsWith(ending), qPrintable(boxes.shown.first().text));
+        QCOMPARE(quit.count(), 1);
+        QTRY_VERIFY(!app->mainWindow() && !app->splash() && !app->locator());
+        QCOMPARE(ReadAll(iniFile), ini); // nothing written
+    }
+
+    void runStartsTheGame() {
+        writeIni(usedSection());
+        start();
+        mainWindow().dedserver->setChecked(true);
+        QTest::mouseClick(mainWindow().Command2, Qt::LeftButton);
+        QTRY_COMPARE(ReadRecords(recordFile).size(), 1);
+        const Record record = ReadRecords(recordFile).first();
+        QCOMPARE(record.args, (QStringList{"+set", "game", "vorn", "+set", "dedicated", "1", "+exec",
+                                           "trel_launcher.cfg"}));
+        QCOMPARE(QDir(record.cwd).canonicalPath(), QDir(quakeDir).canonicalPath());
+        QCOMPARE(record.lines, (QStringList{"set gametype 1", "forcejoin 1", "set dmflags 5", "set maxclients 12",
+                                            "set server_ini vorn.ini", "map vorn03"}));
+        QVERIFY(boxes.shown.isEmpty());
+        QVERIFY(mainWindow().isVisible());
+    }
+
+    void runRefusals_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("locatorShown");
+        QTest::newRow("wrong executable") << "wrong exe" << "You have selected the wrong directory" << true;
+        QTest::newRow("no map") << "no map" << "You have not selected a map" << false;
+        QTest::newRow("no vorn folder") << "no vorn" << "trel_launcher.cfg" << false;
+    }
+
+    void runRefusals() {
+        QFETCH(QString, setup);
+        QFETCH(QString, message);
+        QFETCH(bool, locatorShown);
+        QByteArray ini = usedSection();
+        if (setup == QLatin1String("wrong exe"))
+            ini.replace("/quake2\r\n", "/QUAKE2.EXE\r\n");
+        QByteArray settings = kSettings;
+        if (setup == QLatin1String("no map"))
+            settings.replace("Map=2", "Map=-1");
+        writeIni(ini, settings);
+        if (setup == QLatin1String("no vorn"))
+            QVERIFY(QDir(quakeDir + QStringLiteral("/vorn")).removeRecursively());
+        Trel& trel = start();
+        QTest::mouseClick(mainWindow().Command2, Qt::LeftButton);
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown.first().title, QStringLiteral("Warning!"));
+        QVERIFY2(boxes.shown.first().text.contains(message), qPrintable(boxes.shown.first().text));
+        QCOMPARE(trel.locator() != nullptr, locatorShown);
+        QCOMPARE(mainWindow().isVisible(), !locatorShown);
+        QVERIFY(!QFile::exists(recordFile));
+    }
+
+    void leavingSavesTheSameWhicheverWay_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("close box") << "close";
+        QTest::newRow("exit button") << "button";
+        QTest::newRow("exit menu") << "menu";
+    }
+
+    void leavingSavesTheSameWhicheverWay() {
+        QFETCH(QString, how);
+        const QByteArray before = "; kept\r\n[Other]\r\nx = 1\r\n\r\n" + usedSection();
+        writeIni(before);
+        Trel& trel = start();
+        QSignalSpy quit(&trel, &Trel::quitRequested);
+        Main& window = mainWindow();
+        window.gametype->setCurrentIndex(3);
+        window.valtimelimit->setEditText(QStringLiteral("45"));
+        window.dmflagval->setText(QStringLiteral("12")); // typed text is what is stored
+        window.maps->setCurrentRow(-1);
+        window.maps->clearSelection();
+        if (how == QLatin1String("close"))
+            window.close();
+        else if (how == QLatin1String("button"))
+            QTest::mouseClick(window.Command1, Qt::LeftButton);
+        else
+            window.mnuexit->trigger();
+        QCOMPARE(quit.count(), 1);
+        QTRY_VERIFY(!trel.mainWindow());
+        QByteArray expected = kSettings;
+        expected.replace("DMflags=5", "DMflags=12")
+            .replace("Valtimelimit=20", "Valtimelimit=45")
+            .replace("Gametype=1", "Gametype=3")
+            .replace("Map=2", "Map=-1");
+        QCOMPARE(ReadAll(iniFile), before + expected);
+    }
+
+    void failedSaveIsReported() {
+        writeIni(usedSection());
+        Trel& trel = start();
+        // A folder where the settings file was: the file cannot be replaced.
+        QVERIFY(QFile::remove(iniFile));
+        QVERIFY(QDir().mkpath(iniFile));
+        QSignalSpy quit(&trel, &Trel::quitRequested);
+        QTest::mouseClick(mainWindow().Command1, Qt::LeftButton);
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown.first().title, QStringLiteral("Warning!"));
+        QVERIFY2(boxes.shown.first().text.contains(QStringLiteral("trel.ini")), qPrintable(boxes.shown.first().text));
+        QCOMPARE(quit.count(), 1);
+    }
+
+    void previewFollowsTheOptions() {
+        QByteArray settings = kSettings;
+        writeIni(usedSection(), settings.replace("Commandline=0", "Commandline=1"));
+        Trel& trel = start();
+        QVERIFY(trel.viewer() && trel.viewer()->isVisible());
+        const auto expected = [&] {
+            return QFile::decodeName(QByteArray::fromStdString(
+                BuildCommandLineText(trel.shared().Quake2Path, mainWindow().currentOptions())));
+        };
+        QCOMPARE(trel.viewer()->commandText(), expected());
+        QVERIFY(trel.viewer()->commandText().contains(QStringLiteral("+map vorn03 ")));
+        QTest::mouseClick(mainWindow().dedserver, Qt::LeftButton);
+        QVERIFY(trel.viewer()->commandText().contains(QStringLiteral(" +set game vorn +set dedicated 1 ")));
+        mainWindow().addparam->setText(QStringLiteral("set deathmatch 1"));
+        QCOMPARE(trel.viewer()->commandText(), expected());
+        QVERIFY(trel.viewer()->pos().y() > mainWindow().frameGeometry().bottom());
+
+        mainWindow().ShowCommandLine->setChecked(false);
+        QTRY_VERIFY(!trel.viewer());
+        mainWindow().Command2->setFocus();
+        QTest::mouseClick(mainWindow().dedserver, Qt::LeftButton);
+        QVERIFY(!trel.viewer());
+    }
+
+    void locatorHidesAndCancelRestores() {
+        QByteArray settings = kSettings;
+        writeIni(usedSection(), settings.replace("Commandline=0", "Commandline=1"));
+        Trel& trel = start();
+        QTest::mouseClick(mainWindow().findquake2dir, Qt::LeftButton);
+        QVERIFY(trel.locator() && trel.locator()->isVisible());
+        QVERIFY(!mainWindow().isVisible());
+        QVERIFY(trel.viewer() && !trel.viewer()->isVisible());
+        trel.locator()->close(); // the close box acts as Cancel
+        QTRY_VERIFY(!trel.locator());
+        QVERIFY(mainWindow().isVisible());
+        QVERIFY(trel.viewer() && trel.viewer()->isVisible());
+    }
+};
+
+QTEST_MAIN(TestTrel)
+#include "test_trel.moc"

@@ -1,0 +1,277 @@
+#include "Trel.h"
+
+#include "auxiliary/dirfinder.h"
+#include "auxiliary/frmCommand.h"
+#include "auxiliary/splashscreen.h"
+#include "main/Main.h"
+#include "mdlIniStuff.h"
+#include "mdlsplash.h"
+#include "platform.h"
+#include "seams/GameStarter.h"
+#include "seams/MessageBoxes.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+
+namespace trel {
+namespace {
+
+// Paths are file-system bytes; option texts are single-byte text shown as Latin-1.
+QString PathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+std::string PathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+} // namespace
+
+Trel::Trel(std::filesystem::path startDir, Seams seams, QObject* parent) : QObject(parent), seams_(seams) {
+    shared_.StartDir = std::move(startDir);
+}
+
+Trel::~Trel() {
+    delete splash_;
+    delete locator_;
+    delete viewer_;
+    delete main_;
+}
+
+Main* Trel::mainWindow() const { return main_; }
+dirfinder* Trel::locator() const { return locator_; }
+frmCommand* Trel::viewer() const { return viewer_; }
+splashscreen* Trel::splash() const { return splash_; }
+
+void Trel::StartUp() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    splash_ = new splashscreen;
+    splash_->show();
+    QApplication::processEvents(); // let the splash screen paint before the settings load
+    splash_->setTopmost(true);
+
+    const StartDecision decision = DecideStart(settingsFile());
+    if (decision.error) {
+        failLoad(*decision.error);
+        return;
+    }
+    shared_.UsedFlag = decision.usedFlag;
+    if (decision.kind == StartKind::Normal) {
+        if (const auto error = LoadSettings()) {
+            failLoad(*error);
+            return;
+        }
+        closeSplash();
+        QApplication::restoreOverrideCursor();
+        main_->show();
+        BuildCommandLine();
+    } else {
+        closeSplash();
+        QApplication::restoreOverrideCursor();
+        showLocator();
+    }
+}
+
+void Trel::failLoad(const LoadError& error) {
+    closeSplash();
+    QApplication::restoreOverrideCursor();
+    seams_.boxes.loadError(main_ && main_->isVisible() ? main_.data() : nullptr,
+                           QString::fromLatin1(FormatLoadError(error)));
+    // The program ends: carrying on with half-loaded options would save defaults over the user's
+    // stored values when the main window is left.
+    closeEverything();
+    emit quitRequested();
+}
+
+std::optional<LoadError> Trel::LoadSettings() {
+    Main& window = ensureMain();
+    const SettingsLoad load = ReadSettingsForLoad(settingsFile());
+    shared_.Quake2Path = load.Quake2Path;
+    shared_.Quake2Folder = load.Quake2Folder;
+    auto error = window.LoadSettings(load);
+    window.setQuake2Path(load.Quake2Path);
+    return error;
+}
+
+bool Trel::SaveSettings() {
+    if (!main_)
+        return true;
+    std::string why;
+    if (WriteIniValues("Settings", SettingsToSave(main_->currentOptions(), main_->dmflagText()), settingsFile(),
+                       why))
+        return true;
+    seams_.boxes.warning(main_, QStringLiteral("Your settings could not be saved.\n\n") + PathToQt(why));
+    return false;
+}
+
+void Trel::RunGame() {
+    Main& window = ensureMain();
+    const LaunchPreparation prep = PrepareLaunch(shared_, window.currentOptions());
+    switch (prep.outcome) {
+    case LaunchOutcome::WrongExecutable:
+        seams_.boxes.warning(&window, QStringLiteral("You have selected the wrong directory"));
+        window.hide();
+        hideViewer();
+        showLocator();
+        return;
+    case LaunchOutcome::NoMap:
+        seams_.boxes.warning(&window, QStringLiteral("You have not selected a map"));
+        return;
+    case LaunchOutcome::ScriptNotWritten:
+        seams_.boxes.warning(&window, QStringLiteral("The launch script could not be written, so the game was not "
+                                                     "started.\n\n") +
+                                          PathToQt(prep.why));
+        return;
+    case LaunchOutcome::Ready:
+        break;
+    }
+    QString why;
+    if (!seams_.starter.start(prep.request, why))
+        seams_.boxes.warning(&window, QStringLiteral("Quake 2 could not be started.\n\n") + why);
+}
+
+void Trel::BuildCommandLine() {
+    if (!main_ || !main_->ShowCommandLine->isChecked())
+        return;
+    // The path is file-system text, the options single-byte text.
+    const QString text = PathToQt(shared_.Quake2Path) +
+                         QString::fromLatin1(BuildCommandLineText(std::string(), main_->currentOptions()));
+    ensureViewer().setCommandText(text);
+}
+
+void Trel::AcceptQuake2Exe() {
+    if (!locator_)
+        return;
+    shared_.Quake2Folder = PathFromQt(locator_->currentDirectory());
+    shared_.Quake2Path = JoinQuake2Path(shared_.Quake2Folder, PathFromQt(locator_->chosenFileName()));
+    Main& window = ensureMain();
+    window.setQuake2Path(shared_.Quake2Path);
+    if (!IsGameExecutable(PathFromText(shared_.Quake2Path))) {
+        seams_.boxes.warning(locator_, QStringLiteral("You have selected the wrong executable, please try again."));
+        window.hide();
+        return;
+    }
+    std::string why;
+    const bool stored = StoreQuake2Exe(settingsFile(), shared_.Quake2Path, shared_.Quake2Folder, why);
+    if (!stored)
+        seams_.boxes.warning(locator_, QStringLiteral("The location of Quake 2 could not be stored, so Trel will ask "
+                                                      "for it again at the next start.\n\n") +
+                                           PathToQt(why));
+    const std::string acceptedPath = shared_.Quake2Path;
+    const std::string acceptedFolder = shared_.Quake2Folder;
+    if (const auto error = LoadSettings()) {
+        failLoad(*error);
+        return;
+    }
+    if (!stored) {
+        // The file still holds the old location; this run uses the one just chosen.
+        shared_.Quake2Path = acceptedPath;
+        shared_.Quake2Folder = acceptedFolder;
+        window.setQuake2Path(acceptedPath);
+    }
+    shared_.UsedFlag = 1;
+    window.show();
+    if (window.ShowCommandLine->isChecked()) {
+        showViewer();
+        BuildCommandLine();
+    }
+    locator_->closeAccepted();
+    locator_->deleteLater();
+    closeSplash();
+}
+
+Main& Trel::ensureMain() {
+    if (main_)
+        return *main_;
+    main_ = new Main;
+    Main* window = main_;
+    // Windows of later releases are not there yet: their buttons and menu items stay disabled.
+    for (auto feature : {Main::Feature::MapEditor, Main::Feature::MapCycle, Main::Feature::Motd,
+                         Main::Feature::AddressBook, Main::Feature::About, Main::Feature::Manual, Main::Feature::Todo})
+        window->setFeatureAvailable(feature, false);
+    connect(window, &Main::runRequested, this, &Trel::RunGame);
+    connect(window, &Main::exitRequested, this, &Trel::exitProgram);
+    connect(window, &Main::locatorRequested, this, &Trel::openLocator);
+    connect(window, &Main::optionsChanged, this, &Trel::BuildCommandLine);
+    connect(window, &Main::commandLineToggled, this, [this](bool on) { on ? showViewer() : unloadViewer(); });
+    return *window;
+}
+
+frmCommand& Trel::ensureViewer() {
+    if (!viewer_) {
+        viewer_ = new frmCommand;
+        // Closing the viewer by its close box leaves "View Commandline" ticked.
+        connect(viewer_, &frmCommand::closedByUser, viewer_, &QObject::deleteLater);
+        if (main_)
+            viewer_->placeBelow(*main_);
+        BuildCommandLine();
+    }
+    return *viewer_;
+}
+
+void Trel::showViewer() {
+    frmCommand& viewer = ensureViewer();
+    viewer.show();
+}
+
+void Trel::unloadViewer() { delete viewer_; }
+
+void Trel::hideViewer() { ensureViewer().hide(); }
+
+void Trel::openLocator() {
+    if (main_)
+        main_->hide();
+    showLocator();
+    hideViewer();
+}
+
+void Trel::showLocator() {
+    if (!locator_) {
+        locator_ = new dirfinder(seams_.boxes);
+        connect(locator_, &dirfinder::confirmed, this, &Trel::AcceptQuake2Exe);
+        connect(locator_, &dirfinder::cancelled, this, &Trel::cancelLocator);
+    }
+    locator_->show();
+    locator_->raise();
+    locator_->activateWindow();
+}
+
+void Trel::cancelLocator() {
+    if (locator_) {
+        locator_->closeAccepted();
+        locator_->deleteLater();
+    }
+    Main& window = ensureMain();
+    window.show();
+    if (window.ShowCommandLine->isChecked())
+        showViewer();
+    BuildCommandLine();
+}
+
+void Trel::closeSplash() {
+    if (!splash_)
+        return;
+    splash_->setTopmost(false);
+    splash_->close();
+    delete splash_;
+}
+
+void Trel::exitProgram() {
+    SaveSettings();
+    closeEverything();
+    emit quitRequested();
+}
+
+void Trel::closeEverything() {
+    // Deleted later: the window asking for the end may still be inside its own event handler.
+    const auto dispose = [](QWidget* window) {
+        if (window) {
+            window->hide();
+            window->deleteLater();
+        }
+    };
+    dispose(splash_);
+    dispose(locator_);
+    dispose(viewer_);
+    if (main_)
+        main_->setCloseHandled(true);
+    dispose(main_);
+}
+
+} // namespace trel

@@ -1,0 +1,90 @@
+#pragma once
+// The application object: owns the shared values and every window, and carries out what the windows ask
+// for (start-up, loading and saving the settings, starting the game, the preview).
+
+#include "mdlmaincode.h"
+#include "mdlvariables.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <filesystem>
+#include <optional>
+
+namespace trel {
+
+class DocumentOpener;
+class GameStarter;
+class Main;
+class MessageBoxes;
+class dirfinder;
+class frmCommand;
+class splashscreen;
+
+/// The platform services the application uses; production and tests pass their own.
+struct Seams {
+    MessageBoxes& boxes;
+    GameStarter& starter;
+    DocumentOpener& documents;
+};
+
+class Trel : public QObject {
+    Q_OBJECT
+public:
+    Trel(std::filesystem::path startDir, Seams seams, QObject* parent = nullptr);
+    ~Trel() override;
+
+    /// From the splash screen to the first window the user works in: the main window on a normal start,
+    /// the locator on a first run, the load error box (and the end) when the settings cannot be loaded.
+    void StartUp();
+
+    /// Loads trel.ini into the shared values and the main window (creating it); the window shows itself.
+    std::optional<LoadError> LoadSettings();
+
+    /// Stores the Settings section from the main window; a failure is reported with the file and the reason.
+    bool SaveSettings();
+
+    /// "&Run": the checks, the launch script and the game start; failures are reported and start nothing.
+    void RunGame();
+
+    /// Refreshes the command-line preview when "View Commandline" is ticked.
+    void BuildCommandLine();
+
+    /// The locator's "Ok": checks and stores the chosen executable, loads the settings, shows the main window.
+    void AcceptQuake2Exe();
+
+    const SharedValues& shared() const { return shared_; }
+    std::filesystem::path settingsFile() const { return SettingsFile(shared_); }
+
+    Main* mainWindow() const;
+    dirfinder* locator() const;
+    frmCommand* viewer() const;
+    splashscreen* splash() const;
+
+signals:
+    /// Every window is closed; the program should end.
+    void quitRequested();
+
+private:
+    Main& ensureMain();
+    frmCommand& ensureViewer();
+    void showViewer();
+    void unloadViewer();
+    void hideViewer();
+    void openLocator();   // "..." and "Set Quake2 Directory"
+    void showLocator();
+    void cancelLocator(); // the locator's "Cancel" and close box
+    void closeSplash();
+    void failLoad(const LoadError& error);
+    void exitProgram();   // the main window is left: save, then end with every window
+    void closeEverything();
+
+    SharedValues shared_;
+    Seams seams_;
+    QPointer<Main> main_;
+    QPointer<dirfinder> locator_;
+    QPointer<frmCommand> viewer_;
+    QPointer<splashscreen> splash_;
+};
+
+} // namespace trel

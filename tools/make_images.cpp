@@ -4,7 +4,7 @@
 //   g++ -std=c++20 -fPIC tools/make_images.cpp -o /tmp/make_images $(pkg-config --cflags --libs Qt6Widgets Qt6Gui)
 //   QT_QPA_PLATFORM=offscreen /tmp/make_images ui/resources
 //
-// It writes logo.png and icon.png into the folder it is given.
+// It writes logo.png, logo.bmp and icon.png into the folder it is given.
 
 #include <QColor>
 #include <QDir>
@@ -163,7 +163,11 @@ int main(int argc, char** argv) {
     }
     const QString logo = folder.filePath(QStringLiteral("logo.png"));
     const QString icon = folder.filePath(QStringLiteral("icon.png"));
-    if (!Logo().save(logo, "PNG") || !Icon().save(icon, "PNG")) {
+    // The splash screen shows the logo while start-up is still loading: an uncompressed copy is read without
+    // any decoding work.
+    const QString logoBitmap = folder.filePath(QStringLiteral("logo.bmp"));
+    if (!Logo().save(logo, "PNG") || !Icon().save(icon, "PNG") ||
+        !Logo().convertToFormat(QImage::Format_RGB888).save(logoBitmap, "BMP")) {
         err << "cannot write the pictures into " << folder.path() << '\n';
         return 1;
     }

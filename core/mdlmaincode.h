@@ -114,4 +114,11 @@ LaunchPreparation PrepareLaunch(const SharedValues& shared, const LaunchOptions&
 /// The command-line preview: every option as a "+" command after the executable path.
 std::string BuildCommandLineText(const std::string& quake2Path, const LaunchOptions& options);
 
+/// Replaces modDir's vorn.ini with the marker block and one "[name]" line per map of the cycle, in order.
+/// The old vorn.ini is first copied byte for byte to vorn.bak (an earlier backup stays when there is no
+/// vorn.ini). The new text goes to a temporary file first and is moved into place last, so on any
+/// failure vorn.ini is as it was, false is returned and why holds the file and the reason.
+bool writemapcycle(const std::vector<std::string>& maps, const std::filesystem::path& modDir, std::string& why);
+bool writemapcycle(const std::vector<std::string>& maps, const std::filesystem::path& modDir);
+
 } // namespace trel

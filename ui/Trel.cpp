@@ -3,7 +3,11 @@
 #include "auxiliary/dirfinder.h"
 #include "auxiliary/frmCommand.h"
 #include "auxiliary/splashscreen.h"
+#include "MOTD.h"
 #include "main/Main.h"
+#include "mapcycle.h"
+#include "mapedit.h"
+#include "mdlmapeditcode.h"
 #include "mdlIniStuff.h"
 #include "mdlsplash.h"
 #include "platform.h"
@@ -13,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QLineEdit>
 
 namespace trel {
 namespace {
@@ -28,6 +33,9 @@ Trel::Trel(std::filesystem::path startDir, Seams seams, QObject* parent) : QObje
 }
 
 Trel::~Trel() {
+    delete mapEditor_;
+    delete mapCycle_;
+    delete motd_;
     delete splash_;
     delete locator_;
     delete viewer_;
@@ -38,6 +46,9 @@ Main* Trel::mainWindow() const { return main_; }
 dirfinder* Trel::locator() const { return locator_; }
 frmCommand* Trel::viewer() const { return viewer_; }
 splashscreen* Trel::splash() const { return splash_; }
+mapedit* Trel::mapEditor() const { return mapEditor_; }
+mapcycle* Trel::mapCycle() const { return mapCycle_; }
+MOTD* Trel::motdEditor() const { return motd_; }
 
 void Trel::StartUp() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -182,14 +193,21 @@ Main& Trel::ensureMain() {
     main_ = new Main;
     Main* window = main_;
     // Windows of later releases are not there yet: their buttons and menu items stay disabled.
-    for (auto feature : {Main::Feature::MapEditor, Main::Feature::MapCycle, Main::Feature::Motd,
-                         Main::Feature::AddressBook, Main::Feature::About, Main::Feature::Manual, Main::Feature::Todo})
+    for (auto feature : {Main::Feature::AddressBook, Main::Feature::About, Main::Feature::Manual, Main::Feature::Todo})
         window->setFeatureAvailable(feature, false);
     connect(window, &Main::runRequested, this, &Trel::RunGame);
     connect(window, &Main::exitRequested, this, &Trel::exitProgram);
     connect(window, &Main::locatorRequested, this, &Trel::openLocator);
     connect(window, &Main::optionsChanged, this, &Trel::BuildCommandLine);
     connect(window, &Main::commandLineToggled, this, [this](bool on) { on ? showViewer() : unloadViewer(); });
+    connect(window, &Main::mapEditorRequested, this, [this](bool fromMenu) {
+        // From the menu the editor takes the main window's place until it closes.
+        if (fromMenu && main_)
+            main_->hide();
+        openmapeditor();
+    });
+    connect(window, &Main::mapCycleRequested, this, &Trel::openMapCycle);
+    connect(window, &Main::motdRequested, this, &Trel::openMotd);
     return *window;
 }
 
@@ -244,6 +262,66 @@ void Trel::cancelLocator() {
     BuildCommandLine();
 }
 
+void Trel::openmapeditor() {
+    if (CheckMapEditorPath(shared_.Quake2Path) == MapEditorCheck::WrongDirectory) {
+        seams_.boxes.warning(main_, QString::fromLatin1(kWrongDirectoryText.data(), kWrongDirectoryText.size()));
+        if (main_)
+            main_->hide();
+        hideViewer();
+        showLocator();
+        return;
+    }
+    if (mapEditor_) {
+        mapEditor_->bringForward();
+        return;
+    }
+    mapEditor_ = new mapedit(
+        shared_, [this] { return main_ ? main_->serverini->text().toLatin1().toStdString() : std::string(); },
+        seams_.boxes);
+    connect(mapEditor_, &mapedit::closed, this, [this] {
+        mapEditor_->deleteLater();
+        showMainAgain();
+    });
+    if (!mapEditor_->open()) {
+        delete mapEditor_;
+        showMainAgain();
+    }
+}
+
+void Trel::openMapCycle() {
+    if (mapCycle_) {
+        mapCycle_->bringForward();
+        return;
+    }
+    mapCycle_ = new mapcycle(shared_, seams_.boxes);
+    connect(mapCycle_, &mapcycle::closed, this, [this] {
+        mapCycle_->deleteLater();
+        showMainAgain();
+    });
+    mapCycle_->open();
+}
+
+void Trel::openMotd() {
+    if (motd_) {
+        motd_->bringForward();
+        return;
+    }
+    motd_ = new MOTD(shared_, seams_.boxes);
+    connect(motd_, &MOTD::closed, this, [this] {
+        motd_->deleteLater();
+        showMainAgain();
+    });
+    if (!motd_->open())
+        delete motd_;
+}
+
+void Trel::showMainAgain() {
+    if (!main_)
+        return;
+    main_->show();
+    main_->raise();
+}
+
 void Trel::closeSplash() {
     if (!splash_)
         return;
@@ -266,6 +344,9 @@ void Trel::closeEverything() {
             window->deleteLater();
         }
     };
+    dispose(mapEditor_);
+    dispose(mapCycle_);
+    dispose(motd_);
     dispose(splash_);
     dispose(locator_);
     dispose(viewer_);

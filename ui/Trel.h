@@ -19,6 +19,9 @@ class Main;
 class MessageBoxes;
 class dirfinder;
 class frmCommand;
+class mapcycle;
+class mapedit;
+class MOTD;
 class splashscreen;
 
 /// The platform services the application uses; production and tests pass their own.
@@ -53,6 +56,10 @@ public:
     /// The locator's "Ok": checks and stores the chosen executable, loads the settings, shows the main window.
     void AcceptQuake2Exe();
 
+    /// "Edit Maplist": checks the Quake 2 path (a wrong one leads to the locator), then opens the map-details
+    /// editor, or brings the open one forward without reloading it.
+    void openmapeditor();
+
     const SharedValues& shared() const { return shared_; }
     std::filesystem::path settingsFile() const { return SettingsFile(shared_); }
 
@@ -60,6 +67,9 @@ public:
     dirfinder* locator() const;
     frmCommand* viewer() const;
     splashscreen* splash() const;
+    mapedit* mapEditor() const;
+    mapcycle* mapCycle() const;
+    MOTD* motdEditor() const;
 
 signals:
     /// Every window is closed; the program should end.
@@ -75,6 +85,9 @@ private:
     void showLocator();
     void cancelLocator(); // the locator's "Cancel" and close box
     void closeSplash();
+    void openMapCycle();
+    void openMotd();
+    void showMainAgain();
     void failLoad(const LoadError& error);
     void exitProgram();   // the main window is left: save, then end with every window
     void closeEverything();
@@ -85,6 +98,9 @@ private:
     QPointer<dirfinder> locator_;
     QPointer<frmCommand> viewer_;
     QPointer<splashscreen> splash_;
+    QPointer<mapedit> mapEditor_;
+    QPointer<mapcycle> mapCycle_;
+    QPointer<MOTD> motd_;
 };
 
 } // namespace trel

@@ -5,7 +5,10 @@
 #include "auxiliary/Resources.h"
 #include "auxiliary/dirfinder.h"
 #include "auxiliary/frmCommand.h"
+#include "MOTD.h"
 #include "main/Main.h"
+#include "mapcycle.h"
+#include "mapedit.h"
 #include "mdlmaincode.h"
 #include "platform.h"
 #include "seams/DocumentOpener.h"
@@ -358,6 +361,59 @@ private slots:
         QTRY_VERIFY(!trel.locator());
         QVERIFY(mainWindow().isVisible());
         QVERIFY(trel.viewer() && trel.viewer()->isVisible());
+    }
+
+    void mapEditorFromTheMenuTakesTheMainWindowsPlace() {
+        writeIni(usedSection());
+        Trel& trel = start();
+        QVERIFY(mainWindow().mnumaplist->isEnabled());
+        mainWindow().mnumaplist->trigger();
+        QVERIFY(trel.mapEditor() && trel.mapEditor()->isVisible());
+        QVERIFY(!mainWindow().isVisible());
+        QVERIFY(QFile::exists(quakeDir + QStringLiteral("/vorn/vorn.ini")));
+        QVERIFY(QFile::exists(quakeDir + QStringLiteral("/vorn/vorn_sp.ini")));
+        // A second request brings the same editor forward.
+        mapedit* first = trel.mapEditor();
+        QTest::mouseClick(mainWindow().Command3, Qt::LeftButton);
+        QCOMPARE(trel.mapEditor(), first);
+        trel.mapEditor()->close();
+        QTRY_VERIFY(!trel.mapEditor());
+        QVERIFY(mainWindow().isVisible());
+        QVERIFY(boxes.shown.isEmpty());
+    }
+
+    void mapEditorOnAWrongPathLeadsToTheLocator() {
+        QByteArray ini = usedSection();
+        writeIni(ini.replace("/quake2\r\n", "/Quake2\r\n"));
+        Trel& trel = start();
+        QTest::mouseClick(mainWindow().Command3, Qt::LeftButton);
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("You have selected the wrong directory")});
+        QVERIFY(!trel.mapEditor());
+        QVERIFY(trel.locator() && trel.locator()->isVisible());
+        QVERIFY(!mainWindow().isVisible());
+        QVERIFY(!QFile::exists(quakeDir + QStringLiteral("/vorn/vorn.ini")));
+    }
+
+    void mapCycleAndMotdOpenOnceAndBringTheMainWindowBack() {
+        QByteArray settings = kSettings;
+        writeIni(usedSection(), settings.replace("Gametype=1", "Gametype=0"));
+        Trel& trel = start();
+        QVERIFY(mainWindow().editmapcycle->isEnabled());
+        QTest::mouseClick(mainWindow().editmapcycle, Qt::LeftButton);
+        QVERIFY(trel.mapCycle() && trel.mapCycle()->isVisible());
+        mapcycle* cycle = trel.mapCycle();
+        QTest::mouseClick(mainWindow().editmapcycle, Qt::LeftButton);
+        QCOMPARE(trel.mapCycle(), cycle);
+        trel.mapCycle()->close();
+        QTRY_VERIFY(!trel.mapCycle());
+
+        mainWindow().gametype->setCurrentIndex(3); // "Edit MOTD" lives on a server tab
+        mainWindow().maintab->setCurrentIndex(2);
+        QTest::mouseClick(mainWindow().Command5, Qt::LeftButton);
+        QVERIFY(trel.motdEditor() && trel.motdEditor()->isVisible());
+        trel.motdEditor()->close();
+        QTRY_VERIFY(!trel.motdEditor());
+        QVERIFY(mainWindow().isVisible());
     }
 };
 

@@ -7,7 +7,23 @@
 #include <random>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace trel::test {
+
+/// True when the tests run as Windows programs under Wine. Wine's profile-string functions rewrite
+/// the whole file on every write (blank lines dropped, blanks around "=" removed, LF made CR LF), where
+/// Windows keeps every byte it does not change: tests of those bytes through WriteIni skip there.
+inline bool UnderWine() {
+#ifdef _WIN32
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
+}
 
 /// A fresh folder (with a blank in its name) removed again at the end of the test.
 class TempDir {

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -92,14 +94,23 @@ std::vector<NameCase> NameCases() {
         {"exact_name", Entry::File, game, game, game, true},
         {"capital_first_letter", Entry::File, "Quake2", "Quake2", "Quake2", false},
         {"all_capitals", Entry::File, "QUAKE2", "QUAKE2", "QUAKE2", false},
+#ifdef _WIN32
+        {"name_without_extension", Entry::File, "quake2", "quake2", "quake2", false},
+#else
         {"windows_name", Entry::File, "quake2.exe", "quake2.exe", "quake2.exe", false},
+#endif
+#ifndef _WIN32
+        // Windows drops blanks at the end of a file name, so there this names the game's file itself.
         {"trailing_blank", Entry::File, game + " ", game + " ", game + " ", false},
+#endif
         {"longer_name", Entry::File, game + "x", game + "x", game + "x", false},
         {"folder_of_that_name", Entry::Folder, game, game, std::nullopt, false},
         {"missing_file", Entry::None, game, game, std::nullopt, false},
+#ifndef _WIN32
         {"link_to_file", Entry::LinkToFile, game, game, game, true},
         {"link_to_folder", Entry::LinkToFolder, game, game, std::nullopt, false},
         {"dangling_link", Entry::DanglingLink, game, game, std::nullopt, false},
+#endif
     };
 }
 
@@ -162,7 +173,9 @@ TEST(Platform, ReadFileBytes) {
         {"larger_than_one_read", big, Entry::File, true, false},
         {"folder", "", Entry::Folder, false, false},
         {"missing", "", Entry::None, false, true},
+#ifndef _WIN32
         {"dangling_link", "", Entry::DanglingLink, false, true},
+#endif
     };
     for (const ReadCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -242,6 +255,8 @@ TEST(Platform, WriteFileAtomic) {
     }
 }
 
+// File modes and symbolic links are POSIX matters.
+#ifndef _WIN32
 TEST(Platform, WriteFileAtomicKeepsTheMode) {
     for (const mode_t mode : {0600, 0644, 0700, 0444}) {
         SCOPED_TRACE(mode);
@@ -273,6 +288,7 @@ TEST(Platform, WriteFileAtomicThroughALinkReplacesItsTarget) {
     EXPECT_EQ(FolderEntries(dir / "real folder"), std::vector<std::string>{"settings.ini"});
     EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"real folder", "trel.ini"}));
 }
+#endif
 
 TEST(Platform, PathTextRoundTrip) {
     TempDir dir;

@@ -1,0 +1,182 @@
+// Windows only: the executable check reads the name the file system stores, and the stand-in game,
+// started the way Trel starts the game, runs the launch script Trel wrote and leaves its record.
+
+#ifdef _WIN32
+
+#include "mdlmaincode.h"
+#include "platform.h"
+#include "test_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#ifndef TREL_STANDIN_GAME
+#error "TREL_STANDIN_GAME must name the stand-in game's quake2.exe"
+#endif
+
+namespace {
+
+using trel::IsGameExecutable;
+using trel::LaunchOptions;
+using trel::LaunchOutcome;
+using trel::LaunchRequest;
+using trel::PathText;
+using trel::SharedValues;
+using trel::StoredFileName;
+using trel::test::ReadBytes;
+using trel::test::TempDir;
+using trel::test::WriteBytes;
+
+enum class Entry { None, File, Folder };
+
+struct ExecutableCase {
+    std::string name;
+    Entry entry;
+    std::string stored; // the name the entry is created under
+    std::string asked;  // the name the path gives
+    std::optional<std::string> storedName;
+    bool isGame;
+};
+
+TEST(WindowsExecutable, StoredNameMustBeExactlyQuake2Exe) {
+    // One folder per case: Windows folds letter case in file names, so only one of these names can
+    // exist in any one folder.
+    const std::vector<ExecutableCase> cases = {
+        {"stored_lower_case", Entry::File, "quake2.exe", "quake2.exe", "quake2.exe", true},
+        {"stored_lower_asked_upper", Entry::File, "quake2.exe", "QUAKE2.EXE", "quake2.exe", true},
+        {"stored_capital_first", Entry::File, "Quake2.exe", "Quake2.exe", "Quake2.exe", false},
+        {"stored_capital_asked_lower", Entry::File, "Quake2.exe", "quake2.exe", "Quake2.exe", false},
+        {"stored_upper_case", Entry::File, "QUAKE2.EXE", "QUAKE2.EXE", "QUAKE2.EXE", false},
+        {"stored_upper_asked_lower", Entry::File, "QUAKE2.EXE", "quake2.exe", "QUAKE2.EXE", false},
+        {"stored_without_extension", Entry::File, "quake2", "quake2", "quake2", false},
+        {"missing", Entry::None, "quake2.exe", "quake2.exe", std::nullopt, false},
+        {"folder_of_that_name", Entry::Folder, "quake2.exe", "quake2.exe", std::nullopt, false},
+        {"wildcard_in_path", Entry::File, "quake2.exe", "quake?.exe", std::nullopt, false},
+    };
+    for (const ExecutableCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        if (c.entry == Entry::File)
+            WriteBytes(dir / c.stored, "MZ");
+        if (c.entry == Entry::Folder)
+            std::filesystem::create_directory(dir / c.stored);
+        EXPECT_EQ(StoredFileName(dir / c.asked), c.storedName);
+        EXPECT_EQ(IsGameExecutable(dir / c.asked), c.isGame);
+        // As the launcher checks it: the path read back from the settings file's text.
+        EXPECT_EQ(IsGameExecutable(trel::PathFromText(PathText(dir / c.asked))), c.isGame);
+    }
+}
+
+// Quotes one argument so that the C runtime of the started program splits it back as it was.
+std::string QuoteArgument(const std::string& argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos)
+        return argument;
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted.push_back(c);
+    }
+    quoted.append(backslashes * 2, '\\');
+    quoted.push_back('"');
+    return quoted;
+}
+
+// Starts the request's program in its working directory and waits for it; its exit code, or
+// nothing when it could not be started.
+std::optional<DWORD> RunAndWait(const LaunchRequest& request) {
+    std::string commandLine = QuoteArgument(request.program);
+    for (const std::string& argument : request.arguments)
+        commandLine += " " + QuoteArgument(argument);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(request.program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        request.workingDirectory.c_str(), &startup, &process))
+        return std::nullopt;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = 0;
+    const BOOL known = GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    if (!known)
+        return std::nullopt;
+    return exitCode;
+}
+
+std::vector<std::string> RecordLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::istringstream in(bytes);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+struct GameStartCase {
+    std::string name;
+    LaunchOptions options;
+};
+
+LaunchOptions Options(int gametype, int map, int dedicated, std::string addparam) {
+    LaunchOptions options;
+    options.Gametype = gametype;
+    options.Map = map;
+    options.Dedicated = dedicated;
+    options.DMflags = 1040;
+    options.Booltimelimit = 1;
+    options.Valtimelimit = "20";
+    options.addparam = std::move(addparam);
+    return options;
+}
+
+TEST(WindowsGameStart, StandInGameRunsTheLaunchScriptTrelWrote) {
+    const std::filesystem::path standIn(TREL_STANDIN_GAME);
+    ASSERT_TRUE(std::filesystem::is_regular_file(standIn)) << TREL_STANDIN_GAME;
+    const std::vector<GameStartCase> cases = {
+        {"deathmatch", Options(3, 1, 0, "")},
+        {"dedicated_single_player", Options(0, 4, 1, "set developer 1")},
+        {"no_game_type_chosen", Options(-1, 0, 0, "echo \"quoted words\"")},
+    };
+    for (const GameStartCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        // A folder with a blank in its name, as "Program Files" has.
+        const std::filesystem::path folder = dir / "Quake 2";
+        std::filesystem::create_directories(folder / "vorn");
+        std::filesystem::copy_file(standIn, folder / "quake2.exe");
+        const SharedValues shared{dir.path(), PathText(folder / "quake2.exe"), PathText(folder), 1};
+
+        const trel::LaunchPreparation preparation = trel::PrepareLaunch(shared, c.options);
+        ASSERT_EQ(preparation.outcome, LaunchOutcome::Ready) << preparation.why;
+        const std::optional<DWORD> exitCode = RunAndWait(preparation.request);
+        ASSERT_TRUE(exitCode.has_value()) << "could not start " << preparation.request.program;
+        EXPECT_EQ(*exitCode, 0u);
+
+        // What the game was given, as the launcher prepared it: every argument, the working folder,
+        // and every line of the script in the modification folder.
+        std::vector<std::string> expected = {"start"};
+        for (const std::string& argument : preparation.request.arguments)
+            expected.push_back("arg " + argument);
+        expected.push_back("cwd " + PathText(folder));
+        expected.push_back("exec trel_launcher.cfg");
+        for (const std::string& line : trel::LaunchScriptLines(c.options))
+            expected.push_back("line " + line);
+        expected.push_back("end");
+        EXPECT_EQ(RecordLines(ReadBytes(folder / "vorn" / "standin_record.txt")), expected);
+    }
+}
+
+} // namespace
+
+#endif // _WIN32

@@ -4,6 +4,7 @@
 #include "auxiliary/frmCommand.h"
 #include "auxiliary/splashscreen.h"
 #include "MOTD.h"
+#include "addressbook.h"
 #include "main/Main.h"
 #include "mapcycle.h"
 #include "mapedit.h"
@@ -36,6 +37,7 @@ Trel::~Trel() {
     delete mapEditor_;
     delete mapCycle_;
     delete motd_;
+    delete addressBook_;
     delete splash_;
     delete locator_;
     delete viewer_;
@@ -49,6 +51,7 @@ splashscreen* Trel::splash() const { return splash_; }
 mapedit* Trel::mapEditor() const { return mapEditor_; }
 mapcycle* Trel::mapCycle() const { return mapCycle_; }
 MOTD* Trel::motdEditor() const { return motd_; }
+addressbook* Trel::addressBook() const { return addressBook_; }
 
 void Trel::StartUp() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -193,7 +196,7 @@ Main& Trel::ensureMain() {
     main_ = new Main;
     Main* window = main_;
     // Windows of later releases are not there yet: their buttons and menu items stay disabled.
-    for (auto feature : {Main::Feature::AddressBook, Main::Feature::About, Main::Feature::Manual, Main::Feature::Todo})
+    for (auto feature : {Main::Feature::About, Main::Feature::Manual, Main::Feature::Todo})
         window->setFeatureAvailable(feature, false);
     connect(window, &Main::runRequested, this, &Trel::RunGame);
     connect(window, &Main::exitRequested, this, &Trel::exitProgram);
@@ -208,6 +211,7 @@ Main& Trel::ensureMain() {
     });
     connect(window, &Main::mapCycleRequested, this, &Trel::openMapCycle);
     connect(window, &Main::motdRequested, this, &Trel::openMotd);
+    connect(window, &Main::addressBookRequested, this, &Trel::openAddressBook);
     return *window;
 }
 
@@ -315,6 +319,24 @@ void Trel::openMotd() {
         delete motd_;
 }
 
+void Trel::openAddressBook() {
+    if (addressBook_) {
+        addressBook_->bringForward();
+        return;
+    }
+    addressBook_ = new addressbook(shared_, settingsFile(), seams_.boxes, seams_.starter);
+    connect(addressBook_, &addressbook::cancelled, this, &Trel::showMainAgain);
+    connect(addressBook_, &addressbook::closed, addressBook_, &QObject::deleteLater);
+    // Joining with a wrong Quake 2 path leads to the locator, as starting a game does.
+    connect(addressBook_, &addressbook::wrongExecutable, this, [this] {
+        if (main_)
+            main_->hide();
+        hideViewer();
+        showLocator();
+    });
+    addressBook_->show();
+}
+
 void Trel::showMainAgain() {
     if (!main_)
         return;
@@ -347,6 +369,7 @@ void Trel::closeEverything() {
     dispose(mapEditor_);
     dispose(mapCycle_);
     dispose(motd_);
+    dispose(addressBook_);
     dispose(splash_);
     dispose(locator_);
     dispose(viewer_);

@@ -13,6 +13,7 @@
 
 namespace trel {
 
+class addressbook;
 class DocumentOpener;
 class GameStarter;
 class Main;
@@ -70,6 +71,7 @@ public:
     mapedit* mapEditor() const;
     mapcycle* mapCycle() const;
     MOTD* motdEditor() const;
+    addressbook* addressBook() const;
 
 signals:
     /// Every window is closed; the program should end.
@@ -87,6 +89,7 @@ private:
     void closeSplash();
     void openMapCycle();
     void openMotd();
+    void openAddressBook();
     void showMainAgain();
     void failLoad(const LoadError& error);
     void exitProgram();   // the main window is left: save, then end with every window
@@ -101,6 +104,7 @@ private:
     QPointer<mapedit> mapEditor_;
     QPointer<mapcycle> mapCycle_;
     QPointer<MOTD> motd_;
+    QPointer<addressbook> addressBook_;
 };
 
 } // namespace trel

@@ -59,6 +59,8 @@ struct BlockCase {
     bool multiplayer;
     std::string expected;
 };
+// Listed by its name, not its bytes.
+void PrintTo(const BlockCase& c, std::ostream* os) { *os << c.name; }
 
 class MapDetailsBlock : public ::testing::TestWithParam<BlockCase> {};
 
@@ -115,6 +117,8 @@ struct CycleCase {
     std::vector<std::string> maps;
     std::string expected;
 };
+// Listed by its name, not its bytes.
+void PrintTo(const CycleCase& c, std::ostream* os) { *os << c.name; }
 
 class MapCycleBlock : public ::testing::TestWithParam<CycleCase> {};
 
@@ -185,6 +189,8 @@ struct CycleFailure {
     std::function<std::filesystem::path(const TempDir&)> arrange;
     const char* namedFile;
 };
+// Listed by its name, not its bytes.
+void PrintTo(const CycleFailure& c, std::ostream* os) { *os << c.name; }
 
 class MapCycleWriterFailure : public ::testing::TestWithParam<CycleFailure> {};
 
@@ -374,6 +380,8 @@ struct TextCase {
     std::string from;
     std::string to;
 };
+// Listed by its name, not its bytes.
+void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
 
 class MapEditorText : public ::testing::TestWithParam<TextCase> {};
 
@@ -444,6 +452,8 @@ struct SpanCase {
     std::vector<ColourSpan> comments;
     std::vector<ColourSpan> passes;
 };
+// Listed by its name, not its bytes.
+void PrintTo(const SpanCase& c, std::ostream* os) { *os << c.name; }
 
 class ColourSpans : public ::testing::TestWithParam<SpanCase> {};
 
@@ -614,6 +624,8 @@ struct TypingCase {
     const char* name;
     std::vector<TypingStep> steps;
 };
+// Listed by its name, not its bytes.
+void PrintTo(const TypingCase& c, std::ostream* os) { *os << c.name; }
 
 class MapEditorTypingColour : public ::testing::TestWithParam<TypingCase> {};
 

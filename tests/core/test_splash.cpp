@@ -28,7 +28,6 @@ struct UsedCase {
     std::optional<int> errorNumber; // set when the start must fail
     const char* shownValue;         // the value the error text must quote, "" for none
 };
-
 // Names the case in test listings instead of dumping its bytes.
 void PrintTo(const UsedCase& c, std::ostream* out) {
     *out << c.name;

@@ -6,6 +6,7 @@
 #include "auxiliary/dirfinder.h"
 #include "auxiliary/frmCommand.h"
 #include "MOTD.h"
+#include "addressbook.h"
 #include "main/Main.h"
 #include "mapcycle.h"
 #include "mapedit.h"
@@ -414,6 +415,31 @@ private slots:
         trel.motdEditor()->close();
         QTRY_VERIFY(!trel.motdEditor());
         QVERIFY(mainWindow().isVisible());
+    }
+
+    void addressBookJoinsAndIsThereAfterARestart() {
+        writeIni(usedSection());
+        Trel& trel = start();
+        QTest::mouseClick(mainWindow().Command4, Qt::LeftButton);
+        addressbook* book = trel.addressBook();
+        QVERIFY(book && book->isVisible());
+        mainWindow().mnuaddress->trigger(); // a second request brings the same window forward
+        QCOMPARE(trel.addressBook(), book);
+        QCOMPARE(book->AddServer(QStringLiteral("Home"), QStringLiteral("10.0.0.5"), QStringLiteral("27910")).outcome,
+                 AddOutcome::Added);
+        QTest::mouseClick(book->findChild<QWidget*>(QStringLiteral("serverselect(1)")), Qt::LeftButton);
+        QCOMPARE(book->selectedRow(), std::optional<std::size_t>(0));
+        QTest::mouseClick(book->findChild<QWidget*>(QStringLiteral("Command1")), Qt::LeftButton);
+        QTRY_COMPARE(ReadRecords(recordFile).size(), 1);
+        QCOMPARE(ReadRecords(recordFile).first().lines, QStringList{QStringLiteral("connect 10.0.0.5:27910")});
+        QVERIFY(boxes.shown.isEmpty());
+
+        // Leaving Trel and starting it again finds the server where it was.
+        QTest::mouseClick(mainWindow().Command1, Qt::LeftButton);
+        QTRY_VERIFY(!trel.addressBook());
+        start();
+        QTest::mouseClick(mainWindow().Command4, Qt::LeftButton);
+        QCOMPARE(app->addressBook()->rows()[0].name, std::string("Home"));
     }
 };
 

@@ -1,0 +1,187 @@
+// The server address book and joining a server.
+
+#include "mdlServercode.h"
+
+#include "mdlIniStuff.h"
+#include "platform.h"
+
+#include <cstdio>
+
+namespace trel {
+namespace {
+
+bool IsControl(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b < 0x20 || b == 0x7f;
+}
+
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
+std::string OneLine(std::string value) {
+    for (char& c : value) {
+        if (IsLineEnd(c))
+            c = ' ';
+    }
+    return value;
+}
+
+} // namespace
+
+std::string ServerNameKey(std::size_t rowNumber) {
+    return "ServerName " + std::to_string(rowNumber);
+}
+
+std::string ServerIpKey(std::size_t rowNumber) {
+    return "ServerIp " + std::to_string(rowNumber);
+}
+
+AddressBookRows LoadAddressBook(const std::filesystem::path& iniFile) {
+    std::string text;
+    std::string why;
+    if (!ReadFileBytes(iniFile, text, why))
+        text.clear();
+    AddressBookRows rows;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i].name = ini::ReadValue(text, kAddressBookSection, ServerNameKey(i + 1));
+        rows[i].address = ini::ReadValue(text, kAddressBookSection, ServerIpKey(i + 1));
+    }
+    return rows;
+}
+
+std::vector<std::pair<std::string, std::string>> AddressBookValues(const AddressBookRows& rows) {
+    std::vector<std::pair<std::string, std::string>> values;
+    values.reserve(rows.size() * 2);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        values.emplace_back(ServerNameKey(i + 1), OneLine(rows[i].name));
+        values.emplace_back(ServerIpKey(i + 1), OneLine(rows[i].address));
+    }
+    return values;
+}
+
+bool SaveAddressBook(const AddressBookRows& rows, const std::filesystem::path& iniFile, std::string& why) {
+    return WriteIniValues(std::string(kAddressBookSection), AddressBookValues(rows), iniFile, why);
+}
+
+bool IsFilledRow(const AddressBookRow& row) {
+    return !row.name.empty();
+}
+
+std::optional<std::size_t> FirstEmptyRow(const AddressBookRows& rows) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!IsFilledRow(rows[i]))
+            return i;
+    }
+    return std::nullopt;
+}
+
+std::string ShortenServerName(std::string_view name) {
+    if (name.size() <= kLongestServerName)
+        return std::string(name);
+    return std::string(name.substr(0, 10)) + "..";
+}
+
+std::string ServerAddress(std::string_view internetAddress, std::string_view port) {
+    return std::string(internetAddress) + ":" + std::string(port);
+}
+
+std::optional<char> UnsafeAddressCharacter(std::string_view address) {
+    // The console splits a line at ";" and at line ends, and a quotation mark would let the rest of the
+    // line escape the address; any other control character has no place in an address.
+    for (const char c : address) {
+        if (c == ';' || c == '"' || IsControl(c))
+            return c;
+    }
+    return std::nullopt;
+}
+
+std::optional<char> UnsafeNameCharacter(std::string_view name) {
+    for (const char c : name) {
+        if (IsControl(c))
+            return c;
+    }
+    return std::nullopt;
+}
+
+std::string DescribeCharacter(char c) {
+    if (c == ';')
+        return "the semicolon (;)";
+    if (c == '"')
+        return "the quotation mark (\")";
+    const auto b = static_cast<unsigned char>(c);
+    char code[8];
+    std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(b));
+    std::string text = "the control character " + std::string(code);
+    switch (c) {
+    case '\t':
+        return text + " (tab)";
+    case '\n':
+        return text + " (line feed)";
+    case '\r':
+        return text + " (carriage return)";
+    default:
+        return IsControl(c) ? text : "the character " + std::string(1, c);
+    }
+}
+
+std::string UnsafeAddressMessage(char c) {
+    return "The server address may not contain " + DescribeCharacter(c) +
+           ": Quake 2 would run the rest of the connect line as further console commands.";
+}
+
+std::string UnsafeNameMessage(char c) {
+    return "The server name may not contain " + DescribeCharacter(c) + ".";
+}
+
+AddResult AddServer(AddressBookRows& rows, std::string_view name, std::string_view internetAddress,
+                    std::string_view port) {
+    if (name.empty() || internetAddress.empty())
+        return {AddOutcome::NameOrAddressMissing, 0, '\0'};
+    if (const auto c = UnsafeNameCharacter(name))
+        return {AddOutcome::UnsafeName, 0, *c};
+    const std::string address = ServerAddress(internetAddress, port);
+    if (const auto c = UnsafeAddressCharacter(address))
+        return {AddOutcome::UnsafeAddress, 0, *c};
+    const auto row = FirstEmptyRow(rows);
+    if (!row)
+        return {AddOutcome::BookFull, 0, '\0'};
+    rows[*row] = {ShortenServerName(name), address};
+    return {AddOutcome::Added, *row, '\0'};
+}
+
+void RemoveServer(AddressBookRows& rows, std::size_t row) {
+    if (row < rows.size())
+        rows[row] = {};
+}
+
+std::string ConnectScriptText(std::string_view address) {
+    return "connect " + std::string(address) + "\r\n";
+}
+
+ConnectPreparation PrepareConnect(const SharedValues& shared, const AddressBookRows& rows,
+                                  std::optional<std::size_t> selected) {
+    ConnectPreparation preparation;
+    if (!IsGameExecutable(PathFromText(shared.Quake2Path))) {
+        preparation.outcome = ConnectOutcome::WrongExecutable;
+        return preparation;
+    }
+    if (!selected || *selected >= rows.size() || rows[*selected].address.empty()) {
+        preparation.outcome = ConnectOutcome::NothingToJoin;
+        return preparation;
+    }
+    const std::string& address = rows[*selected].address;
+    if (const auto c = UnsafeAddressCharacter(address)) {
+        preparation.outcome = ConnectOutcome::UnsafeAddress;
+        preparation.character = *c;
+        return preparation;
+    }
+    if (!WriteFileAtomic(ModDir(shared.Quake2Folder) / kConnectScript, ConnectScriptText(address), preparation.why)) {
+        preparation.outcome = ConnectOutcome::ScriptNotWritten;
+        return preparation;
+    }
+    preparation.request = GameLaunchRequest(shared, false, kConnectScript);
+    return preparation;
+}
+
+} // namespace trel

@@ -3,30 +3,22 @@
 
 #include "Program.h"
 
+#include "peak_memory.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QWidget>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <string>
 
 namespace {
-
-long PeakKiB() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-    return -1;
-}
 
 class ShownProbe : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("Main")) {
-            std::printf("shown %ld\n", PeakKiB());
+            std::printf("shown %ld\n", trel::bench::PeakKiB());
             std::fflush(stdout);
             std::_Exit(0); // the measurement ends here; the settings must stay as they were
         }

@@ -14,15 +14,6 @@ bool IsNumberBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool Ticked(int checkState) { return checkState == 1; }
 
-std::string Quoted(std::string_view text) {
-    // Long or binary values would swamp the message; show enough to recognise the value.
-    constexpr std::size_t kShown = 40;
-    std::string shown(text.substr(0, kShown));
-    if (text.size() > kShown)
-        shown += "...";
-    return "\"" + shown + "\"";
-}
-
 enum class KeyKind { Text, Flags, CheckState, GameType, Map };
 
 KeyKind KindOf(SettingsKey key) {
@@ -58,13 +49,13 @@ std::optional<std::int32_t> ConvertKey(SettingsKey key, std::string_view text, c
     bool overflow = false;
     const auto number = ParseWholeNumber(text, &overflow);
     if (!number) {
-        error = overflow ? LoadError{where + " holds " + Quoted(text) + ", which is too large", kErrorOverflow}
-                         : LoadError{where + " holds " + Quoted(text) + ", which is not a whole number",
+        error = overflow ? LoadError{where + " holds " + QuotedValue(text) + ", which is too large", kErrorOverflow}
+                         : LoadError{where + " holds " + QuotedValue(text) + ", which is not a whole number",
                                      kErrorNotANumber};
         return std::nullopt;
     }
     const auto outOfRange = [&](const char* what) {
-        error = LoadError{where + " holds " + Quoted(text) + ", which is not " + what, kErrorOutOfRange};
+        error = LoadError{where + " holds " + QuotedValue(text) + ", which is not " + what, kErrorOutOfRange};
         return std::nullopt;
     };
     switch (KindOf(key)) {
@@ -88,6 +79,15 @@ std::optional<std::int32_t> ConvertKey(SettingsKey key, std::string_view text, c
 }
 
 } // namespace
+
+std::string QuotedValue(std::string_view text) {
+    // Long or binary values would swamp the message; show enough to recognise the value.
+    constexpr std::size_t kShown = 40;
+    std::string shown(text.substr(0, kShown));
+    if (text.size() > kShown)
+        shown += "...";
+    return "\"" + shown + "\"";
+}
 
 std::string FormatLoadError(const LoadError& error) {
     // A non-negative number is preceded by one blank, so two blanks follow the hyphen.

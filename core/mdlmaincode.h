@@ -37,6 +37,9 @@ struct LoadError {
     int number = 0;
 };
 
+/// A stored value as a message shows it: in quotation marks, cut after 40 characters.
+std::string QuotedValue(std::string_view text);
+
 /// description, " - ", then the number with one leading blank: "... -  13".
 std::string FormatLoadError(const LoadError& error);
 

@@ -22,15 +22,6 @@ bool IsSeparator(char c) {
     return c == kSeparator || c == '/';
 }
 
-std::string Quoted(std::string_view text) {
-    // A long or binary value would swamp the message; enough of it to recognise it is shown.
-    constexpr std::size_t kShown = 40;
-    std::string shown(text.substr(0, kShown));
-    if (text.size() > kShown)
-        shown += "...";
-    return "\"" + shown + "\"";
-}
-
 // Folder paths arrive from the windows as UTF-8; a label counts what the user sees, not bytes.
 std::size_t CharacterCount(std::string_view text) {
     std::size_t count = 0;
@@ -67,13 +58,13 @@ StartDecision DecideStart(const std::filesystem::path& iniFile) {
     const auto number = ParseWholeNumber(text, &overflow);
     if (!number) {
         decision.error =
-            overflow ? LoadError{where + " holds " + Quoted(text) + ", which is too large", kErrorOverflow}
-                     : LoadError{where + " holds " + Quoted(text) + ", which is not a whole number", kErrorNotANumber};
+            overflow ? LoadError{where + " holds " + QuotedValue(text) + ", which is too large", kErrorOverflow}
+                     : LoadError{where + " holds " + QuotedValue(text) + ", which is not a whole number", kErrorNotANumber};
         return decision;
     }
     // The flag is a 16-bit number: anything wider is an overflow like any other too-large value.
     if (*number < std::numeric_limits<std::int16_t>::min() || *number > std::numeric_limits<std::int16_t>::max()) {
-        decision.error = LoadError{where + " holds " + Quoted(text) + ", which is too large", kErrorOverflow};
+        decision.error = LoadError{where + " holds " + QuotedValue(text) + ", which is too large", kErrorOverflow};
         return decision;
     }
     decision.usedFlag = static_cast<std::int16_t>(*number);

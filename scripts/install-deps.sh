@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Trel needs to build, test and run, when any is missing.
+# Installs the Debian packages Trel needs to build, test and run, when any is missing; with arguments,
+# those packages instead.
 set -euo pipefail
 packages=(cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libgtest-dev googletest fonts-liberation
           xvfb xauth)
+[ $# -eq 0 ] || packages=("$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

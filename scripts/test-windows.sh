@@ -14,18 +14,7 @@ cd "$(dirname "$0")/.."
 started=$(date +%s)
 elapsed() { echo $(($(date +%s) - $1)); }
 
-packages=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix wine wine64)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    SUDO=""
-    [ "$(id -u)" -eq 0 ] || SUDO=sudo
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-deps.sh cmake ninja-build googletest g++-mingw-w64-x86-64-posix wine wine64
 install_seconds=$(elapsed "$started")
 
 build_started=$(date +%s)

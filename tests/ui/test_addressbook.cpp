@@ -25,49 +25,12 @@
 #include <memory>
 
 using namespace trel;
+using test::ReadAll;
+using test::WriteAll;
 
 namespace {
 
 constexpr int kTimeoutMs = 30000;
-
-QByteArray ReadAll(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& file, const QByteArray& bytes) {
-    QFile f(file);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-struct Record {
-    QStringList args;
-    QString cwd;
-    QStringList execs;
-    QStringList lines;
-};
-
-// The stand-in game's record file: "start", "arg ...", "cwd ...", "exec ...", "line ...", "end".
-QList<Record> ReadRecords(const QString& file) {
-    QList<Record> records;
-    const QByteArray bytes = ReadAll(file);
-    if (!bytes.endsWith("end\n"))
-        return records; // a record still being written counts as none
-    for (const QByteArray& raw : bytes.split('\n')) {
-        const QString line = QString::fromLatin1(raw);
-        if (line == QLatin1String("start"))
-            records.append(Record{});
-        else if (line.startsWith(QLatin1String("arg ")))
-            records.last().args << line.mid(4);
-        else if (line.startsWith(QLatin1String("cwd ")))
-            records.last().cwd = line.mid(4);
-        else if (line.startsWith(QLatin1String("exec ")))
-            records.last().execs << line.mid(5);
-        else if (line.startsWith(QLatin1String("line ")))
-            records.last().lines << line.mid(5);
-    }
-    return records;
-}
 
 /// The production starter, counted: a refused join must not even try to start the game.
 class CountingStarter final : public GameStarter {
@@ -475,8 +438,8 @@ private slots:
         QTest::mouseClick(button("Command1"), Qt::LeftButton);
         QCOMPARE(starter.starts, 1);
         // The game runs on its own; its record is awaited first so that no failed check leaves it behind.
-        QTRY_COMPARE_WITH_TIMEOUT(ReadRecords(recordFile).size(), 1, kTimeoutMs);
-        const Record record = ReadRecords(recordFile).first();
+        QTRY_COMPARE_WITH_TIMEOUT(test::ReadStandInRecords(recordFile).size(), 1, kTimeoutMs);
+        const test::StandInRecord record = test::ReadStandInRecords(recordFile).first();
         QCOMPARE(record.args, (QStringList{"+set", "game", "vorn", "+exec", "trel_connect.cfg"}));
         QCOMPARE(QDir(record.cwd).canonicalPath(), QDir(quakeDir).canonicalPath());
         QCOMPARE(record.execs, QStringList{QStringLiteral("trel_connect.cfg")});
@@ -596,7 +559,7 @@ private slots:
         const bool connecting = pressed == "Command1";
         QCOMPARE(starter.starts, connecting ? 1 : 0);
         if (connecting)
-            QTRY_COMPARE_WITH_TIMEOUT(ReadRecords(recordFile).size(), 1, kTimeoutMs);
+            QTRY_COMPARE_WITH_TIMEOUT(test::ReadStandInRecords(recordFile).size(), 1, kTimeoutMs);
         QCOMPARE(boxes.shown.size(), 1);
         const QString text = boxes.shown.first().text;
         QVERIFY2(text.startsWith(QStringLiteral("The address book could not be saved.")), qPrintable(text));

@@ -33,6 +33,8 @@
 #include <memory>
 
 using namespace trel;
+using test::ReadAll;
+using test::WriteAll;
 
 namespace {
 
@@ -40,40 +42,6 @@ const QByteArray kSettings = "[Settings]\r\nDMflags=5\r\nDedicated=0\r\nBoolmaxc
                              "Booltimelimit=0\r\nValtimelimit=20\r\nBoolgemgoal=0\r\nValgemgoal=10\r\n"
                              "MonsterRespawn=0\r\nForcejoin=1\r\nGametype=1\r\nCommandline=0\r\nMap=2\r\n"
                              "Boolmaxgems=0\r\nValmaxgems=0\r\nserverini=\r\n";
-
-QByteArray ReadAll(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& file, const QByteArray& bytes) {
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-struct Record {
-    QStringList args;
-    QString cwd;
-    QStringList lines;
-};
-
-// The stand-in game's record file: "start", "arg ...", "cwd ...", "exec ...", "line ...", "end".
-QList<Record> ReadRecords(const QString& file) {
-    QList<Record> records;
-    for (const QByteArray& raw : ReadAll(file).split('\n')) {
-        const QString line = QString::fromLatin1(raw);
-        if (line == QLatin1String("start"))
-            records.append(Record{});
-        else if (line.startsWith(QLatin1String("arg ")))
-            records.last().args << line.mid(4);
-        else if (line.startsWith(QLatin1String("cwd ")))
-            records.last().cwd = line.mid(4);
-        else if (line.startsWith(QLatin1String("line ")))
-            records.last().lines << line.mid(5);
-    }
-    return records;
-}
 
 } // namespace
 
@@ -91,7 +59,7 @@ class TestTrel : public QObject {
     QString gamePath() const { return quakeDir + QLatin1Char('/') + QString::fromLatin1(kGameExecutableName.data()); }
 
     void writeIni(const QByteArray& quakeSection, const QByteArray& settings = kSettings) {
-        WriteAll(iniFile, quakeSection + settings);
+        QVERIFY(WriteAll(iniFile, quakeSection + settings));
     }
     QByteArray usedSection() const {
         return "[Quake2exe]\r\nUsed=1\r\nPath=" + QFile::encodeName(gamePath()) + "\r\nDir=" + QFile::encodeName(quakeDir) +
@@ -216,7 +184,7 @@ private slots:
         QFETCH(QString, mentions);
         QFETCH(QString, ending);
         if (!ini.isEmpty())
-            WriteAll(iniFile, ini);
+            QVERIFY(WriteAll(iniFile, ini));
         app = std::make_unique<Trel>(QFile::encodeName(startDir).toStdString(), Seams{boxes, starter, documents});
         QSignalSpy quit(app.get(), &Trel::quitRequested);
         app->StartUp();
@@ -234,8 +202,8 @@ private slots:
         start();
         mainWindow().dedserver->setChecked(true);
         QTest::mouseClick(mainWindow().Command2, Qt::LeftButton);
-        QTRY_COMPARE(ReadRecords(recordFile).size(), 1);
-        const Record record = ReadRecords(recordFile).first();
+        QTRY_COMPARE(test::ReadStandInRecords(recordFile).size(), 1);
+        const test::StandInRecord record = test::ReadStandInRecords(recordFile).first();
         QCOMPARE(record.args, (QStringList{"+set", "game", "vorn", "+set", "dedicated", "1", "+exec",
                                            "trel_launcher.cfg"}));
         QCOMPARE(QDir(record.cwd).canonicalPath(), QDir(quakeDir).canonicalPath());
@@ -430,8 +398,8 @@ private slots:
         QTest::mouseClick(book->findChild<QWidget*>(QStringLiteral("serverselect(1)")), Qt::LeftButton);
         QCOMPARE(book->selectedRow(), std::optional<std::size_t>(0));
         QTest::mouseClick(book->findChild<QWidget*>(QStringLiteral("Command1")), Qt::LeftButton);
-        QTRY_COMPARE(ReadRecords(recordFile).size(), 1);
-        QCOMPARE(ReadRecords(recordFile).first().lines, QStringList{QStringLiteral("connect 10.0.0.5:27910")});
+        QTRY_COMPARE(test::ReadStandInRecords(recordFile).size(), 1);
+        QCOMPARE(test::ReadStandInRecords(recordFile).first().lines, QStringList{QStringLiteral("connect 10.0.0.5:27910")});
         QVERIFY(boxes.shown.isEmpty());
 
         // Leaving Trel and starting it again finds the server where it was.

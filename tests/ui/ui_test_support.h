@@ -4,6 +4,9 @@
 #include "ProgramFont.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QList>
+#include <QStringList>
 #include <QTest>
 #include <QWidget>
 
@@ -25,6 +28,51 @@ template <typename T> T* Control(const QObject* window, const QString& name) {
     if (!found)
         qFatal("no control named %s", qPrintable(name));
     return found;
+}
+
+/// The whole file, or nothing when it cannot be read.
+inline QByteArray ReadAll(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+/// Replaces the file with bytes; false when it cannot be written.
+inline bool WriteAll(const QString& file, const QByteArray& bytes) {
+    QFile f(file);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+/// One start of the stand-in game as its record file tells it.
+struct StandInRecord {
+    QStringList args;
+    QString cwd;
+    QStringList execs;
+    QStringList lines;
+};
+
+/// The stand-in game's records ("start", "arg ...", "cwd ...", "exec ...", "line ...", "end" per start);
+/// a record still being written counts as none.
+inline QList<StandInRecord> ReadStandInRecords(const QString& file) {
+    QList<StandInRecord> records;
+    const QByteArray bytes = ReadAll(file);
+    if (!bytes.endsWith("end\n"))
+        return records;
+    for (const QByteArray& raw : bytes.split('\n')) {
+        const QString line = QString::fromLatin1(raw);
+        if (line == QLatin1String("start"))
+            records.append(StandInRecord{});
+        else if (records.isEmpty())
+            continue;
+        else if (line.startsWith(QLatin1String("arg ")))
+            records.last().args << line.mid(4);
+        else if (line.startsWith(QLatin1String("cwd ")))
+            records.last().cwd = line.mid(4);
+        else if (line.startsWith(QLatin1String("exec ")))
+            records.last().execs << line.mid(5);
+        else if (line.startsWith(QLatin1String("line ")))
+            records.last().lines << line.mid(5);
+    }
+    return records;
 }
 
 } // namespace trel::test

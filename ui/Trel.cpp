@@ -4,6 +4,8 @@
 #include "auxiliary/frmCommand.h"
 #include "auxiliary/splashscreen.h"
 #include "MOTD.h"
+#include "Wizard.h"
+#include "auxiliary/Aboutform.h"
 #include "addressbook.h"
 #include "main/Main.h"
 #include "mapcycle.h"
@@ -38,6 +40,7 @@ Trel::~Trel() {
     delete mapCycle_;
     delete motd_;
     delete addressBook_;
+    delete about_;
     delete splash_;
     delete locator_;
     delete viewer_;
@@ -52,6 +55,8 @@ mapedit* Trel::mapEditor() const { return mapEditor_; }
 mapcycle* Trel::mapCycle() const { return mapCycle_; }
 MOTD* Trel::motdEditor() const { return motd_; }
 addressbook* Trel::addressBook() const { return addressBook_; }
+Aboutform* Trel::aboutBox() const { return about_; }
+Wizard* Trel::wizard() const { return wizard_; }
 
 void Trel::StartUp() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -195,9 +200,6 @@ Main& Trel::ensureMain() {
         return *main_;
     main_ = new Main;
     Main* window = main_;
-    // Windows of later releases are not there yet: their buttons and menu items stay disabled.
-    for (auto feature : {Main::Feature::About, Main::Feature::Manual, Main::Feature::Todo})
-        window->setFeatureAvailable(feature, false);
     connect(window, &Main::runRequested, this, &Trel::RunGame);
     connect(window, &Main::exitRequested, this, &Trel::exitProgram);
     connect(window, &Main::locatorRequested, this, &Trel::openLocator);
@@ -212,6 +214,14 @@ Main& Trel::ensureMain() {
     connect(window, &Main::mapCycleRequested, this, &Trel::openMapCycle);
     connect(window, &Main::motdRequested, this, &Trel::openMotd);
     connect(window, &Main::addressBookRequested, this, &Trel::openAddressBook);
+    connect(window, &Main::aboutRequested, this, &Trel::openAbout);
+    connect(window, &Main::manualRequested, this, [this] { openStartDocument("manual.html"); });
+    connect(window, &Main::todoRequested, this, [this] { openStartDocument("todolist.txt"); });
+    // The wizard writes into the main window and ends with it.
+    wizard_ = new Wizard(*window, window);
+    connect(window, &Main::wizardRequested, wizard_, &Wizard::open);
+    connect(wizard_, &Wizard::finished, this, &Trel::BuildCommandLine);
+    connect(wizard_, &Wizard::editMaplistRequested, this, &Trel::openmapeditor);
     return *window;
 }
 
@@ -337,6 +347,20 @@ void Trel::openAddressBook() {
     addressBook_->show();
 }
 
+void Trel::openAbout() {
+    if (!about_) // the box deletes itself when closed
+        about_ = new Aboutform(seams_.documents, seams_.boxes,
+                               Aboutform::WebSiteOr(PathToQt(PathText(shared_.StartDir / "manual.html"))));
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
+}
+
+void Trel::openStartDocument(const char* name) {
+    // The documents lie in the folder Trel was started in, not beside the program.
+    OpenDocument(seams_.documents, seams_.boxes, main_, PathToQt(PathText(shared_.StartDir / name)));
+}
+
 void Trel::showMainAgain() {
     if (!main_)
         return;
@@ -370,6 +394,7 @@ void Trel::closeEverything() {
     dispose(mapCycle_);
     dispose(motd_);
     dispose(addressBook_);
+    dispose(about_);
     dispose(splash_);
     dispose(locator_);
     dispose(viewer_);

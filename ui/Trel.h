@@ -13,6 +13,8 @@
 
 namespace trel {
 
+class Aboutform;
+class Wizard;
 class addressbook;
 class DocumentOpener;
 class GameStarter;
@@ -72,6 +74,8 @@ public:
     mapcycle* mapCycle() const;
     MOTD* motdEditor() const;
     addressbook* addressBook() const;
+    Aboutform* aboutBox() const;
+    Wizard* wizard() const;
 
 signals:
     /// Every window is closed; the program should end.
@@ -90,6 +94,8 @@ private:
     void openMapCycle();
     void openMotd();
     void openAddressBook();
+    void openAbout();
+    void openStartDocument(const char* name);
     void showMainAgain();
     void failLoad(const LoadError& error);
     void exitProgram();   // the main window is left: save, then end with every window
@@ -105,6 +111,8 @@ private:
     QPointer<mapcycle> mapCycle_;
     QPointer<MOTD> motd_;
     QPointer<addressbook> addressBook_;
+    QPointer<Aboutform> about_;
+    QPointer<Wizard> wizard_;
 };
 
 } // namespace trel

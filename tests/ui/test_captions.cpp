@@ -1,12 +1,18 @@
 // Every caption fits its control: with the program's font no button, check box, label, frame title or tab
 // shows a cut caption. The positions and sizes are fixed, so a wider font would cut them.
 
+#include "auxiliary/Aboutform.h"
 #include "auxiliary/Resources.h"
 #include "auxiliary/dirfinder.h"
 #include "auxiliary/frmCommand.h"
 #include "auxiliary/splashscreen.h"
 #include "main/Main.h"
 #include "mdlmaincode.h"
+#include "frmwizard1.h"
+#include "frmwizard2.h"
+#include "frmwizard3.h"
+#include "frmwizard4.h"
+#include "seams/DocumentOpener.h"
 #include "seams/MessageBoxes.h"
 #include "ui_test_support.h"
 
@@ -113,6 +119,26 @@ private slots:
         frmCommand viewer;
         splashscreen splash;
         for (QWidget* window : std::initializer_list<QWidget*>{&locator, &viewer, &splash}) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            const QStringList cut = CutCaptions(*window);
+            QVERIFY2(cut.isEmpty(), qPrintable(window->objectName() + QLatin1Char('\n') + cut.join(QLatin1Char('\n'))));
+        }
+    }
+
+    void wizardAndAboutCaptionsFit() {
+        Main mainWindow;
+        SettingsLoad load;
+        load.DMflags = 0;
+        mainWindow.LoadSettings(load);
+        RecordedMessageBoxes boxes;
+        RecordedDocumentOpener documents;
+        frmwizard1 page1(mainWindow);
+        frmwizard2 page2(mainWindow);
+        frmwizard3 page3(mainWindow);
+        frmwizard4 page4(mainWindow);
+        Aboutform about(documents, boxes, QStringLiteral("/usr/share/trel/manual.html"));
+        for (QWidget* window : std::initializer_list<QWidget*>{&page1, &page2, &page3, &page4, &about}) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
             const QStringList cut = CutCaptions(*window);

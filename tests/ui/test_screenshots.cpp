@@ -2,9 +2,14 @@
 // folder named by TREL_SCREENSHOT_DIR (the build folder's "screenshots" by default); the test checks that
 // each one shows the window whole.
 
+#include "Wizard.h"
+#include "WizardPage.h"
+#include "auxiliary/Aboutform.h"
 #include "auxiliary/Resources.h"
 #include "main/Main.h"
 #include "mdlmaincode.h"
+#include "seams/DocumentOpener.h"
+#include "seams/MessageBoxes.h"
 #include "ui_test_support.h"
 
 #include <QCheckBox>
@@ -13,6 +18,8 @@
 #include <QImage>
 #include <QListWidget>
 #include <QPixmap>
+#include <QPointer>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 
@@ -64,6 +71,38 @@ private slots:
         Shoot(window, QStringLiteral("main-general"));
         window.maintab->setCurrentIndex(1);
         Shoot(window, QStringLiteral("main-server-options"));
+        window.maintab->setCurrentIndex(2);
+        Shoot(window, QStringLiteral("main-server-admin"));
+    }
+
+    void wizardPages() {
+        Main window;
+        SettingsLoad load;
+        load.Quake2Path = "C:\\Quake2\\quake2.exe";
+        load.DMflags = 0;
+        window.LoadSettings(load);
+        window.gametype->setCurrentIndex(3);
+        window.maps->setCurrentRow(1);
+        window.valtimelimit->setEditText(QStringLiteral("20"));
+        Wizard wizard(window);
+        wizard.open();
+        for (int page = 1; page <= 4; ++page) {
+            QTRY_COMPARE_WITH_TIMEOUT(wizard.pageNumber(), page, 5000);
+            QVERIFY(QTest::qWaitForWindowExposed(wizard.page()));
+            Shoot(*wizard.page(), QStringLiteral("wizard-%1").arg(page));
+            if (page < 4)
+                wizard.page()->butnext->click();
+        }
+    }
+
+    void aboutBox() {
+        RecordedDocumentOpener documents;
+        RecordedMessageBoxes boxes;
+        QPointer<Aboutform> box = new Aboutform(documents, boxes, QDir::temp().filePath(QStringLiteral("manual.html")));
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box));
+        Shoot(*box, QStringLiteral("about"));
+        delete box;
     }
 };
 

@@ -6,6 +6,8 @@
 #include "auxiliary/dirfinder.h"
 #include "auxiliary/frmCommand.h"
 #include "MOTD.h"
+#include "Wizard.h"
+#include "auxiliary/Aboutform.h"
 #include "addressbook.h"
 #include "main/Main.h"
 #include "mapcycle.h"
@@ -408,6 +410,33 @@ private slots:
         start();
         QTest::mouseClick(mainWindow().Command4, Qt::LeftButton);
         QCOMPARE(app->addressBook()->rows()[0].name, std::string("Home"));
+    }
+
+    void helpMenuOpensTheStartFoldersDocuments() {
+        writeIni(usedSection());
+        start();
+        QVERIFY(WriteAll(startDir + QStringLiteral("/manual.html"), "<html></html>"));
+        mainWindow().mnumanual->trigger();
+        QCOMPARE(documents.opened, QStringList{startDir + QStringLiteral("/manual.html")});
+        // No to-do list in the start folder: the user is told which file is missing.
+        mainWindow().mnutodo->trigger();
+        QCOMPARE(documents.opened.size(), 1);
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY2(boxes.shown.first().text.contains(QStringLiteral("todolist.txt")), qPrintable(boxes.shown.first().text));
+    }
+
+    void aboutAndWizardOpenOnce() {
+        writeIni(usedSection());
+        Trel& trel = start();
+        QTest::mouseClick(mainWindow().about, Qt::LeftButton);
+        Aboutform* box = trel.aboutBox();
+        QVERIFY(box && box->isVisible());
+        mainWindow().mnuabout->trigger();
+        QCOMPARE(trel.aboutBox(), box);
+
+        QVERIFY(trel.wizard());
+        mainWindow().findChild<QAction*>(QStringLiteral("mnuwizard"))->trigger();
+        QCOMPARE(trel.wizard()->pageNumber(), 1);
     }
 };
 

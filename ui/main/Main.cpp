@@ -1,11 +1,16 @@
 #include "Main.h"
 
 #include "ProgramFont.h"
+#include "seams/DocumentOpener.h"
+#include "seams/MessageBoxes.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -15,6 +20,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
@@ -197,7 +203,49 @@ QStringList NumberListTexts() {
     return texts;
 }
 
+// A control's inner parts (a list's viewport, a value field's text part, the tab row) carry no name of
+// the program's own; the pointer over them is over the control.
+bool IsInnerPart(const QWidget* widget) {
+    const QString name = widget->objectName();
+    return name.isEmpty() || name.startsWith(QLatin1String("qt_"));
+}
+
 } // namespace
+
+bool OpenDocument(DocumentOpener& documents, MessageBoxes& boxes, QWidget* owner, const QString& file) {
+    const QString shown = QFileInfo(file).isAbsolute() ? QDir::toNativeSeparators(file) : file;
+    // The desktop may accept a missing file and fail later where nobody sees it; Trel says so itself.
+    if (QFileInfo(file).isAbsolute() && !QFileInfo::exists(file)) {
+        boxes.warning(owner, QStringLiteral("The file %1 was not found.").arg(shown));
+        return false;
+    }
+    if (!documents.open(file)) {
+        boxes.warning(owner, QStringLiteral("No program could be started to open %1.").arg(shown));
+        return false;
+    }
+    return true;
+}
+
+// The help line follows the pointer over every control, also over those that take no pointer moves
+// themselves (labels, frames, disabled controls) and with a mouse button held: only a filter on the
+// whole application sees all of those moves.
+class Main::PointerWatcher final : public QObject {
+public:
+    explicit PointerWatcher(Main& window) : QObject(&window), window_(window) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseMove && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window() == &window_)
+            window_.pointerMovedTo(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        return false;
+    }
+
+private:
+    Main& window_;
+};
 
 Main::Main(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Main"));
@@ -207,7 +255,9 @@ Main::Main(QWidget* parent) : QMainWindow(parent) {
     createMenus();
     placeControls();
     connectReactions();
+    createHelpTexts();
     setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+    new PointerWatcher(*this); // a child of the window: it ends with it
 }
 
 Main::~Main() = default;
@@ -333,6 +383,7 @@ void Main::createControls() {
 void Main::createMenus() {
     QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     fileMenu->setObjectName(QStringLiteral("mnufile"));
+    mnuwizard = AddMenuItem(fileMenu, "mnuwizard", "Quick Start &Wizard...", QKeySequence(Qt::CTRL | Qt::Key_W));
     mnumaplist = AddMenuItem(fileMenu, "mnumaplist", "Maplist Editor", QKeySequence(Qt::CTRL | Qt::Key_E));
     mnudir = AddMenuItem(fileMenu, "mnudir", "Set Quake2 Directory", QKeySequence(Qt::CTRL | Qt::Key_D));
     fileMenu->addSeparator()->setObjectName(QStringLiteral("seperator"));
@@ -476,6 +527,51 @@ void Main::connectReactions() {
     connect(mnuabout, &QAction::triggered, this, &Main::aboutRequested);
     connect(mnumanual, &QAction::triggered, this, &Main::manualRequested);
     connect(mnutodo, &QAction::triggered, this, &Main::todoRequested);
+    connect(mnuwizard, &QAction::triggered, this, &Main::wizardRequested);
+}
+
+void Main::createHelpTexts() {
+    const std::initializer_list<std::pair<const QWidget*, const char*>> texts = {
+        {about, "Information about Trel"},
+        {Command1, "Exit Program"},
+        {Command2, "Run Vorn with selected options"},
+        {Command3, "Edit the games maplist, used to set the cycle of maps"},
+        {findquake2dir, "Change Quake2 executables path"},
+        {quake2dir, "Location of your Quake2 executable, MUST BE SET"},
+        {maps, "Vorn maps"},
+        {boolgemgoal, "Sets the gem goal you need to reach in Single Player games"},
+        {boolmaxclients, "Sets maximum clients allowed to connect to server"},
+        {boolmaxgems, "Set Maximum gems produced for the start level"},
+        {booltimelimit, "Sets timelimit for game, upon reaching it the game ends."},
+        {dedserver, "Forces server into dedicated mode, useful if you are running a permanent server"},
+        {forcejoin, "Forces people to join team with lowest players upon connect."},
+        {mrespawn, "Sets wether monsters respawn or not upon death"},
+        {dmflagval, "Value of DMflags added together"},
+    };
+    for (const auto& [control, text] : texts)
+        helpTexts_.insert(control, QLatin1String(text));
+    for (const QCheckBox* box : q2option)
+        helpTexts_.insert(box, QStringLiteral("Deathmatch flag options"));
+
+    // The bare window: the client area, the etched line drawn on it, and the tab control with its pages.
+    bareBackground_ = {centralWidget(), mainline, maintab};
+    for (int i = 0; i < maintab->count(); ++i) {
+        bareBackground_.insert(maintab->widget(i));
+        bareBackground_.insert(tabPanes[static_cast<std::size_t>(i)]);
+    }
+}
+
+void Main::pointerMovedTo(const QPoint& globalPosition) {
+    for (const QWidget* over = childAt(mapFromGlobal(globalPosition)); over && over != this;
+         over = over->parentWidget()) {
+        if (IsInnerPart(over))
+            continue;
+        if (const auto found = helpTexts_.constFind(over); found != helpTexts_.constEnd())
+            setHelpText(*found);
+        else if (bareBackground_.contains(over))
+            setHelpText(QString::fromStdString(HelpVersionText()));
+        return; // the first control of the program's own decides; one without a help text leaves the line
+    }
 }
 
 void Main::alignTabPanes() {
@@ -565,6 +661,9 @@ void Main::setFeatureAvailable(Feature feature, bool available) {
         break;
     case Feature::Todo:
         mnutodo->setEnabled(available);
+        break;
+    case Feature::Wizard:
+        mnuwizard->setEnabled(available);
         break;
     }
 }

@@ -5,7 +5,10 @@
 #include "mdlmaincode.h"
 #include "mdlvariables.h"
 
+#include <QHash>
 #include <QMainWindow>
+#include <QSet>
+#include <QString>
 
 #include <array>
 #include <cstddef>
@@ -28,6 +31,14 @@ class QTabWidget;
 class QWidget;
 
 namespace trel {
+
+class DocumentOpener;
+class MessageBoxes;
+
+/// Hands file (a local file or a web address) to the desktop, which opens it with the program that
+/// belongs to it. A local file that does not exist, or a file the desktop cannot open, gives a "Warning!"
+/// naming it, owned by owner. True when the desktop took the file.
+bool OpenDocument(DocumentOpener& documents, MessageBoxes& boxes, QWidget* owner, const QString& file);
 
 class Main : public QMainWindow {
     Q_OBJECT
@@ -55,7 +66,7 @@ public:
     /// Shows path in quake2dir.
     void setQuake2Path(const std::string& path);
 
-    /// Puts text on the help line (the status bar's first panel).
+    /// Puts text on the help line (the status bar's first panel). It stays there until the next call.
     void setHelpText(const QString& text);
     QString helpText() const;
 
@@ -64,25 +75,26 @@ public:
 
     /// The windows behind some buttons and menu items; the application switches their controls off
     /// until the window exists.
-    enum class Feature { MapEditor, MapCycle, Motd, AddressBook, About, Manual, Todo };
+    enum class Feature { MapEditor, MapCycle, Motd, AddressBook, About, Manual, Todo, Wizard };
     void setFeatureAvailable(Feature feature, bool available);
 
     /// The text gametype shows: the chosen entry, or "Deathmatch" while no entry is chosen.
     QString gametypeText() const;
 
 signals:
-    void runRequested();              // "&Run"
-    void exitRequested();             // "E&xit" (button or menu) and the close box: save, then end
-    void locatorRequested();          // "..." and "Set Quake2 Directory"
-    void commandLineToggled(bool on); // "View Commandline" ticked or unticked
-    void optionsChanged();            // any launch option changed: refresh the preview
+    void runRequested();                    // "&Run"
+    void exitRequested();                   // "E&xit" (button or menu) and the close box: save, then end
+    void locatorRequested();                // "..." and "Set Quake2 Directory"
+    void commandLineToggled(bool on);       // "View Commandline" ticked or unticked
+    void optionsChanged();                  // any launch option changed: refresh the preview
     void mapEditorRequested(bool fromMenu); // "Edit Maplist" (false) or "Maplist Editor" (true)
-    void mapCycleRequested();         // "Edit Map Cycle"
-    void motdRequested();             // "Edit MOTD"
-    void addressBookRequested();      // "Connect to..." and "Server Address Book"
-    void aboutRequested();            // "About..." and "About"
-    void manualRequested();           // "&Manual"
-    void todoRequested();             // "Todo List"
+    void mapCycleRequested();               // "Edit Map Cycle"
+    void motdRequested();                   // "Edit MOTD"
+    void addressBookRequested();            // "Connect to..." and "Server Address Book"
+    void aboutRequested();                  // "About..." and "About"
+    void manualRequested();                 // "&Manual"
+    void todoRequested();                   // "Todo List"
+    void wizardRequested();                 // "Quick Start &Wizard..."
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -137,6 +149,7 @@ public:
     QLabel* Label3 = nullptr;
     QLineEdit* serverini = nullptr;
     // Menus
+    QAction* mnuwizard = nullptr;
     QAction* mnumaplist = nullptr;
     QAction* mnudir = nullptr;
     QAction* mnuexit = nullptr;
@@ -163,17 +176,24 @@ private:
     void selectMap(int row);
     void updateMapCycleButton();
     bool filterKey(QObject* watched, const QKeyEvent& key) const;
+    void createHelpTexts();
+    void pointerMovedTo(const QPoint& globalPosition);
 
-    QLabel* helpline = nullptr;              // the status bar's first panel
-    std::array<QWidget*, 3> tabPanes{};      // one per tab, aligned with the tab control's corner
-    QFrame* mainline = nullptr;              // etched line between "E&xit" and "Connect to..."
-    std::array<QFrame*, 2> dmlines{};        // etched lines between the flag columns
-    QWidget* tabStack = nullptr;             // the tab control's page holder; its moves realign the panes
+    class PointerWatcher;
+    friend class PointerWatcher;
+
+    QLabel* helpline = nullptr;                // the status bar's first panel
+    QHash<const QWidget*, QString> helpTexts_; // the controls that explain themselves on the help line
+    QSet<const QWidget*> bareBackground_;      // the window and tab control areas that show the version
+    std::array<QWidget*, 3> tabPanes{};        // one per tab, aligned with the tab control's corner
+    QFrame* mainline = nullptr;                // etched line between "E&xit" and "Connect to..."
+    std::array<QFrame*, 2> dmlines{};          // etched lines between the flag columns
+    QWidget* tabStack = nullptr;               // the tab control's page holder; its moves realign the panes
     std::int32_t dmflagsTotal_ = 0;
     bool closeHandled_ = false;
     bool centred_ = false;
-    bool mapCycleAvailable_ = true;          // the map cycle window exists
-    bool mapCycleByGameType_ = false;        // the game type allows the map cycle
+    bool mapCycleAvailable_ = true;   // the map cycle window exists
+    bool mapCycleByGameType_ = false; // the game type allows the map cycle
 };
 
 } // namespace trel

@@ -1,0 +1,82 @@
+#include "frmwizard4.h"
+
+#include "main/Main.h"
+#include "mdlwizard.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <initializer_list>
+#include <utility>
+
+namespace trel {
+namespace {
+
+// Option texts are single-byte text; Latin-1 carries every byte there and back unchanged.
+std::string ToBytes(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+QString FromBytes(const std::string& bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+} // namespace
+
+WizardSummaryTexts SummaryTextsOf(const Main& main) {
+    WizardSummaryTexts texts;
+    const QList<QListWidgetItem*> selected = main.maps->selectedItems();
+    if (!selected.isEmpty())
+        texts.map = ToBytes(selected.front()->text());
+    texts.gametype = ToBytes(main.gametypeText());
+    texts.timelimit = ToBytes(main.valtimelimit->currentText());
+    texts.maxgems = ToBytes(main.valmaxgems->currentText());
+    texts.gemgoal = ToBytes(main.valgemgoal->currentText());
+    return texts;
+}
+
+frmwizard4::frmwizard4(Main& main, QWidget* parent) : WizardPage(main, "frmwizard4", parent) {
+    Label1 = makeLabel("Label1", "You have chosen the following options, trel is now capable of running a Trel Server",
+                       false, true);
+    wizoptions = new QPlainTextEdit(this);
+    wizoptions->setObjectName(QStringLiteral("wizoptions"));
+    wizoptions->setReadOnly(true);
+    wizoptions->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    wizoptions->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QPalette colours = wizoptions->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        colours.setBrush(group, QPalette::Base, colours.brush(group, QPalette::Button));
+    wizoptions->setPalette(colours);
+    butnext->setText(QStringLiteral("&Finish"));
+    placeControls();
+
+    // "&Finish" ends the wizard instead of leading to a next page.
+    disconnect(butnext, &QPushButton::clicked, this, &WizardPage::nextRequested);
+    connect(butnext, &QPushButton::clicked, this, &frmwizard4::finished);
+
+    // Opening step: the summary. A text box shows each CR LF as one line break.
+    QString shown = FromBytes(ComposeWizardSummary(SummaryTextsOf(main_)));
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    wizoptions->setPlainText(shown);
+}
+
+void frmwizard4::placeControls() {
+    using namespace wizardlayout;
+    const std::initializer_list<std::pair<QWidget*, QRect>> places = {
+        {Picture1, kPicture},
+        {Label1, QRect(kContentLeft, 8, kContentWidth, 28)},
+        {wizoptions, QRect(kContentLeft, 40, kContentWidth, 156)},
+        {Line1, kLine1},
+        {Line2, kLine2},
+        {butback, kBack},
+        {butnext, kNext},
+        {butcancel, kCancel},
+    };
+    for (const auto& [control, place] : places)
+        control->setGeometry(place);
+}
+
+} // namespace trel

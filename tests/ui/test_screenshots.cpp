@@ -2,13 +2,18 @@
 // folder named by TREL_SCREENSHOT_DIR (the build folder's "screenshots" by default); the test checks that
 // each one shows the window whole.
 
+#include "MOTD.h"
 #include "Wizard.h"
+#include "addressbook.h"
+#include "mapcycle.h"
+#include "mapedit.h"
 #include "WizardPage.h"
 #include "auxiliary/Aboutform.h"
 #include "auxiliary/Resources.h"
 #include "main/Main.h"
 #include "mdlmaincode.h"
 #include "seams/DocumentOpener.h"
+#include "seams/GameStarter.h"
 #include "seams/MessageBoxes.h"
 #include "ui_test_support.h"
 
@@ -21,6 +26,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace trel;
@@ -103,6 +109,48 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(box));
         Shoot(*box, QStringLiteral("about"));
         delete box;
+    }
+
+    void serverFilesAndAddressBook() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString quake = dir.filePath(QStringLiteral("Quake 2"));
+        QVERIFY(QDir().mkpath(quake + QStringLiteral("/vorn")));
+        QVERIFY(test::WriteAll(quake + QStringLiteral("/vorn/vorn.ini"),
+                               "# Map details of our server\r\n[ vorn01 ]\r\ngametype 2\r\ngem_goal 20\r\n"
+                               "vorn_timelimit 20\r\nmax_gems 20\r\n\r\n[ vorn02 ]\r\ngametype 3\r\n"
+                               "gem_goal 10\r\nvorn_timelimit 15\r\nmax_gems 30\r\n"));
+        QVERIFY(test::WriteAll(quake + QStringLiteral("/vorn/motd.txt"), "Welcome to our Vorn server!\r\n"));
+        QVERIFY(test::WriteAll(dir.filePath(QStringLiteral("trel.ini")),
+                               "[AddressBook]\r\nServerName 1=Home server\r\nServerIp 1=192.168.1.10:27910\r\n"
+                               "ServerName 2=Friday league\r\nServerIp 2=203.0.113.7:27910\r\n"));
+        SharedValues shared;
+        shared.StartDir = QFile::encodeName(dir.path()).toStdString();
+        shared.Quake2Folder = QFile::encodeName(quake).toStdString();
+        shared.Quake2Path = shared.Quake2Folder + "/quake2";
+        RecordedMessageBoxes boxes;
+
+        mapedit editor(shared, [] { return std::string(); }, boxes);
+        QVERIFY(editor.open());
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        Shoot(editor, QStringLiteral("map-editor"));
+
+        mapcycle cycle(shared, boxes);
+        cycle.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&cycle));
+        Shoot(cycle, QStringLiteral("map-cycle"));
+
+        MOTD motd(shared, boxes);
+        QVERIFY(motd.open());
+        QVERIFY(QTest::qWaitForWindowExposed(&motd));
+        Shoot(motd, QStringLiteral("motd"));
+
+        ProcessGameStarter starter;
+        addressbook book(shared, SettingsFile(shared), boxes, starter);
+        book.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&book));
+        Shoot(book, QStringLiteral("address-book"));
+        QVERIFY(boxes.shown.isEmpty());
     }
 };
 

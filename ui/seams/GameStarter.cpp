@@ -48,6 +48,7 @@ bool ProcessGameStarter::start(const LaunchRequest& request, QString& why) {
     }
 
     // The launcher makes the Quake 2 folder current as part of a start; later relative paths rely on it.
+    const QString previousDirectory = QDir::currentPath();
     if (!QDir::setCurrent(workingDirectory)) {
         why = QDir::toNativeSeparators(workingDirectory) + QStringLiteral(": cannot make it the current folder");
         return false;
@@ -66,6 +67,7 @@ bool ProcessGameStarter::start(const LaunchRequest& request, QString& why) {
 #endif
     if (!process.startDetached()) {
         why = QDir::toNativeSeparators(program) + QStringLiteral(": ") + process.errorString();
+        QDir::setCurrent(previousDirectory); // nothing started: the launcher stays where it was
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 #include "mdlvariables.h"
 #include "platform.h"
 #include "seams/GameStarter.h"
+#include "ui_test_support.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -13,14 +14,13 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cstddef>
 #include <filesystem>
-#include <initializer_list>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,189 +28,48 @@
 #error "TREL_STANDIN_GAME must name the built stand-in game"
 #endif
 
+using trel::test::ReadAll;
+using trel::test::ReadStandInRecords;
+using trel::test::StandInRecord;
+using trel::test::WriteAll;
+
 namespace {
 
 constexpr int kTimeoutMs = 30000;
-const QString kRecordName = QStringLiteral("standin_record.txt");
 
-struct ScriptRecord {
-    std::string file;
-    std::vector<std::string> lines;
-    std::vector<std::string> errors;
-};
-
-struct StartRecord {
-    std::vector<std::string> arguments;
-    std::vector<std::string> cwds;
-    std::vector<ScriptRecord> scripts;
-};
-
-std::string ToStd(const QByteArray& bytes) {
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
-/// Reads every record of the stand-in's record file. Nothing when the file holds anything but whole,
-/// well-formed records (a half-written or interleaved record counts as malformed).
-std::optional<std::vector<StartRecord>> ParseRecords(const QByteArray& bytes) {
-    std::vector<StartRecord> records;
-    if (bytes.isEmpty()) {
-        return records;
-    }
-    if (!bytes.endsWith('\n')) {
-        return std::nullopt;
-    }
-    QList<QByteArray> lines = bytes.split('\n');
-    lines.removeLast(); // the empty piece after the final line end
-    bool inRecord = false;
-    for (const QByteArray& line : lines) {
-        if (line == "start") {
-            if (inRecord) {
-                return std::nullopt;
-            }
-            inRecord = true;
-            records.emplace_back();
-            continue;
-        }
-        if (!inRecord) {
-            return std::nullopt;
-        }
-        StartRecord& record = records.back();
-        if (line == "end") {
-            inRecord = false;
-        } else if (line.startsWith("arg ")) {
-            if (!record.cwds.empty()) {
-                return std::nullopt;
-            }
-            record.arguments.push_back(ToStd(line.mid(4)));
-        } else if (line.startsWith("cwd ")) {
-            record.cwds.push_back(ToStd(line.mid(4)));
-        } else if (line.startsWith("exec ")) {
-            record.scripts.push_back({ToStd(line.mid(5)), {}, {}});
-        } else if (line.startsWith("line ") && !record.scripts.empty()) {
-            record.scripts.back().lines.push_back(ToStd(line.mid(5)));
-        } else if (line.startsWith("error ") && !record.scripts.empty()) {
-            record.scripts.back().errors.push_back(ToStd(line.mid(6)));
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (inRecord) {
-        return std::nullopt;
-    }
-    return records;
-}
-
-QByteArray ReadAll(const QString& file) {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return in.readAll();
-}
-
-/// How many whole records the file holds; -1 while it is malformed.
-qsizetype CompleteRecords(const QString& file) {
-    const auto records = ParseRecords(ReadAll(file));
-    return records ? static_cast<qsizetype>(records->size()) : -1;
-}
-
-bool WriteAll(const QString& file, const QByteArray& bytes) {
-    QFile out(file);
-    return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(bytes) == bytes.size();
-}
-
-std::string Canonical(const QString& path) {
-    return QFileInfo(path).canonicalFilePath().toStdString();
-}
-
-std::string CanonicalOfLocal(const std::string& localPath) {
-    return Canonical(QFile::decodeName(QByteArray(localPath.data(), static_cast<qsizetype>(localPath.size()))));
-}
-
+/// A path as the launch code stores it: native separators, local 8-bit bytes.
 std::string Local(const QString& path) {
-    return ToStd(QFile::encodeName(QDir::toNativeSeparators(path)));
+    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
 }
 
-std::vector<std::string> Strings(std::initializer_list<const char*> items) {
-    return {items.begin(), items.end()};
+QString GameName() {
+    return QString::fromUtf8(trel::kGameExecutableName.data(),
+                             static_cast<qsizetype>(trel::kGameExecutableName.size()));
 }
 
-/// A Quake 2 folder with a blank in its path, holding the stand-in under the game's executable name and
-/// the modification's folder.
-class Quake2Folder {
-public:
-    Quake2Folder() {
-        if (!root_.isValid()) {
-            return;
-        }
-        folder_ = root_.filePath(QStringLiteral("Quake 2 folder"));
-        const QString name = QString::fromUtf8(trel::kGameExecutableName.data(),
-                                               static_cast<qsizetype>(trel::kGameExecutableName.size()));
-        executable_ = QDir(folder_).filePath(name);
-        const QString standin = QStringLiteral(TREL_STANDIN_GAME);
-        ready_ = QDir().mkpath(folder_) && QDir(folder_).mkdir(QStringLiteral("vorn")) &&
-                 QFile::copy(standin, executable_) &&
-                 QFile::setPermissions(executable_, QFile::permissions(standin) | QFileDevice::ExeOwner |
-                                                        QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    }
+QString Canonical(const QString& path) {
+    return QFileInfo(path).canonicalFilePath();
+}
 
-    bool ready() const { return ready_; }
-    QString root() const { return root_.path(); }
-    QString folder() const { return folder_; }
-    QString executable() const { return executable_; }
-    QString modFile(const QString& name) const { return QDir(folder_).filePath(QStringLiteral("vorn/") + name); }
-    QString record() const { return modFile(kRecordName); }
+/// Byte strings as the record reader gives them back (one character per byte).
+QStringList Texts(const std::vector<std::string>& items) {
+    QStringList texts;
+    for (const std::string& item : items)
+        texts << QString::fromLatin1(QByteArray::fromStdString(item));
+    return texts;
+}
 
-    trel::SharedValues shared() const {
-        trel::SharedValues values;
-        values.StartDir = std::filesystem::path(QFile::encodeName(root()).toStdString());
-        values.Quake2Path = Local(executable_);
-        values.Quake2Folder = Local(folder_);
-        values.UsedFlag = 1;
-        return values;
-    }
-
-private:
-    QTemporaryDir root_;
-    QString folder_;
-    QString executable_;
-    bool ready_ = false;
-};
-
-/// Puts the test process's current directory back, as a start makes the Quake 2 folder current.
-class CurrentDirGuard {
-public:
-    CurrentDirGuard() : saved_(QDir::currentPath()) {}
-    ~CurrentDirGuard() { QDir::setCurrent(saved_); }
-    CurrentDirGuard(const CurrentDirGuard&) = delete;
-    CurrentDirGuard& operator=(const CurrentDirGuard&) = delete;
-
-private:
-    QString saved_;
-};
-
-struct HandRun {
-    int exitCode = -1;
-    QProcess::ExitStatus exitStatus = QProcess::CrashExit;
-    QByteArray out;
-    QByteArray err;
-};
-
-/// Runs the stand-in in the Quake 2 folder and waits for it; false when it did not start or finish.
-bool RunByHand(const Quake2Folder& quake2, const QStringList& arguments, HandRun& run) {
-    QProcess process;
-    process.setProgram(quake2.executable());
-    process.setArguments(arguments);
-    process.setWorkingDirectory(quake2.folder());
-    process.start();
-    if (!process.waitForStarted(kTimeoutMs) || !process.waitForFinished(kTimeoutMs)) {
-        return false;
-    }
-    run.exitCode = process.exitCode();
-    run.exitStatus = process.exitStatus();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return true;
+trel::LaunchOptions Options(int dedicated, int gametype, int map, const QByteArray& addparam) {
+    return {.DMflags = 16 + 512,
+            .Dedicated = dedicated,
+            .Boolmaxclients = 1,
+            .Valmaxclients = "8",
+            .Booltimelimit = 1,
+            .Valtimelimit = "20",
+            .Gametype = gametype,
+            .Map = map,
+            .serverini = {},
+            .addparam = addparam.toStdString()};
 }
 
 } // namespace
@@ -218,8 +77,24 @@ bool RunByHand(const Quake2Folder& quake2, const QStringList& arguments, HandRun
 class TestGameStart : public QObject {
     Q_OBJECT
 
-private:
     QString originalDir_;
+    std::unique_ptr<QTemporaryDir> root_;
+    QString folder_; // the Quake 2 folder, with a blank in its path
+    QString game_;   // the stand-in under the game's executable name
+
+    QString modFile(const QString& name) const { return QDir(folder_).filePath(QStringLiteral("vorn/") + name); }
+    QString recordFile() const { return modFile(QStringLiteral("standin_record.txt")); }
+    QList<StandInRecord> records() const { return ReadStandInRecords(recordFile()); }
+
+    /// Runs the stand-in in the Quake 2 folder and waits; its exit code, or -1 when it did not end normally.
+    int runByHand(const QStringList& arguments) const {
+        QProcess process;
+        process.setWorkingDirectory(folder_);
+        process.start(game_, arguments);
+        if (!process.waitForFinished(kTimeoutMs) || process.exitStatus() != QProcess::NormalExit)
+            return -1;
+        return process.exitCode();
+    }
 
 private slots:
     void initTestCase() {
@@ -227,9 +102,21 @@ private slots:
         QVERIFY2(QFileInfo(QStringLiteral(TREL_STANDIN_GAME)).isFile(), TREL_STANDIN_GAME);
     }
 
+    void init() {
+        root_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(root_->isValid());
+        folder_ = root_->filePath(QStringLiteral("Quake 2 folder"));
+        game_ = QDir(folder_).filePath(GameName());
+        QVERIFY(QDir().mkpath(QDir(folder_).filePath(QStringLiteral("vorn"))));
+        QVERIFY(QFile::copy(QStringLiteral(TREL_STANDIN_GAME), game_));
+        QVERIFY(QFile::setPermissions(game_, QFile::permissions(game_) | QFileDevice::ExeOwner |
+                                                 QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    }
+
     void cleanup() {
-        // Keeps the tests independent even when one failed half-way through a start.
+        // A start makes the Quake 2 folder current; every test begins where the first one did.
         QDir::setCurrent(originalDir_);
+        root_.reset();
     }
 
     void startsPreparedLaunch_data() {
@@ -237,7 +124,7 @@ private slots:
         QTest::addColumn<int>("gametype");
         QTest::addColumn<int>("map");
         QTest::addColumn<QByteArray>("addparam");
-        QTest::addColumn<QStringList>("expectedArguments");
+        QTest::addColumn<QStringList>("arguments");
 
         const QStringList player = {"+set", "game", "vorn", "+exec", "trel_launcher.cfg"};
         const QStringList server = {"+set", "game", "vorn", "+set", "dedicated", "1", "+exec", "trel_launcher.cfg"};
@@ -252,287 +139,109 @@ private slots:
         QFETCH(int, gametype);
         QFETCH(int, map);
         QFETCH(QByteArray, addparam);
-        QFETCH(QStringList, expectedArguments);
+        QFETCH(QStringList, arguments);
 
-        Quake2Folder quake2;
-        QVERIFY(quake2.ready());
-        QVERIFY(quake2.folder().contains(QLatin1Char(' ')));
-
-        trel::LaunchOptions options;
-        options.Dedicated = dedicated;
-        options.Gametype = gametype;
-        options.Map = map;
-        options.DMflags = 16 + 512;
-        options.Booltimelimit = 1;
-        options.Valtimelimit = "20";
-        options.Boolmaxclients = 1;
-        options.Valmaxclients = "8";
-        options.addparam = ToStd(addparam);
-
-        const trel::LaunchPreparation preparation = trel::PrepareLaunch(quake2.shared(), options);
+        const trel::LaunchOptions options = Options(dedicated, gametype, map, addparam);
+        const trel::SharedValues shared{.StartDir =
+                                            std::filesystem::path(QFile::encodeName(root_->path()).toStdString()),
+                                        .Quake2Path = Local(game_),
+                                        .Quake2Folder = Local(folder_),
+                                        .UsedFlag = 1};
+        const trel::LaunchPreparation preparation = trel::PrepareLaunch(shared, options);
         QVERIFY2(preparation.outcome == trel::LaunchOutcome::Ready, preparation.why.c_str());
-        QCOMPARE(ToStd(ReadAll(quake2.modFile(QStringLiteral("trel_launcher.cfg")))), trel::LaunchScriptText(options));
 
         trel::ProcessGameStarter starter;
         QString why;
-        {
-            CurrentDirGuard guard;
-            QVERIFY2(starter.start(preparation.request, why), qPrintable(why));
-            QVERIFY(why.isEmpty());
-            // Starting makes the Quake 2 folder the launcher's current directory.
-            QCOMPARE(Canonical(QDir::currentPath()), Canonical(quake2.folder()));
-        }
-        QCOMPARE(QDir::currentPath(), originalDir_);
+        QVERIFY2(starter.start(preparation.request, why), qPrintable(why));
+        QCOMPARE(Canonical(QDir::currentPath()), Canonical(folder_));
 
-        QTRY_VERIFY_WITH_TIMEOUT(CompleteRecords(quake2.record()) == 1, kTimeoutMs);
-        const auto records = ParseRecords(ReadAll(quake2.record()));
-        QVERIFY(records);
-        const StartRecord& record = records->front();
-
-        std::vector<std::string> expected;
-        for (const QString& argument : expectedArguments) {
-            expected.push_back(argument.toStdString());
-        }
-        QCOMPARE(record.arguments, expected);
-        QCOMPARE(record.cwds.size(), std::size_t{1});
-        QCOMPARE(CanonicalOfLocal(record.cwds.front()), Canonical(quake2.folder()));
-        QCOMPARE(record.scripts.size(), std::size_t{1});
-        QCOMPARE(record.scripts.front().file, std::string("trel_launcher.cfg"));
-        QVERIFY(record.scripts.front().errors.empty());
-        QCOMPARE(record.scripts.front().lines, trel::LaunchScriptLines(options));
+        QTRY_COMPARE_WITH_TIMEOUT(records().size(), qsizetype(1), kTimeoutMs);
+        const StandInRecord record = records().front();
+        QCOMPARE(record.args, arguments);
+        QCOMPARE(Canonical(record.cwd), Canonical(folder_));
+        QCOMPARE(record.execs, QStringList{QStringLiteral("trel_launcher.cfg")});
+        QCOMPARE(record.lines, Texts(trel::LaunchScriptLines(options)));
     }
 
-    void passesArgumentsAsSeparateItems() {
-        Quake2Folder quake2;
-        QVERIFY(quake2.ready());
-        QVERIFY(WriteAll(quake2.modFile(QStringLiteral("my server.cfg")), "map vorn02\r\n"));
-        // Blanks, quotes and shell characters reach the game untouched, one argument each.
+    void passesEachArgumentWhole() {
         const std::vector<std::string> arguments = {
             "+set", "game",  "vorn", "+set",  "hostname",     "my \"quoted\" $HOME; server",
             "+set", "empty", "",     "+exec", "my server.cfg"};
-        const trel::LaunchRequest request{Local(quake2.executable()), arguments, Local(quake2.folder())};
+        QVERIFY(WriteAll(modFile(QStringLiteral("my server.cfg")), "map vorn02\r\n"));
 
         trel::ProcessGameStarter starter;
         QString why;
-        {
-            CurrentDirGuard guard;
-            QVERIFY2(starter.start(request, why), qPrintable(why));
-        }
-        QTRY_VERIFY_WITH_TIMEOUT(CompleteRecords(quake2.record()) == 1, kTimeoutMs);
-        const auto records = ParseRecords(ReadAll(quake2.record()));
-        QVERIFY(records);
-        QCOMPARE(records->front().arguments, arguments);
-        QCOMPARE(records->front().scripts.size(), std::size_t{1});
-        QCOMPARE(records->front().scripts.front().lines, Strings({"map vorn02"}));
+        QVERIFY2(starter.start({Local(game_), arguments, Local(folder_)}, why), qPrintable(why));
+        QTRY_COMPARE_WITH_TIMEOUT(records().size(), qsizetype(1), kTimeoutMs);
+        QCOMPARE(records().front().args, Texts(arguments));
+        QCOMPARE(records().front().lines, QStringList{QStringLiteral("map vorn02")});
     }
 
-    void refusesMissingProgram() {
-        Quake2Folder quake2;
-        QVERIFY(quake2.ready());
-        const QString program = QDir(quake2.folder()).filePath(QStringLiteral("no such game"));
-        const trel::LaunchRequest request{Local(program), Strings({"+set", "game", "vorn"}), Local(quake2.folder())};
+    void refusesStart_data() {
+        QTest::addColumn<QString>("program"); // in the Quake 2 folder
+        QTest::addColumn<QString>("folder");  // in the temporary root
+        QTest::addColumn<bool>("namesFolder");
 
-        CurrentDirGuard guard;
-        const QString before = QDir::currentPath();
-        trel::ProcessGameStarter starter;
-        QString why;
-        QVERIFY(!starter.start(request, why));
-        QVERIFY2(why.contains(QDir::toNativeSeparators(program)), qPrintable(why));
-        QVERIFY2(why.contains(QStringLiteral("no such file")), qPrintable(why));
-        // A refused start leaves the current directory alone.
-        QCOMPARE(QDir::currentPath(), before);
+        QTest::newRow("missing program") << QStringLiteral("no such game") << QStringLiteral("Quake 2 folder") << false;
+        QTest::newRow("folder as program") << QStringLiteral("vorn") << QStringLiteral("Quake 2 folder") << false;
+        QTest::newRow("missing working folder") << GameName() << QStringLiteral("gone away") << true;
+        QTest::newRow("text file without execute permission")
+            << QStringLiteral("not a game.exe") << QStringLiteral("Quake 2 folder") << false;
     }
 
-    void refusesFolderAsProgram() {
-        Quake2Folder quake2;
-        QVERIFY(quake2.ready());
-        const QString program = QDir(quake2.folder()).filePath(QStringLiteral("vorn"));
-        const trel::LaunchRequest request{Local(program), Strings({"+set", "game", "vorn"}), Local(quake2.folder())};
+    void refusesStart() {
+        QFETCH(QString, program);
+        QFETCH(QString, folder);
+        QFETCH(bool, namesFolder);
 
-        CurrentDirGuard guard;
+        const QString text = QDir(folder_).filePath(QStringLiteral("not a game.exe"));
+        QVERIFY(WriteAll(text, "this is text, not a program\n"));
+        QVERIFY(QFile::setPermissions(text, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        program = QDir(folder_).filePath(program);
+        folder = root_->filePath(folder);
+
         trel::ProcessGameStarter starter;
         QString why;
-        QVERIFY(!starter.start(request, why));
-        QVERIFY2(why.contains(QDir::toNativeSeparators(program)), qPrintable(why));
-        QVERIFY2(why.contains(QStringLiteral("no such file")), qPrintable(why));
-    }
-
-    void refusesMissingWorkingDirectory() {
-        Quake2Folder quake2;
-        QVERIFY(quake2.ready());
-        const QString missing = QDir(quake2.root()).filePath(QStringLiteral("gone away"));
-        const trel::LaunchRequest request{Local(quake2.executable()), Strings({"+set", "game", "vorn"}),
-                                          Local(missing)};
-
-        CurrentDirGuard guard;
-        const QString before = QDir::currentPath();
-        trel::ProcessGameStarter starter;
-        QString why;
-        QVERIFY(!starter.start(request, why));
-        QVERIFY2(why.contains(QDir::toNativeSeparators(missing)), qPrintable(why));
-        QVERIFY2(why.contains(QStringLiteral("no such folder")), qPrintable(why));
-        QCOMPARE(QDir::currentPath(), before);
-    }
-
-    void reportsProgramThatCannotRun() {
-        Quake2Folder quake2;
-        QVERIFY(quake2.ready());
-        // A file that is no program: no execute bits on Unix, no executable image on Windows.
-        const QString program = QDir(quake2.folder()).filePath(QStringLiteral("not a game.exe"));
-        QVERIFY(WriteAll(program, "this is text, not a program\n"));
-        QVERIFY(QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        const trel::LaunchRequest request{Local(program), Strings({"+set", "game", "vorn"}), Local(quake2.folder())};
-
-        CurrentDirGuard guard;
-        trel::ProcessGameStarter starter;
-        QString why;
-        QVERIFY(!starter.start(request, why));
-        const QString prefix = QDir::toNativeSeparators(program) + QStringLiteral(": ");
-        QVERIFY2(why.startsWith(prefix), qPrintable(why));
-        QVERIFY2(why.size() > prefix.size(), qPrintable(why)); // the process library's reason follows
+        QVERIFY(!starter.start({Local(program), {"+set", "game", "vorn"}, Local(folder)}, why));
+        const QString prefix = QDir::toNativeSeparators(namesFolder ? folder : program) + QStringLiteral(": ");
+        QVERIFY2(why.startsWith(prefix) && why.size() > prefix.size(), qPrintable(why));
+        QCOMPARE(QDir::currentPath(), originalDir_);
+        QVERIFY(!QFileInfo::exists(recordFile()));
     }
 
     void standinRecordsScriptByHand() {
-        Quake2Folder quake2;
-        QVERIFY(quake2.ready());
-        // Every kind of line end, an empty line, arbitrary bytes and a last line without a line end.
+        // Every kind of line end, an empty line, a NUL and high bytes, and a last line without a line end.
         const std::vector<std::string> lines = {
             "set gametype 3", "set dmflags 528", "", std::string("bytes \0\x01\x7f\x80\xfe\xff", 12),
             "map vorn01",     "say last line"};
-        const std::vector<std::string> ends = {"\r\n", "\n", "\r", "\r\n", "\r", ""};
+        const char* const ends[] = {"\r\n", "\n", "\r", "\r\n", "\r", ""};
         QByteArray script;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            script += QByteArray::fromStdString(lines[i] + ends[i]);
-        }
-        QVERIFY(WriteAll(quake2.modFile(QStringLiteral("by hand.cfg")), script));
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            script += QByteArray::fromStdString(lines[i]) + ends[i];
+        QVERIFY(WriteAll(modFile(QStringLiteral("by hand.cfg")), script));
 
-        HandRun run;
         const QStringList arguments = {"+set", "game", "vorn", "+exec", "by hand.cfg"};
-        QVERIFY(RunByHand(quake2, arguments, run));
-        QCOMPARE(run.exitStatus, QProcess::NormalExit);
-        QVERIFY2(run.exitCode == 0, run.err.constData());
-        QVERIFY2(run.out.contains("by hand.cfg (6 lines)"), run.out.constData());
-
-        const auto records = ParseRecords(ReadAll(quake2.record()));
-        QVERIFY(records);
-        QCOMPARE(records->size(), std::size_t{1});
-        const StartRecord& record = records->front();
-        QCOMPARE(record.arguments, Strings({"+set", "game", "vorn", "+exec", "by hand.cfg"}));
-        QCOMPARE(record.cwds.size(), std::size_t{1});
-        QCOMPARE(CanonicalOfLocal(record.cwds.front()), Canonical(quake2.folder()));
-        QCOMPARE(record.scripts.size(), std::size_t{1});
-        QCOMPARE(record.scripts.front().file, std::string("by hand.cfg"));
-        QCOMPARE(record.scripts.front().lines, lines);
-        QVERIFY(record.scripts.front().errors.empty());
-
-        // A second start appends a second record and keeps the first.
-        QVERIFY(RunByHand(quake2, {"+set", "game", "vorn", "+set", "dedicated", "1", "+exec", "by hand.cfg"}, run));
-        QCOMPARE(run.exitCode, 0);
-        const auto both = ParseRecords(ReadAll(quake2.record()));
-        QVERIFY(both);
-        QCOMPARE(both->size(), std::size_t{2});
-        QCOMPARE(both->front().arguments, record.arguments);
-        QCOMPARE(both->back().arguments,
-                 Strings({"+set", "game", "vorn", "+set", "dedicated", "1", "+exec", "by hand.cfg"}));
-        QCOMPARE(both->back().scripts.front().lines, lines);
+        QCOMPARE(runByHand(arguments), 0);
+        QCOMPARE(runByHand(arguments), 0);
+        const QList<StandInRecord> both = records();
+        QCOMPARE(both.size(), qsizetype(2));
+        for (const StandInRecord& record : both) {
+            QCOMPARE(record.args, arguments);
+            QCOMPARE(Canonical(record.cwd), Canonical(folder_));
+            QCOMPARE(record.execs, QStringList{QStringLiteral("by hand.cfg")});
+            QCOMPARE(record.lines, Texts(lines));
+        }
     }
 
     void standinReportsMissingScript() {
-        Quake2Folder quake2;
-        QVERIFY(quake2.ready());
-        HandRun run;
-        QVERIFY(RunByHand(quake2, {"+set", "game", "vorn", "+exec", "missing.cfg"}, run));
-        QCOMPARE(run.exitStatus, QProcess::NormalExit);
-        QCOMPARE(run.exitCode, 2);
-
-        const auto records = ParseRecords(ReadAll(quake2.record()));
-        QVERIFY(records);
-        QCOMPARE(records->size(), std::size_t{1});
-        const StartRecord& record = records->front();
-        QCOMPARE(record.scripts.size(), std::size_t{1});
-        QCOMPARE(record.scripts.front().file, std::string("missing.cfg"));
-        QVERIFY(record.scripts.front().lines.empty());
-        QCOMPARE(record.scripts.front().errors.size(), std::size_t{1});
-        const std::string& error = record.scripts.front().errors.front();
-        const std::string prefix = "script ";
-        const std::string suffix = " not found";
-        QVERIFY2(error.size() > prefix.size() + suffix.size() && error.starts_with(prefix) && error.ends_with(suffix),
-                 error.c_str());
-        const std::string path = error.substr(prefix.size(), error.size() - prefix.size() - suffix.size());
-        QCOMPARE(QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absoluteFilePath(),
-                 QFileInfo(quake2.modFile(QStringLiteral("missing.cfg"))).absoluteFilePath());
-    }
-
-    void standinNeedsGameFolder() {
-        Quake2Folder quake2;
-        QVERIFY(quake2.ready());
-        HandRun run;
-        QVERIFY(RunByHand(quake2, {"+set", "game", "elsewhere", "+exec", "trel_launcher.cfg"}, run));
-        QCOMPARE(run.exitStatus, QProcess::NormalExit);
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.contains("elsewhere"), run.err.constData());
-        QVERIFY(!QDir(quake2.folder()).exists(QStringLiteral("elsewhere")));
-        QVERIFY(!QFileInfo::exists(quake2.record()));
-    }
-
-    void standinPrintsHelp() {
-        Quake2Folder quake2;
-        QVERIFY(quake2.ready());
-        HandRun run;
-        QVERIFY(RunByHand(quake2, {"--help"}, run));
-        QCOMPARE(run.exitStatus, QProcess::NormalExit);
-        QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.out.contains("usage"), run.out.constData());
-        QVERIFY(!QFileInfo::exists(quake2.record()));
-    }
-
-    void standinRecordsOfConcurrentStartsStayWhole() {
-        Quake2Folder quake2;
-        QVERIFY(quake2.ready());
-        // Large scripts, so that records written piecemeal would visibly interleave.
-        constexpr int kStarts = 12;
-        constexpr int kLines = 8000;
-        std::vector<std::vector<std::string>> scripts(kStarts);
-        std::vector<std::unique_ptr<QProcess>> processes;
-        for (int s = 0; s < kStarts; ++s) {
-            QByteArray text;
-            for (int l = 0; l < kLines; ++l) {
-                scripts[static_cast<std::size_t>(s)].push_back("set start" + std::to_string(s) + "_line" +
-                                                               std::to_string(l) + " " +
-                                                               std::string(20, static_cast<char>('a' + s)));
-                text += QByteArray::fromStdString(scripts[static_cast<std::size_t>(s)].back() + "\r\n");
-            }
-            const QString name = QStringLiteral("start %1.cfg").arg(s);
-            QVERIFY(WriteAll(quake2.modFile(name), text));
-            auto process = std::make_unique<QProcess>();
-            process->setProgram(quake2.executable());
-            process->setArguments({"+set", "game", "vorn", "+exec", name});
-            process->setWorkingDirectory(quake2.folder());
-            processes.push_back(std::move(process));
-        }
-        for (auto& process : processes) {
-            process->start();
-        }
-        for (auto& process : processes) {
-            QVERIFY(process->waitForFinished(kTimeoutMs));
-            QCOMPARE(process->exitStatus(), QProcess::NormalExit);
-            QCOMPARE(process->exitCode(), 0);
-        }
-
-        const auto records = ParseRecords(ReadAll(quake2.record()));
-        QVERIFY2(records, "the record file holds a broken or interleaved record");
-        QCOMPARE(records->size(), std::size_t{kStarts});
-        std::vector<bool> seen(kStarts, false);
-        for (const StartRecord& record : *records) {
-            QCOMPARE(record.scripts.size(), std::size_t{1});
-            const std::string& file = record.scripts.front().file;
-            QVERIFY(file.starts_with("start "));
-            const int s = std::stoi(file.substr(6));
-            QVERIFY(s >= 0 && s < kStarts);
-            QVERIFY(!seen[static_cast<std::size_t>(s)]);
-            seen[static_cast<std::size_t>(s)] = true;
-            QCOMPARE(record.scripts.front().lines, scripts[static_cast<std::size_t>(s)]);
-        }
+        QCOMPARE(runByHand({"+set", "game", "vorn", "+exec", "missing.cfg"}), 2);
+        const QList<StandInRecord> all = records();
+        QCOMPARE(all.size(), qsizetype(1));
+        QCOMPARE(all.front().execs, QStringList{QStringLiteral("missing.cfg")});
+        QVERIFY(all.front().lines.isEmpty());
+        const QString missing = QDir::toNativeSeparators(Canonical(folder_) + QStringLiteral("/vorn/missing.cfg"));
+        const QByteArray error = "\nerror script " + QFile::encodeName(missing) + " not found\n";
+        QVERIFY2(ReadAll(recordFile()).contains(error), ReadAll(recordFile()).constData());
     }
 };
 

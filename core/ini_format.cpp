@@ -3,7 +3,9 @@
 
 #include "mdlIniStuff.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 namespace trel::ini {
 namespace {
@@ -53,19 +55,43 @@ struct Line {
     bool HasLineEnd() const { return next != end; }
 };
 
-Line LineAt(std::string_view text, std::size_t begin) {
-    Line line;
-    line.begin = begin;
-    std::size_t i = begin;
-    while (i < text.size() && text[i] != '\r' && text[i] != '\n')
-        ++i;
-    line.end = i;
-    if (i < text.size()) {
-        i += (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+// Walks the text line by line. The next CR and the next LF are found with memchr and remembered until
+// the walk passes them, so a pass over the text costs two fast scans however long its lines are: one read
+// of a huge settings file stays quick although start-up reads every key in a pass of its own.
+class LineWalk {
+public:
+    explicit LineWalk(std::string_view text) : text_(text) {}
+
+    bool AtEnd() const { return pos_ >= text_.size(); }
+
+    Line Next() {
+        Line line;
+        line.begin = pos_;
+        const std::size_t i = std::min(NextOf('\r', cr_), NextOf('\n', lf_));
+        line.end = i;
+        std::size_t next = i;
+        if (i < text_.size())
+            next += (text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n') ? 2 : 1;
+        line.next = pos_ = next;
+        return line;
     }
-    line.next = i;
-    return line;
-}
+
+private:
+    // The first c at or after the current position, or the text's size when there is none.
+    std::size_t NextOf(char c, std::size_t& found) {
+        if (found < pos_ || found == kUnknown) {
+            const void* hit = std::memchr(text_.data() + pos_, c, text_.size() - pos_);
+            found = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data()) : text_.size();
+        }
+        return found;
+    }
+
+    static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    std::size_t cr_ = kUnknown;
+    std::size_t lf_ = kUnknown;
+};
 
 enum class LineKind { Other, Head, Pair };
 
@@ -116,9 +142,8 @@ std::string ReadValue(std::string_view text, std::string_view section, std::stri
     section = Trim(section);
     key = Trim(key);
     bool inSection = false;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const Line line = LineAt(text, pos);
-        pos = line.next;
+    for (LineWalk walk(text); !walk.AtEnd();) {
+        const Line line = walk.Next();
         const Parsed parsed = Parse(text.substr(line.begin, line.end - line.begin));
         if (parsed.kind == LineKind::Head) {
             // Only the first section of a name counts; a later one of the same name is never looked at.
@@ -138,9 +163,8 @@ std::string WriteValue(std::string_view text, std::string_view section, std::str
     bool inSection = false;
     bool sectionFound = false;
     Line lastFilled; // the section's last line that holds more than blanks
-    for (std::size_t pos = 0; pos < text.size();) {
-        const Line line = LineAt(text, pos);
-        pos = line.next;
+    for (LineWalk walk(text); !walk.AtEnd();) {
+        const Line line = walk.Next();
         const std::string_view content = text.substr(line.begin, line.end - line.begin);
         const Parsed parsed = Parse(content);
         if (parsed.kind == LineKind::Head) {

@@ -90,9 +90,11 @@ bool StoreQuake2Exe(const std::filesystem::path& iniFile, const std::string& qua
                     const std::string& quake2Folder, std::string& why) {
     // One write per key, each on disk before the next starts: Used first, then the path and the folder.
     const std::pair<std::string, std::string> writes[] = {{"Used", "1"}, {"Path", quake2Path}, {"dir", quake2Folder}};
+    // Each key goes through the store on its own, so that a failure can say why the system refused it.
     for (const auto& [key, value] : writes) {
-        if (!WriteIni(std::string(kSection), key, value, iniFile)) {
-            why = PathText(iniFile) + ": the setting " + key + " in section Quake2exe could not be written";
+        std::string reason;
+        if (!WriteIniValues(std::string(kSection), {{key, value}}, iniFile, reason)) {
+            why = reason + " (the setting " + key + " in section Quake2exe could not be written)";
             return false;
         }
     }

@@ -89,7 +89,12 @@ INSTANTIATE_TEST_SUITE_P(
         BlockCase{"LongValuesAsTyped", "vorn01", -1, "0000", "12345", "999", false,
                   "[ vorn01 ]\r\ngametype 3\r\nvorn_timelimit 12345\r\nmax_gems 999\r\n"},
         BlockCase{"NameWrittenUnchanged", "a] [b", 1, "1", "1", "1", false,
-                  "[ a] [b ]\r\ngametype 2\r\nvorn_timelimit 1\r\nmax_gems 1\r\n"}),
+                  "[ a] [b ]\r\ngametype 2\r\nvorn_timelimit 1\r\nmax_gems 1\r\n"},
+        // Found by fuzzing: the largest position overflowed on its way to the game's count.
+        BlockCase{"LargestPositionCountsOn", "vorn01", 2147483647, "1", "2", "3", false,
+                  "[ vorn01 ]\r\ngametype 2147483648\r\nvorn_timelimit 2\r\nmax_gems 3\r\n"},
+        BlockCase{"SmallestPositionIsDeathmatch", "vorn01", -2147483647 - 1, "1", "2", "3", false,
+                  "[ vorn01 ]\r\ngametype 3\r\nvorn_timelimit 2\r\nmax_gems 3\r\n"}),
     CaseName());
 
 // ---------------------------------------------------------------------------------------------------
@@ -542,6 +547,11 @@ TEST(ColourRecord, EditsForgetOnlyWhatChanged) {
         {"ReplaceInsideComment", 12, 3, 5, {H(0, 10), C(10, 2), C(17, 5), H(32, 5)}},
         {"ColourChangeForgets", 5, 10, 10, {H(0, 5), C(15, 5), H(30, 5)}},
         {"DeleteInGap", 21, 5, 0, {H(0, 10), C(10, 10), H(25, 5)}},
+        // Found by fuzzing: what is left of a span on both sides of a deletion, or of a change that adds
+        // nothing, is one span again.
+        {"DeleteInsideHead", 2, 3, 0, {H(0, 7), C(7, 10), H(27, 5)}},
+        {"NothingChangedInsideHead", 4, 0, 0, {H(0, 10), C(10, 10), H(30, 5)}},
+        {"DeleteBetweenHeads", 8, 24, 0, {H(0, 11)}},
     };
     for (const Case& c : cases) {
         ColourRecord record;

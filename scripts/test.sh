@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test headless.
+# Installs what is missing, builds and runs every test: the main leg (build/), the Windows leg (MinGW-w64
+# build of the core, its tests under Wine), the sanitizer leg (everything again with AddressSanitizer and
+# UndefinedBehaviorSanitizer) and ten seconds of each fuzz target. Any leg failing fails the run.
+# TREL_LEGS picks legs for a quicker local run, e.g. TREL_LEGS="linux".
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
-build=${TREL_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${TREL_BUILD_TYPE:-RelWithDebInfo}
-cmake --build "$build" --parallel
-export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 300
+for leg in ${TREL_LEGS:-linux windows sanitize fuzz}; do
+    case $leg in
+    linux) bash scripts/test-linux.sh ;;
+    windows) bash scripts/test-windows.sh ;;
+    sanitize) bash scripts/test-sanitize.sh ;;
+    fuzz) bash scripts/fuzz-ci.sh ;;
+    *) echo "unknown leg: $leg" >&2; exit 2 ;;
+    esac
+done

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# The main leg: installs what is missing, builds everything into build/ and runs every test headless.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+build=${TREL_BUILD_DIR:-build}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${TREL_BUILD_TYPE:-RelWithDebInfo}
+cmake --build "$build" --parallel
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 300

@@ -70,50 +70,28 @@ std::vector<ReadCase> ReadCases() {
     return {
         {"crlf_lines", "[Quake2exe]\r\nUsed=1\r\nPath=c:\\quake2\\quake2.exe\r\n", "Quake2exe", "Path",
          "c:\\quake2\\quake2.exe"},
-        {"lf_lines", "[Quake2exe]\nUsed=1\nPath=/games/q2\n", "Quake2exe", "Path", "/games/q2"},
-        {"lone_cr_lines", "[Quake2exe]\rUsed=1\rPath=/games/q2\r", "Quake2exe", "Path", "/games/q2"},
-        {"mixed_line_ends", "[A]\r\na=1\n[B]\rb=2\r\n", "B", "b", "2"},
         {"last_line_without_end", "[S]\r\nk=last", "S", "k", "last"},
         {"blanks_around_names_and_value", " \t[ \x1aSettings\t ] \r\n\t Map \x1a=\x1a\t 3 \x0b\x0c\r\n", "Settings",
          "Map", "3"},
         {"blanks_inside_value_kept", "[S]\r\nk= a \t b \r\n", "S", "k", "a \t b"},
-        {"names_passed_with_blanks", "[Settings]\r\nMap=2\r\n", " \tSettings\x1a", "\x1a Map ", "2"},
         {"section_case", "[QUAKE2EXE]\r\nDir=c:\\q2\r\n", "quake2exe", "Dir", "c:\\q2"},
-        {"key_case", "[Quake2exe]\r\ndir=c:\\q2\r\n", "Quake2exe", "Dir", "c:\\q2"},
         {"first_duplicate_key", "[S]\r\nk=first\r\nK=second\r\n", "S", "k", "first"},
-        {"first_duplicate_section", "[S]\r\nk=first\r\n[s]\r\nk=second\r\n", "S", "k", "first"},
         {"key_only_in_later_duplicate_section", "[S]\r\na=1\r\n[T]\r\n[S]\r\nk=late\r\n", "S", "k", ""},
-        {"key_in_later_section", "[A]\r\na=1\r\n[B]\r\nk=b\r\n", "B", "k", "b"},
         {"key_of_other_section_not_found", "[A]\r\nk=1\r\n[B]\r\nx=2\r\n", "B", "k", ""},
-        {"text_after_head_ignored", "[S] ; where the settings live\r\nk=v\r\n", "S", "k", "v"},
         {"bracket_inside_name", "[a]b]\r\nk=v\r\n", "a]b", "k", "v"},
-        {"bracket_inside_name_short_name_missing", "[a]b]\r\nk=v\r\n", "a", "k", ""},
-        {"open_bracket_line_is_ordinary", "[S]\r\n[broken=x\r\nk=v\r\n", "S", "[broken", "x"},
         {"open_bracket_line_does_not_end_section", "[S]\r\n[broken\r\nk=v\r\n", "S", "k", "v"},
         {"line_without_equals", "[S]\r\nk\r\nk v\r\n", "S", "k", ""},
-        {"line_without_equals_before_key", "[S]\r\nk\r\nk=v\r\n", "S", "k", "v"},
         {"semicolon_line_has_its_own_key", "[S]\r\n;k=commented\r\nk=v\r\n", "S", "k", "v"},
-        {"semicolon_key_found", "[S]\r\n;k=commented\r\n", "S", ";k", "commented"},
-        {"semicolon_head_is_not_a_section", "[S]\r\n;[T]\r\nk=v\r\n", "S", "k", "v"},
         {"equals_inside_value", "[S]\r\nk=a=b\r\n", "S", "k", "a=b"},
-        {"key_with_blanks", "[AddressBook]\r\nServerName 1=Home\r\n", "AddressBook", "ServerName 1", "Home"},
         {"double_quotes_removed", "[S]\r\nk=\"x\"\r\n", "S", "k", "x"},
-        {"single_quotes_removed", "[S]\r\nk='x'\r\n", "S", "k", "x"},
         {"quotes_inside_kept_blanks", "[S]\r\nk=\" x \"\r\n", "S", "k", " x "},
-        {"empty_quotes", "[S]\r\nk=\"\"\r\n", "S", "k", ""},
         {"only_one_pair_removed", "[S]\r\nk=\"\"x\"\"\r\n", "S", "k", "\"x\""},
         {"mismatched_quotes_kept", "[S]\r\nk=\"x'\r\n", "S", "k", "\"x'"},
-        {"lone_quote_kept", "[S]\r\nk=\"\r\n", "S", "k", "\""},
-        {"quote_at_one_end_kept", "[S]\r\nk=x\"\r\n", "S", "k", "x\""},
-        {"empty_value", "[S]\r\nk=\r\nl=v\r\n", "S", "k", ""},
         {"long_value_cut", "[S]\r\nk=" + longValue + "\r\n", "S", "k", longValue.substr(0, 254)},
-        {"value_of_254_kept", "[S]\r\nk=" + longValue.substr(0, 254) + "\r\n", "S", "k", longValue.substr(0, 254)},
         {"cut_after_unquoting", "[S]\r\nk=\"" + longInner + "\"\r\n", "S", "k", longInner.substr(0, 254)},
         {"high_bytes", "[S\xe9]\r\nk\xfc=\x80\xff\xa0x\xfe\r\n", "S\xe9", "k\xfc", "\x80\xff\xa0x\xfe"},
         {"lines_before_first_section", "k=nowhere\r\n[S]\r\nx=1\r\n", "S", "k", ""},
         {"missing_section", "[S]\r\nk=v\r\n", "T", "k", ""},
-        {"missing_key", "[S]\r\nk=v\r\n", "S", "x", ""},
-        {"empty_text", "", "S", "k", ""},
     };
 }
 
@@ -126,23 +104,6 @@ TEST(IniRead, ReadsTheValueOfEachCaseFromTextAndFile) {
         WriteBytes(file, c.text);
         EXPECT_EQ(ReadIni(c.section, c.key, file), c.expected);
         EXPECT_EQ(trel::ini::ReadIniPortable(c.section, c.key, file), c.expected);
-    }
-}
-
-TEST(IniRead, FileThatCannotBeReadReadsAsEmpty) {
-    TempDir dir;
-    WriteBytes(dir / "plain file", "[S]\r\nk=v\r\n");
-    std::filesystem::create_directory(dir / "folder.ini");
-    WriteBytes(dir / "folder.ini" / "inside", "[S]\r\nk=v\r\n");
-    const std::vector<std::pair<std::string, std::filesystem::path>> cases = {
-        {"missing_file", dir / "absent.ini"},
-        {"missing_folder", dir / "absent" / "trel.ini"},
-        {"folder_instead_of_file", dir / "folder.ini"},
-        {"file_as_folder", dir / "plain file" / "trel.ini"},
-    };
-    for (const auto& [name, file] : cases) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(ReadIni("S", "k", file), "");
     }
 }
 
@@ -175,59 +136,44 @@ std::vector<WriteCase> WriteCases() {
     return {
         {"empty_file", "", "Settings", "DMflags", "5", "[Settings]\r\nDMflags=5\r\n"},
         {"new_section_after_crlf", "[A]\r\nx=1\r\n", "Settings", "Map", "2", "[A]\r\nx=1\r\n[Settings]\r\nMap=2\r\n"},
-        {"new_section_after_lf", "[A]\nx=1\n", "S", "k", "v", "[A]\nx=1\n[S]\r\nk=v\r\n"},
         {"new_section_after_lone_cr", "[A]\rx=1\r", "S", "k", "v", "[A]\rx=1\r[S]\r\nk=v\r\n"},
         {"new_section_without_final_line_end", "[A]\r\nx=1", "S", "k", "v", "[A]\r\nx=1\r\n[S]\r\nk=v\r\n"},
-        {"new_section_after_blank_lines", "[A]\r\nx=1\r\n\r\n", "S", "k", "v", "[A]\r\nx=1\r\n\r\n[S]\r\nk=v\r\n"},
-        {"new_section_after_comment_only", "; nothing yet", "S", "k", "v", "; nothing yet\r\n[S]\r\nk=v\r\n"},
         {"new_section_names_trimmed", "", " \tS\x1a", " k ", "v", "[S]\r\nk=v\r\n"},
         {"new_key_in_first_section", "[A]\r\nx=1\r\n\r\n\r\n[B]\r\ny=2\r\n", "A", "z", "3",
          "[A]\r\nx=1\r\nz=3\r\n\r\n\r\n[B]\r\ny=2\r\n"},
         {"new_key_in_middle_section", "[A]\r\na=1\r\n\r\n[B]\r\nb=1\r\n  \t\x1a\r\n[C]\r\nc=1\r\n", "b", "n", "2",
          "[A]\r\na=1\r\n\r\n[B]\r\nb=1\r\nn=2\r\n  \t\x1a\r\n[C]\r\nc=1\r\n"},
-        {"new_key_in_last_section", "[A]\r\na=1\r\n[B]\r\nb=1\r\n", "B", "n", "2",
-         "[A]\r\na=1\r\n[B]\r\nb=1\r\nn=2\r\n"},
         {"new_key_after_last_line_without_end", "[A]\r\na=1", "A", "b", "2", "[A]\r\na=1\r\nb=2\r\n"},
-        {"new_key_after_blank_lines_at_end", "[A]\r\na=1\r\n\r\n\r\n", "A", "b", "2", "[A]\r\na=1\r\nb=2\r\n\r\n\r\n"},
         {"new_key_after_lf_line", "[A]\na=1\n\n[B]\n", "A", "b", "2", "[A]\na=1\nb=2\r\n\n[B]\n"},
-        {"new_key_in_empty_section", "[A]\r\n\r\n[B]\r\n", "A", "k", "v", "[A]\r\nk=v\r\n\r\n[B]\r\n"},
-        {"new_key_after_head_without_end", "[A]", "A", "k", "v", "[A]\r\nk=v\r\n"},
         {"new_key_after_comment", "[A]\r\na=1\r\n; note\r\n\r\n[B]\r\n", "A", "k", "v",
          "[A]\r\na=1\r\n; note\r\nk=v\r\n\r\n[B]\r\n"},
-        {"new_key_after_open_bracket_line", "[S]\r\n[broken\r\n", "S", "k", "v", "[S]\r\n[broken\r\nk=v\r\n"},
         {"new_key_beside_line_without_equals", "[S]\r\nk\r\n", "S", "k", "v", "[S]\r\nk\r\nk=v\r\n"},
         {"new_key_in_first_of_duplicate_sections", "[S]\r\na=1\r\n[S]\r\nk=3\r\n", "S", "k", "9",
          "[S]\r\na=1\r\nk=9\r\n[S]\r\nk=3\r\n"},
-        {"section_case_ignored", "[settings]\r\n", "Settings", "k", "v", "[settings]\r\nk=v\r\n"},
         {"key_outside_sections_ignored", "k=0\r\n[S]\r\n", "S", "k", "1", "k=0\r\n[S]\r\nk=1\r\n"},
         {"head_with_trailing_text", "  [ S ] trailing\r\nk=1\r\n", "S", "k", "2", "  [ S ] trailing\r\nk=2\r\n"},
-        {"bracket_inside_section_name", "[a]b]\r\n", "a]b", "k", "v", "[a]b]\r\nk=v\r\n"},
         {"replace_keeps_key_spelling", "[Settings]\r\n  DMFLAGS \t= 7  \r\nx=1\r\n", "settings", "dmflags", "5",
          "[Settings]\r\nDMFLAGS=5\r\nx=1\r\n"},
         {"replace_keeps_lf", "[S]\nk=1\nx=2\n", "S", "k", "22", "[S]\nk=22\nx=2\n"},
-        {"replace_keeps_lone_cr", "[S]\rk=1\rx=2\r", "S", "k", "22", "[S]\rk=22\rx=2\r"},
         {"replace_last_line_without_end", "[S]\r\nk=1", "S", "k", "22", "[S]\r\nk=22"},
-        {"replace_empty_value", "[S]\r\nk=\r\n", "S", "k", "v", "[S]\r\nk=v\r\n"},
-        {"replace_with_empty_value", "[S]\r\nk=old\r\n", "S", "k", "", "[S]\r\nk=\r\n"},
-        {"replace_key_with_blanks", "[AddressBook]\r\nServerName 1=old\r\nServerName 2=keep\r\n", "AddressBook",
-         "ServerName 1", "new", "[AddressBook]\r\nServerName 1=new\r\nServerName 2=keep\r\n"},
         {"replace_first_of_duplicates", "[S]\r\nk=1\r\nk=2\r\n[S]\r\nk=3\r\n", "S", "k", "9",
          "[S]\r\nk=9\r\nk=2\r\n[S]\r\nk=3\r\n"},
         {"replace_leaves_comments", "; top\r\n[S]\r\n;k=commented\r\n\tk = 1 ; not a comment\r\n# hash\r\n\r\n", "S",
          "k", "2", "; top\r\n[S]\r\n;k=commented\r\nk=2\r\n# hash\r\n\r\n"},
-        {"replace_in_second_section_only", "[A]\r\nk=a\r\n\r\n[B]\r\nk=b\r\n", "B", "k", "c",
-         "[A]\r\nk=a\r\n\r\n[B]\r\nk=c\r\n"},
         {"mixed_line_ends_kept", "[A]\na=1\r[B]\r\nb=2\n", "B", "b", "3", "[A]\na=1\r[B]\r\nb=3\n"},
-        {"value_written_as_given", "[S]\r\n", "S", "k", " \"a\" ", "[S]\r\nk= \"a\" \r\n"},
         {"high_bytes_kept", "[S]\r\nk=\xe9\r\n\xff=\x80\r\n", "S", "k", "\xfc", "[S]\r\nk=\xfc\r\n\xff=\x80\r\n"},
     };
 }
 
 TEST(IniWrite, ProducesTheExpectedBytesInTextAndFile) {
     TempDir dir;
+    const std::vector<std::string> values = {"-1", "c:\\quake 2\\quake2.exe", "a = b", "x\xe9\xff", "", Counting(254)};
     for (const WriteCase& c : WriteCases()) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(WriteValue(c.before, c.section, c.key, c.value), c.after);
+        EXPECT_EQ(WriteValue(c.after, c.section, c.key, c.value), c.after); // a second write changes nothing
+        for (const std::string& value : values)
+            EXPECT_EQ(ReadValue(WriteValue(c.before, c.section, c.key, value), c.section, c.key), value);
 
         const auto file = dir / (c.name + ".ini");
         WriteBytes(file, c.before);
@@ -239,29 +185,10 @@ TEST(IniWrite, ProducesTheExpectedBytesInTextAndFile) {
 TEST(IniWrite, MissingFileIsCreated) {
     TempDir dir;
     const auto file = dir / "trel.ini";
+    EXPECT_EQ(ReadIni("Quake2exe", "Used", file), "");
     EXPECT_EQ(WriteIni("Quake2exe", "Used", "1", file), 1);
     EXPECT_EQ(ReadBytes(file), "[Quake2exe]\r\nUsed=1\r\n");
     EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"trel.ini"});
-}
-
-TEST(IniWrite, ReadReturnsWhatWasWritten) {
-    const std::vector<std::string> values = {
-        "1", "-1", "c:\\quake 2\\quake2.exe", "a = b", "x\xe9\xff", "", Counting(254),
-    };
-    for (const WriteCase& c : WriteCases()) {
-        for (const std::string& value : values) {
-            SCOPED_TRACE(c.name + " <- " + value);
-            const std::string text = WriteValue(c.before, c.section, c.key, value);
-            EXPECT_EQ(ReadValue(text, c.section, c.key), value);
-        }
-    }
-}
-
-TEST(IniWrite, SecondWriteOfSameValueChangesNothing) {
-    for (const WriteCase& c : WriteCases()) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(WriteValue(c.after, c.section, c.key, c.value), c.after);
-    }
 }
 
 TEST(IniWrite, SeveralValuesEqualSequentialWrites) {
@@ -290,7 +217,7 @@ TEST(IniWrite, SeveralValuesEqualSequentialWrites) {
     }
 }
 
-TEST(IniWrite, FailureReturnsZeroAndLeavesEverythingAsItWas) {
+TEST(IniWrite, UnreadableFileReadsAsEmptyAndWriteLeavesEverythingAsItWas) {
     TempDir dir;
     const auto plain = dir / "plain file";
     WriteBytes(plain, "[S]\r\nk=v\r\n");
@@ -314,6 +241,7 @@ TEST(IniWrite, FailureReturnsZeroAndLeavesEverythingAsItWas) {
     };
     for (const auto& [name, file] : cases) {
         SCOPED_TRACE(name);
+        EXPECT_EQ(ReadIni("Settings", "Map", file), "");
         EXPECT_EQ(WriteIni("Settings", "Map", "2", file), 0);
         std::string why;
         EXPECT_FALSE(WriteIniValues("Settings", {{"Map", "2"}, {"Dedicated", "0"}}, file, why));
@@ -375,26 +303,31 @@ TEST(IniWrite, SizeLimitFailureKeepsOldFile) {
     EXPECT_EQ(ReadIni("Settings", "Map", file), big.substr(0, 254));
 }
 
-TEST(IniWrite, ReplacementKeepsModeAndLeavesNoTemporaryFile) {
+// The new content goes to a file of its own renamed over the old one, so a write that stops half-way can
+// never leave a half-written settings file behind; the old file's mode carries over, a new file takes the umask.
+TEST(IniWrite, ReplacementIsANewFileWithTheOldMode) {
     TempDir dir;
     const auto file = dir / "trel.ini";
-    for (const mode_t mode : {0600, 0640, 0604, 0755}) {
+    for (const mode_t mode : {0600, 0604, 0755}) {
         SCOPED_TRACE(mode);
         WriteBytes(file, "[S]\r\nk=1\r\n");
         ASSERT_EQ(chmod(file.c_str(), mode), 0);
-        EXPECT_EQ(WriteIni("S", "k", "2", file), 1);
-        struct stat info {};
-        ASSERT_EQ(stat(file.c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 07777, mode);
-        EXPECT_EQ(ReadBytes(file), "[S]\r\nk=2\r\n");
+        struct stat before {};
+        ASSERT_EQ(stat(file.c_str(), &before), 0);
+        std::string why;
+        EXPECT_TRUE(WriteIniValues("S", {{"k", "2"}, {"l", "3"}}, file, why)) << why;
+        struct stat after {};
+        ASSERT_EQ(stat(file.c_str(), &after), 0);
+        EXPECT_NE(before.st_ino, after.st_ino);
+        EXPECT_EQ(after.st_mode & 07777, mode);
+        EXPECT_EQ(ReadBytes(file), "[S]\r\nk=2\r\nl=3\r\n");
         EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"trel.ini"});
     }
 }
 
 TEST(IniWrite, NewFileTakesTheUmask) {
     TempDir dir;
-    for (const mode_t mask : {022, 077, 027}) {
-        SCOPED_TRACE(mask);
+    for (const mode_t mask : {022, 077}) {
         const auto file = dir / ("new " + std::to_string(mask) + ".ini");
         const mode_t previous = umask(mask);
         const auto result = WriteIni("S", "k", "v", file);
@@ -404,22 +337,6 @@ TEST(IniWrite, NewFileTakesTheUmask) {
         ASSERT_EQ(stat(file.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 07777, 0666 & ~mask);
     }
-}
-
-TEST(IniWrite, ReplacementIsANewFileNotAnOverwrite) {
-    // The new content goes to a file of its own that is renamed over the old one, so a write that stops
-    // half-way can never leave a half-written settings file behind.
-    TempDir dir;
-    const auto file = dir / "trel.ini";
-    WriteBytes(file, "[S]\r\nk=1\r\n");
-    struct stat before {};
-    ASSERT_EQ(stat(file.c_str(), &before), 0);
-    std::string why;
-    EXPECT_TRUE(WriteIniValues("S", {{"k", "2"}, {"l", "3"}}, file, why)) << why;
-    struct stat after {};
-    ASSERT_EQ(stat(file.c_str(), &after), 0);
-    EXPECT_NE(before.st_ino, after.st_ino);
-    EXPECT_EQ(ReadBytes(file), "[S]\r\nk=2\r\nl=3\r\n");
 }
 #endif
 

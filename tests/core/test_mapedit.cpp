@@ -77,19 +77,12 @@ INSTANTIATE_TEST_SUITE_P(
         BlockCase{"OpeningPreview", "vorn01", -1, "0", "20", "0", true,
                   "[ vorn01 ]\r\ngametype 3\r\ngem_goal 0\r\nvorn_timelimit 20\r\nmax_gems 0\r\n"},
         BlockCase{"NoMapNoLineEnd", "", 1, "5", "5", "5", true, "Please choose a map"},
-        BlockCase{"NoMapSinglePlayer", "", -1, "", "", "", false, "Please choose a map"},
         BlockCase{"FirstGameTypeIsOne", "vorn02", 0, "1", "2", "3", true,
                   "[ vorn02 ]\r\ngametype 1\r\ngem_goal 1\r\nvorn_timelimit 2\r\nmax_gems 3\r\n"},
-        BlockCase{"DeathmatchIsThree", "vorn03", 2, "60", "60", "60", true,
-                  "[ vorn03 ]\r\ngametype 3\r\ngem_goal 60\r\nvorn_timelimit 60\r\nmax_gems 60\r\n"},
         BlockCase{"SinglePlayerHasNoGemGoal", "vorn_sp01", 0, "9", "25", "4", false,
                   "[ vorn_sp01 ]\r\ngametype 1\r\nvorn_timelimit 25\r\nmax_gems 4\r\n"},
         BlockCase{"EmptiedValueBoxes", "vorn04", 1, "", "", "", true,
                   "[ vorn04 ]\r\ngametype 2\r\ngem_goal \r\nvorn_timelimit \r\nmax_gems \r\n"},
-        BlockCase{"LongValuesAsTyped", "vorn01", -1, "0000", "12345", "999", false,
-                  "[ vorn01 ]\r\ngametype 3\r\nvorn_timelimit 12345\r\nmax_gems 999\r\n"},
-        BlockCase{"NameWrittenUnchanged", "a] [b", 1, "1", "1", "1", false,
-                  "[ a] [b ]\r\ngametype 2\r\nvorn_timelimit 1\r\nmax_gems 1\r\n"},
         // Found by fuzzing: the largest position overflowed on its way to the game's count.
         BlockCase{"LargestPositionCountsOn", "vorn01", 2147483647, "1", "2", "3", false,
                   "[ vorn01 ]\r\ngametype 2147483648\r\nvorn_timelimit 2\r\nmax_gems 3\r\n"},
@@ -140,12 +133,6 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, MapCycleBlock,
     ::testing::Values(CycleCase{"StandardFive", {"vorn01", "vorn02", "vorn03", "vorn04", "vorn_sp01"}, kFiveMapsBlock},
                       CycleCase{"EmptyCycleIsSixLines", {}, kEmptyCycleBlock},
-                      CycleCase{"RepeatedNames",
-                                {"vorn02", "vorn02"},
-                                "# begin vorn.ini ===============\r\n"
-                                "# Do not delete these comment lines\r\n"
-                                "# This vorn.ini was produced automatically by Trel, the original is now "
-                                "vorn.bak\r\n\r\n[vorn02]\r\n[vorn02]\r\n\r\n# end vorn.ini ===============\r\n"},
                       CycleCase{"NamesUnchecked",
                                 {"odd]name", ""},
                                 "# begin vorn.ini ===============\r\n"
@@ -318,18 +305,15 @@ TEST(MapEditorFiles, PathCheckWantsTheGameExecutable) {
     };
     const Case cases[] = {
         {dir / exe, MapEditorCheck::Ready},
-        {dir / "other.exe", MapEditorCheck::WrongDirectory},
         {dir / "upper" / upper, MapEditorCheck::WrongDirectory}, // letter case counts
-        {dir / "missing" / exe, MapEditorCheck::WrongDirectory},
         {dir / "folder" / exe, MapEditorCheck::WrongDirectory},
-        {dir.path(), MapEditorCheck::WrongDirectory},
         {"", MapEditorCheck::WrongDirectory},
     };
     for (const Case& c : cases)
         EXPECT_EQ(CheckMapEditorPath(PathText(c.path)), c.expected) << c.path;
 }
 
-TEST(MapEditorFiles, MissingFileCreatedEmptyOrReadAsEmpty) {
+TEST(MapEditorFiles, LoadCreatesReadsEmptyOrReadsWhole) {
     TempDir dir;
     const TextFileLoad created = LoadTextFile(dir / "vorn.ini", WhenMissing::CreateEmpty);
     EXPECT_TRUE(created.ok);
@@ -343,15 +327,11 @@ TEST(MapEditorFiles, MissingFileCreatedEmptyOrReadAsEmpty) {
     EXPECT_FALSE(empty.created);
     EXPECT_EQ(empty.bytes, "");
     EXPECT_FALSE(std::filesystem::exists(dir / "motd.txt"));
-}
 
-TEST(MapEditorFiles, ExistingFileReadWhole) {
-    TempDir dir;
-    WriteBytes(dir / "vorn.ini", AllBytes());
+    WriteBytes(dir / "vorn.ini", AllBytes()); // an existing file is read whole
     for (const WhenMissing when : {WhenMissing::CreateEmpty, WhenMissing::ReadAsEmpty}) {
         const TextFileLoad load = LoadTextFile(dir / "vorn.ini", when);
-        EXPECT_TRUE(load.ok);
-        EXPECT_FALSE(load.created);
+        EXPECT_TRUE(load.ok && !load.created);
         EXPECT_EQ(load.bytes, AllBytes());
     }
 }
@@ -366,7 +346,6 @@ TEST(MapEditorFiles, UnreadableFileIsReportedNotReplaced) {
     };
     const Case cases[] = {
         {dir / "vorn.ini", WhenMissing::CreateEmpty},      // a folder where the file should be
-        {dir / "vorn.ini", WhenMissing::ReadAsEmpty},
         {dir / "plain" / "vorn.ini", WhenMissing::CreateEmpty}, // the folder is a file
         {dir / "gone" / "vorn.ini", WhenMissing::CreateEmpty},  // no modification folder to create it in
     };
@@ -394,9 +373,8 @@ TEST_P(MapEditorText, FileBytesToEditorText) { EXPECT_EQ(EditorTextFromFile(GetP
 
 INSTANTIATE_TEST_SUITE_P(Cases, MapEditorText,
                          ::testing::Values(TextCase{"Empty", "", ""}, TextCase{"CrLf", "a\r\nb\r\n", "a\nb\n"},
-                                           TextCase{"LoneLf", "a\nb", "a\nb"}, TextCase{"LoneCr", "a\rb\r", "a\nb\n"},
+                                           TextCase{"LoneCr", "a\rb\r", "a\nb\n"},
                                            TextCase{"CrCrLf", "a\r\r\nb", "a\n\nb"},
-                                           TextCase{"LfCr", "a\n\rb", "a\n\nb"},
                                            TextCase{"NulKept", std::string("a\0b", 3), std::string("a\0b", 3)}),
                          CaseName());
 
@@ -411,13 +389,8 @@ TEST(MapEditorTextBytes, EveryOtherByteSurvivesBothWays) {
     // A file saved unchanged is the original plus CR LF.
     const std::string file = "[ vorn01 ]\r\n" + bytes + "\r\nlast\r\n";
     EXPECT_EQ(FileTextFromEditor(EditorTextFromFile(file)), file + "\r\n");
-}
-
-TEST(MapEditorTextBytes, EditorTextToFileBytes) {
     EXPECT_EQ(FileTextFromEditor(""), "\r\n");
-    EXPECT_EQ(FileTextFromEditor("one line"), "one line\r\n");
     EXPECT_EQ(FileTextFromEditor("a\nb\n"), "a\r\nb\r\n\r\n");
-    EXPECT_EQ(FileTextFromEditor("\n\n"), "\r\n\r\n\r\n");
 }
 
 TEST(MapEditorFiles, SaveAppendsLineEndAndFailureKeepsOldFile) {
@@ -474,22 +447,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SpanCase{"Empty", "", {}, {}, {}},
         SpanCase{"HeadAtFirstCharacter", "[ vorn01 ]\ngametype 2\n", {H(0, 10)}, {}, {H(0, 10)}},
-        SpanCase{"TwoHeadsTouching", "[a][b]", {H(0, 3), H(3, 3)}, {}, {H(0, 6)}},
         SpanCase{"NestedOpenOnlyOuter", "[ a [ b ]", {H(0, 9)}, {}, {H(0, 9)}},
         SpanCase{"HeadsAfterNestedOpenStillFound", "[ a [ b ]\n[c]", {H(0, 9), H(10, 3)}, {}, {H(0, 9), H(10, 3)}},
-        SpanCase{"OpenWithoutClose", "text [abc", {}, {}, {}},
-        SpanCase{"CloseBeforeOpen", "]abc[", {}, {}, {}},
         SpanCase{"StrayCloseFirst", "a]b[c]", {H(3, 3)}, {}, {H(3, 3)}},
-        SpanCase{"HeadOverLines", "[a\nb]\n", {H(0, 5)}, {}, {H(0, 5)}},
         SpanCase{"LastOpenUnclosedStops", "[x] [y", {H(0, 3)}, {}, {H(0, 3)}},
         SpanCase{"CommentOnLastLineUncoloured", "# end", {}, {}, {}},
         SpanCase{"CommentThroughLineBreak", "# end\n", {}, {C(0, 6)}, {C(0, 6)}},
         SpanCase{"CommentThroughCrLf", "# end\r\nx", {}, {C(0, 7)}, {C(0, 7)}},
-        SpanCase{"CommentThroughLoneCr", "#a\rb", {}, {C(0, 3)}, {C(0, 3)}},
         SpanCase{"CommentAfterText", "max_gems 3 # three\nx", {}, {C(11, 8)}, {C(11, 8)}},
-        SpanCase{"HashInsideComment", "## x # y\n", {}, {C(0, 9)}, {C(0, 9)}},
-        SpanCase{"SecondCommentOnLastLine", "#a\n#b", {}, {C(0, 3)}, {C(0, 3)}},
-        SpanCase{"EmptyComment", "\n#\n", {}, {C(1, 2)}, {C(1, 2)}},
         SpanCase{"CommentWinsInsideHead", "[ a # b ]\nx", {H(0, 9)}, {C(4, 6)}, {H(0, 4), C(4, 6)}},
         SpanCase{"HeadInsideComment", "# [x]\n[y]", {H(2, 3), H(6, 3)}, {C(0, 6)}, {C(0, 6), H(6, 3)}},
         SpanCase{"MarkerBlock", "# begin\n\n[vorn01]\n\n# end\n", {H(9, 8)}, {C(0, 8), C(19, 6)},
@@ -539,14 +504,10 @@ TEST(ColourRecord, EditsForgetOnlyWhatChanged) {
     const Case cases[] = {
         {"InsertBeforeAll", 0, 0, 3, {H(3, 10), C(13, 10), H(33, 5)}},
         {"InsertInsideHead", 4, 0, 2, {H(0, 4), H(6, 6), C(12, 10), H(32, 5)}},
-        {"InsertAtBoundary", 10, 0, 1, {H(0, 10), C(11, 10), H(31, 5)}},
-        {"InsertInGap", 25, 0, 4, {H(0, 10), C(10, 10), H(34, 5)}},
-        {"InsertAfterAll", 35, 0, 4, {H(0, 10), C(10, 10), H(30, 5)}},
         {"DeleteAcrossTwo", 8, 4, 0, {H(0, 8), C(8, 8), H(26, 5)}},
         {"DeleteWholeSpan", 10, 10, 0, {H(0, 10), H(20, 5)}},
         {"ReplaceInsideComment", 12, 3, 5, {H(0, 10), C(10, 2), C(17, 5), H(32, 5)}},
         {"ColourChangeForgets", 5, 10, 10, {H(0, 5), C(15, 5), H(30, 5)}},
-        {"DeleteInGap", 21, 5, 0, {H(0, 10), C(10, 10), H(25, 5)}},
         // Found by fuzzing: what is left of a span on both sides of a deletion, or of a change that adds
         // nothing, is one span again.
         {"DeleteInsideHead", 2, 3, 0, {H(0, 7), C(7, 10), H(27, 5)}},
@@ -659,13 +620,10 @@ INSTANTIATE_TEST_SUITE_P(
                     {U'1', 7, TypedEffect::TypeBlack, {}},
                     {U']', 8, TypedEffect::ColourHead, H(5, 3)},
                     {U']', 9, TypedEffect::None, {}}}},
-        TypingCase{"CloseWithoutOpen", {{U']', 0, TypedEffect::None, {}}, {U'x', 1, TypedEffect::TypeBlack, {}}}},
         TypingCase{"CaretMovedBackColoursNothing",
                    {{U'[', 10, TypedEffect::HeadOpened, {}},
                     {U']', 4, TypedEffect::None, {}},
                     {U']', 12, TypedEffect::None, {}}}},
-        TypingCase{"CaretAtTheOpenColoursNothing",
-                   {{U'[', 3, TypedEffect::HeadOpened, {}}, {U']', 3, TypedEffect::None, {}}}},
         TypingCase{"SecondOpenMovesTheStart",
                    {{U'[', 2, TypedEffect::HeadOpened, {}},
                     {U'[', 6, TypedEffect::HeadOpened, {}},

@@ -10,6 +10,9 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include <initializer_list>
+#include <utility>
+
 namespace trel {
 
 WizardPage::WizardPage(Main& main, const char* name, QWidget* parent) : QWidget(parent, Qt::Dialog), main_(main) {
@@ -27,6 +30,12 @@ WizardPage::WizardPage(Main& main, const char* name, QWidget* parent) : QWidget(
     butback = makeButton("butback", "<- &Back");
     butnext = makeButton("butnext", "&Next ->");
     butcancel = makeButton("butcancel", "&Cancel");
+    // The parts every page shares stand in the same places on all four.
+    using namespace wizardlayout;
+    for (const auto& [control, place] : std::initializer_list<std::pair<QWidget*, QRect>>{
+             {Picture1, kPicture}, {Line1, kLine1}, {Line2, kLine2}, {butback, kBack}, {butnext, kNext},
+             {butcancel, kCancel}})
+        control->setGeometry(place);
 
     connect(butback, &QPushButton::clicked, this, &WizardPage::backRequested);
     connect(butnext, &QPushButton::clicked, this, &WizardPage::nextRequested);

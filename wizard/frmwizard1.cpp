@@ -56,18 +56,12 @@ frmwizard1::frmwizard1(Main& main, QWidget* parent) : WizardPage(main, "frmwizar
 void frmwizard1::placeControls() {
     using namespace wizardlayout;
     const std::initializer_list<std::pair<QWidget*, QRect>> places = {
-        {Picture1, kPicture},
         {Label2, QRect(kContentLeft, 8, kContentWidth, 17)},
         {Line11, kLine11},
         {Line12, kLine12},
         {Label1, QRect(kContentLeft, 40, kContentWidth, 54)},
         {Label3, QRect(kContentLeft, 100, kContentWidth, 28)},
         {gametype, QRect(kContentLeft, 132, 161, 21)},
-        {Line1, kLine1},
-        {Line2, kLine2},
-        {butback, kBack},
-        {butnext, kNext},
-        {butcancel, kCancel},
     };
     for (const auto& [control, place] : places)
         control->setGeometry(place);

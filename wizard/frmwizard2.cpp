@@ -48,16 +48,10 @@ frmwizard2::frmwizard2(Main& main, QWidget* parent) : WizardPage(main, "frmwizar
 void frmwizard2::placeControls() {
     using namespace wizardlayout;
     const std::initializer_list<std::pair<QWidget*, QRect>> places = {
-        {Picture1, kPicture},
         {Label1, QRect(kContentLeft, 8, kContentWidth, 17)},
         {maps, QRect(kContentLeft, 28, 129, 60)},
         {Label2, QRect(kContentLeft, 96, kContentWidth, 28)},
         {Command1, QRect(kContentLeft, 128, 81, 25)},
-        {Line1, kLine1},
-        {Line2, kLine2},
-        {butback, kBack},
-        {butnext, kNext},
-        {butcancel, kCancel},
     };
     for (const auto& [control, place] : places)
         control->setGeometry(place);

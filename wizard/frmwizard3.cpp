@@ -89,7 +89,6 @@ void frmwizard3::placeControls() {
     constexpr int kBoxWidth = 73;
     constexpr int kValueLeft = kContentLeft + 80;
     const std::initializer_list<std::pair<QWidget*, QRect>> places = {
-        {Picture1, kPicture},
         {Label1, QRect(kContentLeft, 8, kContentWidth, 17)},
         {Line11, kLine11},
         {Line12, kLine12},
@@ -101,11 +100,6 @@ void frmwizard3::placeControls() {
         {valtimelimit, QRect(kValueLeft, 126, 49, 21)},
         {boolmaxgems, QRect(kContentLeft, 154, kBoxWidth, 17)},
         {valmaxgems, QRect(kValueLeft, 152, 49, 21)},
-        {Line1, kLine1},
-        {Line2, kLine2},
-        {butback, kBack},
-        {butnext, kNext},
-        {butcancel, kCancel},
     };
     for (const auto& [control, place] : places)
         control->setGeometry(place);

@@ -66,14 +66,8 @@ frmwizard4::frmwizard4(Main& main, QWidget* parent) : WizardPage(main, "frmwizar
 void frmwizard4::placeControls() {
     using namespace wizardlayout;
     const std::initializer_list<std::pair<QWidget*, QRect>> places = {
-        {Picture1, kPicture},
         {Label1, QRect(kContentLeft, 8, kContentWidth, 28)},
         {wizoptions, QRect(kContentLeft, 40, kContentWidth, 156)},
-        {Line1, kLine1},
-        {Line2, kLine2},
-        {butback, kBack},
-        {butnext, kNext},
-        {butcancel, kCancel},
     };
     for (const auto& [control, place] : places)
         control->setGeometry(place);

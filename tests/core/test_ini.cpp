@@ -35,6 +35,7 @@ using trel::WriteIniValues;
 #endif
 using trel::ini::ReadValue;
 using trel::ini::WriteValue;
+using trel::test::FolderEntries;
 using trel::test::ReadBytes;
 using trel::test::TempDir;
 using trel::test::WriteBytes;
@@ -46,14 +47,6 @@ std::string Counting(std::size_t n) {
     for (std::size_t i = 0; i < n; ++i)
         s += static_cast<char>('0' + (i * 7 + i / 10) % 10);
     return s;
-}
-
-std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 struct ReadCase {

@@ -22,17 +22,10 @@
 namespace trel {
 namespace {
 
+using test::FolderEntries;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
-
-std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Names each case of a table after its name field.
 struct CaseName {

@@ -2,7 +2,7 @@
 
 #include "ProgramFont.h"
 #include "Resources.h"
-#include "main/Main.h"
+#include "seams/DocumentOpener.h"
 #include "mdlvariables.h"
 
 #include <QCloseEvent>

@@ -212,20 +212,6 @@ bool IsInnerPart(const QWidget* widget) {
 
 } // namespace
 
-bool OpenDocument(DocumentOpener& documents, MessageBoxes& boxes, QWidget* owner, const QString& file) {
-    const QString shown = QFileInfo(file).isAbsolute() ? QDir::toNativeSeparators(file) : file;
-    // The desktop may accept a missing file and fail later where nobody sees it; Trel says so itself.
-    if (QFileInfo(file).isAbsolute() && !QFileInfo::exists(file)) {
-        boxes.warning(owner, QStringLiteral("The file %1 was not found.").arg(shown));
-        return false;
-    }
-    if (!documents.open(file)) {
-        boxes.warning(owner, QStringLiteral("No program could be started to open %1.").arg(shown));
-        return false;
-    }
-    return true;
-}
-
 // The help line follows the pointer over every control, also over those that take no pointer moves
 // themselves (labels, frames, disabled controls) and with a mouse button held: only a filter on the
 // whole application sees all of those moves.

@@ -32,14 +32,6 @@ class QWidget;
 
 namespace trel {
 
-class DocumentOpener;
-class MessageBoxes;
-
-/// Hands file (a local file or a web address) to the desktop, which opens it with the program that
-/// belongs to it. A local file that does not exist, or a file the desktop cannot open, gives a "Warning!"
-/// naming it, owned by owner. True when the desktop took the file.
-bool OpenDocument(DocumentOpener& documents, MessageBoxes& boxes, QWidget* owner, const QString& file);
-
 class Main : public QMainWindow {
     Q_OBJECT
 public:

@@ -4,7 +4,11 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 namespace trel {
+
+class MessageBoxes;
 
 class DocumentOpener {
 public:
@@ -28,5 +32,10 @@ public:
     QStringList opened;
     bool succeed = true;
 };
+
+/// Hands file (a local file or a web address) to the desktop, which opens it with the program that
+/// belongs to it. A local file that does not exist, or a file the desktop cannot open, gives a "Warning!"
+/// naming it, owned by owner. True when the desktop took the file.
+bool OpenDocument(DocumentOpener& documents, MessageBoxes& boxes, QWidget* owner, const QString& file);
 
 } // namespace trel

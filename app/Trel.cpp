@@ -14,6 +14,7 @@
 #include "mdlIniStuff.h"
 #include "mdlsplash.h"
 #include "platform.h"
+#include "seams/DocumentOpener.h"
 #include "seams/GameStarter.h"
 #include "seams/MessageBoxes.h"
 

@@ -1,22 +1,26 @@
 #include "Wizard.h"
 
+#include "LaunchOptionsAccess.h"
 #include "frmwizard1.h"
 #include "frmwizard2.h"
 #include "frmwizard3.h"
 #include "frmwizard4.h"
-#include "main/Main.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
 namespace trel {
 
-WizardPage* Wizard::page() const { return page_; }
-int Wizard::pageNumber() const { return page_ ? number_ : 0; }
+WizardPage* Wizard::page() const {
+    return page_;
+}
+int Wizard::pageNumber() const {
+    return page_ ? number_ : 0;
+}
 
-Wizard::Wizard(Main& main, QObject* parent) : QObject(parent), main_(main) {
+Wizard::Wizard(LaunchOptionsAccess& options, QObject* parent) : QObject(parent), options_(options) {
     // A page writes into the main window's controls; it must not outlive them.
-    connect(&main_, &QObject::destroyed, this, &Wizard::closePage);
+    connect(&options_.optionsWindow(), &QObject::destroyed, this, &Wizard::closePage);
 }
 
 Wizard::~Wizard() {
@@ -49,19 +53,19 @@ void Wizard::show(int number) {
     WizardPage* page = nullptr;
     switch (number) {
     case 1:
-        page = new frmwizard1(main_);
+        page = new frmwizard1(options_);
         break;
     case 2: {
-        auto* second = new frmwizard2(main_);
+        auto* second = new frmwizard2(options_);
         connect(second, &frmwizard2::editMaplistRequested, this, &Wizard::editMaplistRequested);
         page = second;
         break;
     }
     case 3:
-        page = new frmwizard3(main_);
+        page = new frmwizard3(options_);
         break;
     default:
-        page = new frmwizard4(main_);
+        page = new frmwizard4(options_);
         break;
     }
     page_ = page;
@@ -88,7 +92,8 @@ void Wizard::show(int number) {
 
     if (hadPage) {
         page->move(where);
-    } else if (const QScreen* screen = main_.screen() ? main_.screen() : QGuiApplication::primaryScreen()) {
+    } else if (const QScreen* screen = options_.optionsWindow().screen() ? options_.optionsWindow().screen()
+                                                                         : QGuiApplication::primaryScreen()) {
         QRect area(QPoint(), page->frameGeometry().size());
         area.moveCenter(screen->availableGeometry().center());
         page->move(area.topLeft());

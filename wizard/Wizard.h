@@ -9,14 +9,15 @@ class QWidget;
 
 namespace trel {
 
-class Main;
+class LaunchOptionsAccess;
 class WizardPage;
 
 class Wizard : public QObject {
     Q_OBJECT
 public:
-    /// The wizard of main's options; make it a child of main, so that it and its page end with main.
-    explicit Wizard(Main& main, QObject* parent = nullptr);
+    /// The wizard of the main window's options; make it a child of that window, so that it and its page end
+    /// with it.
+    explicit Wizard(LaunchOptionsAccess& options, QObject* parent = nullptr);
     ~Wizard() override;
 
     /// "Quick Start &Wizard...": shows page 1, or brings the page already open forward.
@@ -36,7 +37,7 @@ private:
     void show(int number);
     void closePage();
 
-    Main& main_;
+    LaunchOptionsAccess& options_;
     QPointer<WizardPage> page_;
     int number_ = 0;
     unsigned serial_ = 0; // counts the pages built; a queued request names the page it came from

@@ -15,7 +15,8 @@
 
 namespace trel {
 
-WizardPage::WizardPage(Main& main, const char* name, QWidget* parent) : QWidget(parent, Qt::Dialog), main_(main) {
+WizardPage::WizardPage(LaunchOptionsAccess& options, const char* name, QWidget* parent)
+    : QWidget(parent, Qt::Dialog), options_(options) {
     InitResources();
     setObjectName(QLatin1String(name));
     setWindowTitle(QStringLiteral("Trel Setup Wizard..."));
@@ -32,9 +33,12 @@ WizardPage::WizardPage(Main& main, const char* name, QWidget* parent) : QWidget(
     butcancel = makeButton("butcancel", "&Cancel");
     // The parts every page shares stand in the same places on all four.
     using namespace wizardlayout;
-    for (const auto& [control, place] : std::initializer_list<std::pair<QWidget*, QRect>>{
-             {Picture1, kPicture}, {Line1, kLine1}, {Line2, kLine2}, {butback, kBack}, {butnext, kNext},
-             {butcancel, kCancel}})
+    for (const auto& [control, place] : std::initializer_list<std::pair<QWidget*, QRect>>{{Picture1, kPicture},
+                                                                                          {Line1, kLine1},
+                                                                                          {Line2, kLine2},
+                                                                                          {butback, kBack},
+                                                                                          {butnext, kNext},
+                                                                                          {butcancel, kCancel}})
         control->setGeometry(place);
 
     connect(butback, &QPushButton::clicked, this, &WizardPage::backRequested);

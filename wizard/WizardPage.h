@@ -13,7 +13,7 @@ class QPushButton;
 
 namespace trel {
 
-class Main;
+class LaunchOptionsAccess;
 
 namespace wizardlayout {
 
@@ -40,7 +40,7 @@ class WizardPage : public QWidget {
 public:
     /// The title "Trel Setup Wizard...", the fixed size, the logo, the separator and the three buttons
     /// "<- &Back", "&Next ->" and "&Cancel" (placed by the page with the rest of its controls).
-    WizardPage(Main& main, const char* name, QWidget* parent);
+    WizardPage(LaunchOptionsAccess& options, const char* name, QWidget* parent);
 
 signals:
     void backRequested(); // "<- &Back"
@@ -55,7 +55,7 @@ protected:
     QLabel* makeLabel(const char* name, const char* caption, bool bold, bool wrap);
     QPushButton* makeButton(const char* name, const char* caption);
 
-    Main& main_;
+    LaunchOptionsAccess& options_; // the main window's options
 
 public:
     QLabel* Picture1 = nullptr;

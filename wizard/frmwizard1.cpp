@@ -1,6 +1,6 @@
 #include "frmwizard1.h"
 
-#include "main/Main.h"
+#include "LaunchOptionsAccess.h"
 #include "mdlvariables.h"
 
 #include <QComboBox>
@@ -15,7 +15,7 @@
 
 namespace trel {
 
-frmwizard1::frmwizard1(Main& main, QWidget* parent) : WizardPage(main, "frmwizard1", parent) {
+frmwizard1::frmwizard1(LaunchOptionsAccess& options, QWidget* parent) : WizardPage(options, "frmwizard1", parent) {
     Label2 = makeLabel("Label2", "Welcome!", true, false);
     Line11 = makeLine("Line11", true);
     Line12 = makeLine("Line12", false);
@@ -48,7 +48,7 @@ frmwizard1::frmwizard1(Main& main, QWidget* parent) : WizardPage(main, "frmwizar
     connect(gametype, &QComboBox::editTextChanged, this, &frmwizard1::copyToMain);
 
     // Opening step: the main window's game type; its change handling copies it straight back.
-    gametype->setCurrentIndex(main_.gametype->currentIndex());
+    gametype->setCurrentIndex(options_.gameTypePosition());
     if (gametype->currentIndex() < 0)
         gametype->clearEditText();
 }
@@ -77,7 +77,7 @@ int frmwizard1::selectedPosition() const {
 
 void frmwizard1::copyToMain() {
     // Setting the main window's box runs its own reaction: the game-type rules and the preview.
-    main_.gametype->setCurrentIndex(selectedPosition());
+    options_.setGameTypePosition(selectedPosition());
 }
 
 } // namespace trel

@@ -11,7 +11,7 @@ class frmwizard1 : public WizardPage {
     Q_OBJECT
 public:
     /// Shows the main window's game type; choosing or typing one sets the main window's at once.
-    explicit frmwizard1(Main& main, QWidget* parent = nullptr);
+    explicit frmwizard1(LaunchOptionsAccess& options, QWidget* parent = nullptr);
 
     /// The entry the typed or chosen text names: the chosen entry, the entry whose text the typed text
     /// equals exactly, or -1 for none.

@@ -1,6 +1,6 @@
 #include "frmwizard2.h"
 
-#include "main/Main.h"
+#include "LaunchOptionsAccess.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -22,7 +22,7 @@ int SelectedRow(const QListWidget& list) {
 
 } // namespace
 
-frmwizard2::frmwizard2(Main& main, QWidget* parent) : WizardPage(main, "frmwizard2", parent) {
+frmwizard2::frmwizard2(LaunchOptionsAccess& options, QWidget* parent) : WizardPage(options, "frmwizard2", parent) {
     Label1 = makeLabel("Label1", "Start Map:", true, false);
     maps = new QListWidget(this);
     maps->setObjectName(QStringLiteral("maps"));
@@ -40,7 +40,7 @@ frmwizard2::frmwizard2(Main& main, QWidget* parent) : WizardPage(main, "frmwizar
     // Opening step: vorn01 to vorn04, then the main window's choice where the page has it.
     for (int n = 1; n <= kPageMaps; ++n)
         maps->addItem(QStringLiteral("vorn0%1").arg(n));
-    const int chosen = SelectedRow(*main_.maps);
+    const int chosen = options_.startMapRow();
     if (chosen >= 0 && chosen < kPageMaps)
         maps->setCurrentRow(chosen);
 }
@@ -62,7 +62,7 @@ void frmwizard2::copyToMain() {
     if (chosen < 0)
         return; // nothing chosen on the page: the main window keeps its own choice
     // Selecting in the main window's list runs its own reaction: the preview.
-    main_.maps->setCurrentRow(chosen);
+    options_.setStartMapRow(chosen);
 }
 
 } // namespace trel

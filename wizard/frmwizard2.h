@@ -12,7 +12,7 @@ class frmwizard2 : public WizardPage {
 public:
     /// Lists vorn01 to vorn04 with the main window's start map selected; the main window's fifth map
     /// has no entry here, so it shows no selection and the main window keeps its choice.
-    explicit frmwizard2(Main& main, QWidget* parent = nullptr);
+    explicit frmwizard2(LaunchOptionsAccess& options, QWidget* parent = nullptr);
 
 signals:
     void editMaplistRequested(); // "Edit Maplist": the map-details editor, as from the main window

@@ -1,6 +1,6 @@
 #include "frmwizard3.h"
 
-#include "main/Main.h"
+#include "LaunchOptionsAccess.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,11 +31,6 @@ QComboBox* MakeValueBox(QWidget* parent, const char* name, const char* initial) 
     return field;
 }
 
-// A tick state, grey included, goes across unchanged; a box that leaves grey ticks and unticks only.
-void CopyTick(const QCheckBox& from, QCheckBox& to) {
-    to.setCheckState(from.checkState());
-}
-
 void KeepTwoStatesOnceLeftGrey(QCheckBox* box) {
     QObject::connect(box, &QCheckBox::stateChanged, box, [box](int state) {
         if (state != Qt::PartiallyChecked)
@@ -45,7 +40,7 @@ void KeepTwoStatesOnceLeftGrey(QCheckBox* box) {
 
 } // namespace
 
-frmwizard3::frmwizard3(Main& main, QWidget* parent) : WizardPage(main, "frmwizard3", parent) {
+frmwizard3::frmwizard3(LaunchOptionsAccess& options, QWidget* parent) : WizardPage(options, "frmwizard3", parent) {
     Label1 = makeLabel("Label1", "Vorn options", true, false);
     Line11 = makeLine("Line11", true);
     Line12 = makeLine("Line12", false);
@@ -61,27 +56,32 @@ frmwizard3::frmwizard3(Main& main, QWidget* parent) : WizardPage(main, "frmwizar
 
     // Each change goes straight to the main window's control of the same name, whose own reaction runs
     // (the value-field rule, the preview).
-    const std::array<std::pair<QCheckBox*, QCheckBox*>, 4> boxes = {{{mrespawn, main_.mrespawn},
-                                                                     {boolgemgoal, main_.boolgemgoal},
-                                                                     {booltimelimit, main_.booltimelimit},
-                                                                     {boolmaxgems, main_.boolmaxgems}}};
-    for (const auto& [page, window] : boxes) {
+    using Tick = LaunchOptionsAccess::Tick;
+    using Value = LaunchOptionsAccess::Value;
+    const std::array<std::pair<QCheckBox*, Tick>, 4> boxes = {{{mrespawn, Tick::MonsterRespawn},
+                                                               {boolgemgoal, Tick::GemGoal},
+                                                               {booltimelimit, Tick::TimeLimit},
+                                                               {boolmaxgems, Tick::MaxGems}}};
+    for (const auto& [page, tick] : boxes) {
         KeepTwoStatesOnceLeftGrey(page);
-        connect(page, &QCheckBox::stateChanged, this, [page = page, window = window] { CopyTick(*page, *window); });
+        connect(page, &QCheckBox::stateChanged, this,
+                [this, page = page, tick = tick] { options_.setTickState(tick, page->checkState()); });
     }
-    const std::array<std::pair<QComboBox*, QComboBox*>, 3> values = {
-        {{valgemgoal, main_.valgemgoal}, {valtimelimit, main_.valtimelimit}, {valmaxgems, main_.valmaxgems}}};
-    for (const auto& [page, window] : values)
-        connect(page, &QComboBox::editTextChanged, window, &QComboBox::setEditText);
+    const std::array<std::pair<QComboBox*, Value>, 3> values = {
+        {{valgemgoal, Value::GemGoal}, {valtimelimit, Value::TimeLimit}, {valmaxgems, Value::MaxGems}}};
+    for (const auto& [page, value] : values)
+        connect(page, &QComboBox::editTextChanged, this,
+                [this, value = value](const QString& text) { options_.setValueText(value, text); });
 
-    // Opening steps, in this order; each change handling copies the value straight back.
-    CopyTick(*main_.mrespawn, *mrespawn);
-    CopyTick(*main_.boolgemgoal, *boolgemgoal);
-    valgemgoal->setEditText(main_.valgemgoal->currentText());
-    CopyTick(*main_.boolmaxgems, *boolmaxgems);
-    valmaxgems->setEditText(main_.valmaxgems->currentText());
-    CopyTick(*main_.booltimelimit, *booltimelimit);
-    valtimelimit->setEditText(main_.valtimelimit->currentText());
+    // Opening steps, in this order; each change handling copies the value straight back. A tick state,
+    // grey included, goes across unchanged.
+    mrespawn->setCheckState(options_.tickState(Tick::MonsterRespawn));
+    boolgemgoal->setCheckState(options_.tickState(Tick::GemGoal));
+    valgemgoal->setEditText(options_.valueText(Value::GemGoal));
+    boolmaxgems->setCheckState(options_.tickState(Tick::MaxGems));
+    valmaxgems->setEditText(options_.valueText(Value::MaxGems));
+    booltimelimit->setCheckState(options_.tickState(Tick::TimeLimit));
+    valtimelimit->setEditText(options_.valueText(Value::TimeLimit));
 }
 
 void frmwizard3::placeControls() {

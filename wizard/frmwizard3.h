@@ -15,7 +15,7 @@ class frmwizard3 : public WizardPage {
 public:
     /// Shows the main window's ticks and values. Every control is usable whatever the game type, and
     /// typed text reaches the main window's value boxes unfiltered.
-    explicit frmwizard3(Main& main, QWidget* parent = nullptr);
+    explicit frmwizard3(LaunchOptionsAccess& options, QWidget* parent = nullptr);
 
 private:
     void placeControls();

@@ -1,11 +1,10 @@
 #include "frmwizard4.h"
 
-#include "main/Main.h"
+#include "LaunchOptionsAccess.h"
 #include "mdlwizard.h"
 
 #include <QComboBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -26,19 +25,17 @@ QString FromBytes(const std::string& bytes) {
 
 } // namespace
 
-WizardSummaryTexts SummaryTextsOf(const Main& main) {
+WizardSummaryTexts SummaryTextsOf(const LaunchOptionsAccess& options) {
     WizardSummaryTexts texts;
-    const QList<QListWidgetItem*> selected = main.maps->selectedItems();
-    if (!selected.isEmpty())
-        texts.map = ToBytes(selected.front()->text());
-    texts.gametype = ToBytes(main.gametypeText());
-    texts.timelimit = ToBytes(main.valtimelimit->currentText());
-    texts.maxgems = ToBytes(main.valmaxgems->currentText());
-    texts.gemgoal = ToBytes(main.valgemgoal->currentText());
+    texts.map = ToBytes(options.startMapName());
+    texts.gametype = ToBytes(options.gameTypeText());
+    texts.timelimit = ToBytes(options.valueText(LaunchOptionsAccess::Value::TimeLimit));
+    texts.maxgems = ToBytes(options.valueText(LaunchOptionsAccess::Value::MaxGems));
+    texts.gemgoal = ToBytes(options.valueText(LaunchOptionsAccess::Value::GemGoal));
     return texts;
 }
 
-frmwizard4::frmwizard4(Main& main, QWidget* parent) : WizardPage(main, "frmwizard4", parent) {
+frmwizard4::frmwizard4(LaunchOptionsAccess& options, QWidget* parent) : WizardPage(options, "frmwizard4", parent) {
     Label1 = makeLabel("Label1", "You have chosen the following options, trel is now capable of running a Trel Server",
                        false, true);
     wizoptions = new QPlainTextEdit(this);
@@ -58,7 +55,7 @@ frmwizard4::frmwizard4(Main& main, QWidget* parent) : WizardPage(main, "frmwizar
     connect(butnext, &QPushButton::clicked, this, &frmwizard4::finished);
 
     // Opening step: the summary. A text box shows each CR LF as one line break.
-    QString shown = FromBytes(ComposeWizardSummary(SummaryTextsOf(main_)));
+    QString shown = FromBytes(ComposeWizardSummary(SummaryTextsOf(options_)));
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     wizoptions->setPlainText(shown);
 }

@@ -10,13 +10,13 @@ namespace trel {
 struct WizardSummaryTexts;
 
 /// The main window's texts that the summary shows, as single-byte text.
-WizardSummaryTexts SummaryTextsOf(const Main& main);
+WizardSummaryTexts SummaryTextsOf(const LaunchOptionsAccess& options);
 
 class frmwizard4 : public WizardPage {
     Q_OBJECT
 public:
     /// Shows the summary of the main window's current options.
-    explicit frmwizard4(Main& main, QWidget* parent = nullptr);
+    explicit frmwizard4(LaunchOptionsAccess& options, QWidget* parent = nullptr);
 
 signals:
     void finished(); // "&Finish": the wizard ends; the preview is refreshed

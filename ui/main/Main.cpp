@@ -1,8 +1,6 @@
 #include "Main.h"
 
-#include "ProgramFont.h"
-#include "seams/DocumentOpener.h"
-#include "seams/MessageBoxes.h"
+#include "MainParts.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -36,53 +34,15 @@
 #include <utility>
 
 namespace trel {
+
+using namespace mainwindow;
+
 namespace {
 
 // Below the menu bar the window is 478 x 263: the options area and the help line under it.
 constexpr int kClientWidth = 478;
 constexpr int kClientHeight = 263;
 constexpr int kStatusBarHeight = 15;
-
-constexpr int kTabGeneral = 0;
-constexpr int kTabServerOptions = 1;
-constexpr int kTabServerAdmin = 2;
-
-// The largest flag does not fit a control index, so its box carries 32767 while it adds 32768.
-constexpr std::int32_t kFixedFovFlag = 32768;
-constexpr int kFixedFovIndex = 32767;
-
-constexpr std::array<const char*, 16> kDmFlagCaptions = {
-    "No Health",     "No Powerups",    "Weapons Stay",     "No Fall Damage", "Instant Powerups", "Same Level",
-    "Teams by Skin", "Teams by Model", "No Friendly Fire", "Spawn Farthest", "Force Respawn",    "No Armor",
-    "Allow Exit",    "Infinite Ammo",  "Quad Drop",        "Fixed FOV"};
-
-// Where the flag boxes stand in their frame: three columns of up to six rows.
-constexpr std::array<int, 3> kDmColumnX = {8, 128, 256};
-constexpr std::array<int, 3> kDmColumnWidth = {112, 112, 105};
-constexpr int kDmRowsPerColumn = 6;
-constexpr int kDmFirstRowY = 16;
-constexpr int kDmRowHeight = 16;
-
-const QString kNoGameTypeText = QStringLiteral("Deathmatch");
-
-QString FromView(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The settings file holds single-byte text; Latin-1 carries every byte there and back unchanged.
-QString FromBytes(const std::string& bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-std::string ToBytes(const QString& text) {
-    return text.toLatin1().toStdString();
-}
-
-// Children of a bold frame would inherit its weight; stating the weight keeps them regular.
-QFont RegularFont() {
-    QFont font = ProgramFont();
-    font.setBold(false);
-    return font;
-}
 
 // The settings file counts 0 unticked, 1 ticked, 2 grey; the toolkit numbers ticked and grey the other way round.
 int CheckStateNumber(const QCheckBox* box) {
@@ -138,100 +98,7 @@ bool IsDigitOrBackspace(const QKeyEvent& key) {
                                           [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
 }
 
-QComboBox* MakeValueField(QWidget* parent, const char* name, const char* initial) {
-    auto* field = new QComboBox(parent);
-    field->setObjectName(QLatin1String(name));
-    field->setEditable(true);
-    field->setInsertPolicy(QComboBox::NoInsert);
-    field->setCompleter(nullptr); // typed digits stay as typed, never completed from the list
-    field->setEditText(QLatin1String(initial));
-    return field;
-}
-
-QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption) {
-    auto* box = new QCheckBox(QLatin1String(caption), parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption) {
-    auto* button = new QPushButton(QLatin1String(caption), parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption) {
-    auto* label = new QLabel(QLatin1String(caption), parent);
-    label->setObjectName(QLatin1String(name));
-    return label;
-}
-
-QLineEdit* MakeTextBox(QWidget* parent, const char* name, const char* text) {
-    auto* edit = new QLineEdit(QLatin1String(text), parent);
-    edit->setObjectName(QLatin1String(name));
-    return edit;
-}
-
-QFrame* MakeFrame(QWidget* parent, const char* name) {
-    auto* frame = new QFrame(parent);
-    frame->setObjectName(QLatin1String(name));
-    frame->setFrameStyle(QFrame::Box | QFrame::Sunken); // etched: a dark and a light line
-    return frame;
-}
-
-QFrame* MakeEtchedLine(QWidget* parent, const char* name, QFrame::Shape shape) {
-    auto* line = new QFrame(parent);
-    line->setObjectName(QLatin1String(name));
-    line->setFrameShape(shape);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
-}
-
-QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption, const QKeySequence& shortcut = {}) {
-    QAction* item = menu->addAction(QLatin1String(caption));
-    item->setObjectName(QLatin1String(name));
-    item->setShortcut(shortcut);
-    return item;
-}
-
-QStringList NumberListTexts() {
-    QStringList texts;
-    texts.reserve(kNumberListSize);
-    for (int n = 1; n <= kNumberListSize; ++n)
-        texts.append(QString::number(n));
-    return texts;
-}
-
-// A control's inner parts (a list's viewport, a value field's text part, the tab row) carry no name of
-// the program's own; the pointer over them is over the control.
-bool IsInnerPart(const QWidget* widget) {
-    const QString name = widget->objectName();
-    return name.isEmpty() || name.startsWith(QLatin1String("qt_"));
-}
-
 } // namespace
-
-// The help line follows the pointer over every control, also over those that take no pointer moves
-// themselves (labels, frames, disabled controls) and with a mouse button held: only a filter on the
-// whole application sees all of those moves.
-class Main::PointerWatcher final : public QObject {
-public:
-    explicit PointerWatcher(Main& window) : QObject(&window), window_(window) {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseMove && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->window() == &window_)
-            window_.pointerMovedTo(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
-        return false;
-    }
-
-private:
-    Main& window_;
-};
 
 Main::Main(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Main"));
@@ -243,7 +110,7 @@ Main::Main(QWidget* parent) : QMainWindow(parent) {
     connectReactions();
     createHelpTexts();
     setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
-    new PointerWatcher(*this); // a child of the window: it ends with it
+    followPointer();
 }
 
 Main::~Main() = default;
@@ -283,80 +150,9 @@ void Main::createControls() {
     helpline->setObjectName(QStringLiteral("helpline"));
     statusbar->addPermanentWidget(helpline, 1);
 
-    // General
-    QWidget* general = tabPanes[kTabGeneral];
-    Frame4 = MakeFrame(general, "Frame4");
-    Label4 = MakeLabel(Frame4, "Label4", "Quake2 executable:");
-    quake2dir = MakeTextBox(Frame4, "quake2dir", "c:\\quake2\\quake2.exe");
-    quake2dir->setReadOnly(true);
-    findquake2dir = MakeButton(Frame4, "findquake2dir", "...");
-    Label9 = MakeLabel(Frame4, "Label9", "Gametype:");
-    gametype = new QComboBox(Frame4);
-    gametype->setObjectName(QStringLiteral("gametype"));
-    // With no entry chosen the box shows "Deathmatch" as its ordinary text, not as a greyed hint.
-    gametype->setPlaceholderText(kNoGameTypeText);
-    QPalette gametypePalette = gametype->palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        gametypePalette.setBrush(group, QPalette::PlaceholderText, gametypePalette.brush(group, QPalette::ButtonText));
-    gametype->setPalette(gametypePalette);
-    for (const std::string_view name : kGameTypeNames)
-        gametype->addItem(FromView(name));
-    gametype->setCurrentIndex(-1);
-    ShowCommandLine = MakeCheckBox(Frame4, "ShowCommandLine", "View Commandline");
-    Label1 = MakeLabel(general, "Label1", "Start Map:");
-    maps = new QListWidget(general);
-    maps->setObjectName(QStringLiteral("maps"));
-    maps->setSelectionMode(QAbstractItemView::SingleSelection);
-    Frame1 = MakeFrame(general, "Frame1");
-    boolgemgoal = MakeCheckBox(Frame1, "boolgemgoal", "Gem Goal:");
-    boolgemgoal->setEnabled(false);
-    valgemgoal = MakeValueField(Frame1, "valgemgoal", "10");
-    valgemgoal->setEnabled(false);
-    editmapcycle = MakeButton(Frame1, "editmapcycle", "Edit Map Cycle");
-    Label2 = MakeLabel(general, "Label2", "Additional Parameters:");
-    addparam = MakeTextBox(general, "addparam", "");
-
-    // Server Options
-    QWidget* server = tabPanes[kTabServerOptions];
-    framedm = new QGroupBox(QStringLiteral("Deathmatch Spawnflags"), server);
-    framedm->setObjectName(QStringLiteral("framedm"));
-    for (std::size_t i = 0; i < q2option.size(); ++i) {
-        const std::int32_t flag = kDmFlagValues[i];
-        const int index = flag == kFixedFovFlag ? kFixedFovIndex : flag;
-        q2option[i] = new QCheckBox(QLatin1String(kDmFlagCaptions[i]), framedm);
-        q2option[i]->setObjectName(QStringLiteral("q2option(%1)").arg(index));
-    }
-    dmlines[0] = MakeEtchedLine(framedm, "dmline1", QFrame::VLine);
-    dmlines[1] = MakeEtchedLine(framedm, "dmline2", QFrame::VLine);
-    lbldmflag = MakeLabel(framedm, "lbldmflag", "DM flags value:");
-    dmflagval = MakeTextBox(framedm, "dmflagval", "0");
-    Frame2 = MakeFrame(server, "Frame2");
-    mrespawn = MakeCheckBox(Frame2, "mrespawn", "Monster Respawn");
-    dedserver = MakeCheckBox(Frame2, "dedserver", "Dedicated Server");
-    forcejoin = MakeCheckBox(Frame2, "forcejoin", "Forcejoin");
-    boolmaxgems = MakeCheckBox(Frame2, "boolmaxgems", "Max Gems");
-    valmaxgems = MakeValueField(Frame2, "valmaxgems", "0");
-    boolmaxclients = MakeCheckBox(Frame2, "boolmaxclients", "Maxclients:");
-    valmaxclients = MakeValueField(Frame2, "valmaxclients", "0");
-    booltimelimit = MakeCheckBox(Frame2, "booltimelimit", "Timelimit:");
-    valtimelimit = MakeValueField(Frame2, "valtimelimit", "0");
-
-    // Server Admin
-    QWidget* admin = tabPanes[kTabServerAdmin];
-    Frame3 = MakeFrame(admin, "Frame3");
-    Label5 = MakeLabel(Frame3, "Label5", "Editors :");
-    Command3 = MakeButton(Frame3, "Command3", "Edit Maplist");
-    Label6 = MakeLabel(Frame3, "Label6",
-                       "Small text editor for writing your own vorn.ini's comes with a few vorn specific features "
-                       "to help you along the way.");
-    Label6->setWordWrap(true);
-    Label6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Command5 = MakeButton(Frame3, "Command5", "Edit MOTD");
-    Label7 = MakeLabel(Frame3, "Label7", "Write your own Message of the day.");
-    Label7->setWordWrap(true);
-    Label7->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label3 = MakeLabel(Frame3, "Label3", "Custom server ini :");
-    serverini = MakeTextBox(Frame3, "serverini", "");
+    createGeneralTab();
+    createServerOptionsTab();
+    createServerAdminTab();
 
     for (QComboBox* field : {valgemgoal, valmaxclients, valmaxgems, valtimelimit}) {
         field->installEventFilter(this);
@@ -364,27 +160,6 @@ void Main::createControls() {
     }
     gametype->installEventFilter(this);
     updateMapCycleButton();
-}
-
-void Main::createMenus() {
-    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-    fileMenu->setObjectName(QStringLiteral("mnufile"));
-    mnuwizard = AddMenuItem(fileMenu, "mnuwizard", "Quick Start &Wizard...", QKeySequence(Qt::CTRL | Qt::Key_W));
-    mnumaplist = AddMenuItem(fileMenu, "mnumaplist", "Maplist Editor", QKeySequence(Qt::CTRL | Qt::Key_E));
-    mnudir = AddMenuItem(fileMenu, "mnudir", "Set Quake2 Directory", QKeySequence(Qt::CTRL | Qt::Key_D));
-    fileMenu->addSeparator()->setObjectName(QStringLiteral("seperator"));
-    mnuexit = AddMenuItem(fileMenu, "mnuexit", "E&xit", QKeySequence(Qt::CTRL | Qt::Key_X));
-
-    QMenu* connectMenu = menuBar()->addMenu(QStringLiteral("&Connect"));
-    connectMenu->setObjectName(QStringLiteral("mnuconnect"));
-    mnuaddress = AddMenuItem(connectMenu, "mnuaddress", "Server Address Book", QKeySequence(Qt::CTRL | Qt::Key_A));
-
-    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
-    helpMenu->setObjectName(QStringLiteral("mnuhelp"));
-    mnumanual = AddMenuItem(helpMenu, "mnumanual", "&Manual", QKeySequence(Qt::CTRL | Qt::Key_M));
-    mnutodo = AddMenuItem(helpMenu, "mnutodo", "Todo List");
-    helpMenu->addSeparator()->setObjectName(QStringLiteral("blah"));
-    mnuabout = AddMenuItem(helpMenu, "mnuabout", "About");
 }
 
 void Main::placeControls() {
@@ -516,171 +291,9 @@ void Main::connectReactions() {
     connect(mnuwizard, &QAction::triggered, this, &Main::wizardRequested);
 }
 
-void Main::createHelpTexts() {
-    const std::initializer_list<std::pair<const QWidget*, const char*>> texts = {
-        {about, "Information about Trel"},
-        {Command1, "Exit Program"},
-        {Command2, "Run Vorn with selected options"},
-        {Command3, "Edit the games maplist, used to set the cycle of maps"},
-        {findquake2dir, "Change Quake2 executables path"},
-        {quake2dir, "Location of your Quake2 executable, MUST BE SET"},
-        {maps, "Vorn maps"},
-        {boolgemgoal, "Sets the gem goal you need to reach in Single Player games"},
-        {boolmaxclients, "Sets maximum clients allowed to connect to server"},
-        {boolmaxgems, "Set Maximum gems produced for the start level"},
-        {booltimelimit, "Sets timelimit for game, upon reaching it the game ends."},
-        {dedserver, "Forces server into dedicated mode, useful if you are running a permanent server"},
-        {forcejoin, "Forces people to join team with lowest players upon connect."},
-        {mrespawn, "Sets wether monsters respawn or not upon death"},
-        {dmflagval, "Value of DMflags added together"},
-    };
-    for (const auto& [control, text] : texts)
-        helpTexts_.insert(control, QLatin1String(text));
-    for (const QCheckBox* box : q2option)
-        helpTexts_.insert(box, QStringLiteral("Deathmatch flag options"));
-
-    // The bare window: the client area, the etched line drawn on it, and the tab control with its pages.
-    bareBackground_ = {centralWidget(), mainline, maintab};
-    for (int i = 0; i < maintab->count(); ++i) {
-        bareBackground_.insert(maintab->widget(i));
-        bareBackground_.insert(tabPanes[static_cast<std::size_t>(i)]);
-    }
-}
-
-void Main::pointerMovedTo(const QPoint& globalPosition) {
-    for (const QWidget* over = childAt(mapFromGlobal(globalPosition)); over && over != this;
-         over = over->parentWidget()) {
-        if (IsInnerPart(over))
-            continue;
-        if (const auto found = helpTexts_.constFind(over); found != helpTexts_.constEnd())
-            setHelpText(*found);
-        else if (bareBackground_.contains(over))
-            setHelpText(QString::fromStdString(HelpVersionText()));
-        return; // the first control of the program's own decides; one without a help text leaves the line
-    }
-}
-
 void Main::alignTabPanes() {
     for (int i = 0; i < maintab->count(); ++i)
         tabPanes[static_cast<std::size_t>(i)]->move(-maintab->widget(i)->mapTo(maintab, QPoint(0, 0)));
-}
-
-void Main::onDmFlagToggled(std::size_t box, bool ticked) {
-    // The total is only ever added to and taken from, never recomputed from the boxes.
-    const std::int32_t flag = kDmFlagValues[box];
-    dmflagsTotal_ = AddDmFlag(dmflagsTotal_, ticked ? flag : -flag);
-    showDmFlagsTotal();
-    emit optionsChanged();
-}
-
-void Main::showDmFlagsTotal() {
-    dmflagval->setText(QString::number(dmflagsTotal_));
-}
-
-void Main::onGameTypeChosen(int index) {
-    if (index < 0) {
-        // Nothing chosen: the launch treats it as Deathmatch, and no enabling rule runs.
-        emit optionsChanged();
-        return;
-    }
-    const QString chosen = gametype->itemText(index);
-    const bool singlePlayer = chosen == FromView(kGameTypeNames[kGameTypeSinglePlayer]);
-    if (singlePlayer) {
-        // The server tabs mean nothing to a single player; their page must not stay in front.
-        if (maintab->currentIndex() != kTabGeneral)
-            maintab->setCurrentIndex(kTabGeneral);
-        maintab->setTabEnabled(kTabServerOptions, false);
-        maintab->setTabEnabled(kTabServerAdmin, false);
-        boolgemgoal->setEnabled(true);
-        valgemgoal->setEnabled(true);
-    } else {
-        maintab->setTabEnabled(kTabServerOptions, true);
-        maintab->setTabEnabled(kTabServerAdmin, true);
-        boolgemgoal->setCheckState(Qt::Unchecked);
-        boolgemgoal->setEnabled(false);
-        valgemgoal->setEnabled(false);
-    }
-    mapCycleByGameType_ = singlePlayer;
-    updateMapCycleButton();
-
-    if (chosen == FromView(kGameTypeNames[1])) {
-        mrespawn->setEnabled(true);
-    } else {
-        mrespawn->setCheckState(Qt::Unchecked);
-        mrespawn->setEnabled(false);
-    }
-    emit optionsChanged();
-}
-
-void Main::onValueBoxChanged(QComboBox* field, int state) {
-    field->setEnabled(state == Qt::Checked);
-    emit optionsChanged();
-}
-
-void Main::updateMapCycleButton() {
-    editmapcycle->setEnabled(mapCycleAvailable_ && mapCycleByGameType_);
-}
-
-void Main::setFeatureAvailable(Feature feature, bool available) {
-    switch (feature) {
-    case Feature::MapEditor:
-        Command3->setEnabled(available);
-        mnumaplist->setEnabled(available);
-        break;
-    case Feature::MapCycle:
-        mapCycleAvailable_ = available;
-        updateMapCycleButton();
-        break;
-    case Feature::Motd:
-        Command5->setEnabled(available);
-        break;
-    case Feature::AddressBook:
-        Command4->setEnabled(available);
-        mnuaddress->setEnabled(available);
-        break;
-    case Feature::About:
-        about->setEnabled(available);
-        mnuabout->setEnabled(available);
-        break;
-    case Feature::Manual:
-        mnumanual->setEnabled(available);
-        break;
-    case Feature::Todo:
-        mnutodo->setEnabled(available);
-        break;
-    case Feature::Wizard:
-        mnuwizard->setEnabled(available);
-        break;
-    }
-}
-
-QString Main::gametypeText() const {
-    return gametype->currentIndex() < 0 ? gametype->placeholderText() : gametype->currentText();
-}
-
-void Main::fillNumberList(QComboBox* field) {
-    // Filling a list would pick its first entry; the text the user sees stays what it was.
-    const QSignalBlocker blocker(field);
-    const QString shown = field->currentText();
-    field->clear();
-    field->addItems(NumberListTexts());
-    field->setCurrentIndex(-1);
-    field->setEditText(shown);
-}
-
-void Main::fillMapList() {
-    maps->clear();
-    for (const std::string_view name : kStandardMaps)
-        maps->addItem(FromView(name));
-}
-
-void Main::selectMap(int row) {
-    if (row < 0 || row >= maps->count()) {
-        maps->setCurrentRow(-1);
-        maps->clearSelection();
-        return;
-    }
-    maps->setCurrentRow(row);
 }
 
 std::optional<LoadError> Main::LoadSettings(const SettingsLoad& load) {
@@ -761,15 +374,6 @@ void Main::applyStep(const LoadStep& step) {
     }
 }
 
-void Main::TickDmFlag(std::int32_t flag) {
-    const auto* found = std::find(kDmFlagValues.begin(), kDmFlagValues.end(), flag);
-    if (found == kDmFlagValues.end())
-        return; // no box carries that value
-    q2option[static_cast<std::size_t>(found - kDmFlagValues.begin())]->setChecked(true);
-    dmflagsTotal_ = AddDmFlag(dmflagsTotal_, -flag);
-    showDmFlagsTotal();
-}
-
 LaunchOptions Main::currentOptions() const {
     LaunchOptions options;
     options.DMflags = dmflagsTotal_;
@@ -793,20 +397,8 @@ LaunchOptions Main::currentOptions() const {
     return options;
 }
 
-std::string Main::dmflagText() const {
-    return ToBytes(dmflagval->text());
-}
-
 void Main::setQuake2Path(const std::string& path) {
     quake2dir->setText(FromBytes(path));
-}
-
-void Main::setHelpText(const QString& text) {
-    helpline->setText(text);
-}
-
-QString Main::helpText() const {
-    return helpline->text();
 }
 
 void Main::closeEvent(QCloseEvent* event) {

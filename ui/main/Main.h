@@ -2,6 +2,7 @@
 // The main window: every launch option on three tabs, the buttons and menus that lead everywhere else.
 // Its controls hold the launch options; the application object reads and writes them through this class.
 
+#include "LaunchOptionsAccess.h"
 #include "mdlmaincode.h"
 #include "mdlvariables.h"
 
@@ -32,7 +33,7 @@ class QWidget;
 
 namespace trel {
 
-class Main : public QMainWindow {
+class Main : public QMainWindow, public LaunchOptionsAccess {
     Q_OBJECT
 public:
     explicit Main(QWidget* parent = nullptr);
@@ -72,6 +73,19 @@ public:
 
     /// The text gametype shows: the chosen entry, or "Deathmatch" while no entry is chosen.
     QString gametypeText() const;
+
+    // The options the wizard shows and changes, through the window's own controls.
+    QWidget& optionsWindow() override { return *this; }
+    int gameTypePosition() const override;
+    QString gameTypeText() const override { return gametypeText(); }
+    void setGameTypePosition(int position) override;
+    int startMapRow() const override;
+    QString startMapName() const override;
+    void setStartMapRow(int row) override;
+    Qt::CheckState tickState(Tick tick) const override;
+    void setTickState(Tick tick, Qt::CheckState state) override;
+    QString valueText(Value value) const override;
+    void setValueText(Value value, const QString& text) override;
 
 signals:
     void runRequested();                    // "&Run"
@@ -154,6 +168,9 @@ private:
     void showEvent(QShowEvent* event) override;
 
     void createControls();
+    void createGeneralTab();
+    void createServerOptionsTab();
+    void createServerAdminTab();
     void createMenus();
     void placeControls();
     void connectReactions();
@@ -169,6 +186,9 @@ private:
     void updateMapCycleButton();
     bool filterKey(QObject* watched, const QKeyEvent& key) const;
     void createHelpTexts();
+    QCheckBox* tickBox(Tick tick) const;
+    QComboBox* valueBox(Value value) const;
+    void followPointer(); // the help line follows the pointer from now on
     void pointerMovedTo(const QPoint& globalPosition);
 
     class PointerWatcher;

@@ -10,8 +10,8 @@
 namespace trel {
 
 bool DesktopDocumentOpener::open(const QString& fileOrAddress) {
-    const QUrl url = QFileInfo(fileOrAddress).isAbsolute() ? QUrl::fromLocalFile(fileOrAddress)
-                                                           : QUrl::fromUserInput(fileOrAddress);
+    const QUrl url =
+        QFileInfo(fileOrAddress).isAbsolute() ? QUrl::fromLocalFile(fileOrAddress) : QUrl::fromUserInput(fileOrAddress);
     return QDesktopServices::openUrl(url);
 }
 

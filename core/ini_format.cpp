@@ -2,6 +2,7 @@
 // work on the whole text in one pass; a write changes or adds exactly one line and keeps every other byte.
 
 #include "mdlIniStuff.h"
+#include "platform.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -28,21 +29,6 @@ std::string_view Trim(std::string_view s) {
 
 bool IsBlankLine(std::string_view s) {
     return Trim(s).empty();
-}
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Section and key names match whatever their ASCII letter case.
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i]))
-            return false;
-    }
-    return true;
 }
 
 // One line of the text: its content is [begin, end), its line end (CR LF, LF, a lone CR or nothing
@@ -149,8 +135,8 @@ std::string ReadValue(std::string_view text, std::string_view section, std::stri
             // Only the first section of a name counts; a later one of the same name is never looked at.
             if (inSection)
                 return {};
-            inSection = SameName(parsed.name, section);
-        } else if (inSection && parsed.kind == LineKind::Pair && SameName(parsed.name, key)) {
+            inSection = SameAsciiName(parsed.name, section);
+        } else if (inSection && parsed.kind == LineKind::Pair && SameAsciiName(parsed.name, key)) {
             return std::string(Unquote(parsed.value).substr(0, kMaxValueLength));
         }
     }
@@ -170,7 +156,7 @@ std::string WriteValue(std::string_view text, std::string_view section, std::str
         if (parsed.kind == LineKind::Head) {
             if (inSection)
                 break;
-            if (SameName(parsed.name, section)) {
+            if (SameAsciiName(parsed.name, section)) {
                 inSection = sectionFound = true;
                 lastFilled = line;
             }
@@ -178,7 +164,7 @@ std::string WriteValue(std::string_view text, std::string_view section, std::str
         }
         if (!inSection)
             continue;
-        if (parsed.kind == LineKind::Pair && SameName(parsed.name, key)) {
+        if (parsed.kind == LineKind::Pair && SameAsciiName(parsed.name, key)) {
             // The key keeps its spelling from the file and the line keeps its own line end.
             std::string out;
             out.reserve(text.size() + value.size());

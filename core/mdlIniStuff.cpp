@@ -42,20 +42,6 @@ bool WriteIniValuesPortable(const std::string& section, const std::vector<std::p
 #include <windows.h>
 
 namespace trel {
-namespace {
-
-std::string SystemErrorText(DWORD error) {
-    char buffer[512] = {};
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                   buffer, sizeof buffer, nullptr);
-    std::string text(buffer, n);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
-        text.pop_back();
-    return text.empty() ? "error " + std::to_string(error) : text;
-}
-
-} // namespace
-
 std::string ReadIni(const std::string& section, const std::string& key, const std::filesystem::path& file) {
     char buffer[255] = {};
     const DWORD n =

@@ -15,6 +15,9 @@ inline constexpr std::string_view kGameExecutableName = "quake2.exe";
 inline constexpr std::string_view kGameExecutableName = "quake2";
 #endif
 
+/// Whether two names are the same when ASCII letter case is ignored (other bytes must match exactly).
+bool SameAsciiName(std::string_view a, std::string_view b);
+
 /// The name (last component, letter case as stored on disk) of the regular file that path names,
 /// or nothing when there is no such file or path names a directory.
 std::optional<std::string> StoredFileName(const std::filesystem::path& path);
@@ -36,5 +39,10 @@ std::string PathText(const std::filesystem::path& path);
 
 /// The path a settings-file text names.
 std::filesystem::path PathFromText(const std::string& text);
+
+#ifdef _WIN32
+/// The system's message for a Windows error code (GetLastError), without its closing full stop.
+std::string SystemErrorText(unsigned long error);
+#endif
 
 } // namespace trel

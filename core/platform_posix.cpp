@@ -18,20 +18,6 @@ std::string Reason(const std::filesystem::path& file, int error) {
     return PathText(file) + ": " + std::strerror(error);
 }
 
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameAsciiName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 std::filesystem::path FolderOf(const std::filesystem::path& file) {
     std::filesystem::path folder = file.parent_path();
     return folder.empty() ? std::filesystem::path(".") : folder;
@@ -128,11 +114,6 @@ std::optional<std::string> StoredFileName(const std::filesystem::path& path) {
     }
     ::closedir(folder);
     return stored ? stored : std::optional<std::string>(asked);
-}
-
-bool IsGameExecutable(const std::filesystem::path& path) {
-    const std::optional<std::string> name = StoredFileName(path);
-    return name && *name == kGameExecutableName;
 }
 
 bool ReadFileBytes(const std::filesystem::path& file, std::string& bytes, std::string& why, bool* missing) {

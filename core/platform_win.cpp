@@ -10,16 +10,6 @@
 namespace trel {
 namespace {
 
-std::string SystemErrorText(DWORD error) {
-    char buffer[512] = {};
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                   buffer, sizeof buffer, nullptr);
-    std::string text(buffer, n);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
-        text.pop_back();
-    return text.empty() ? "error " + std::to_string(error) : text;
-}
-
 std::string Reason(const std::filesystem::path& file, DWORD error) {
     return PathText(file) + ": " + SystemErrorText(error);
 }
@@ -92,6 +82,16 @@ HANDLE CreateTempBeside(const std::filesystem::path& file, std::filesystem::path
 
 } // namespace
 
+std::string SystemErrorText(unsigned long error) {
+    char buffer[512] = {};
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                   buffer, sizeof buffer, nullptr);
+    std::string text(buffer, n);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
+        text.pop_back();
+    return text.empty() ? "error " + std::to_string(error) : text;
+}
+
 std::optional<std::string> StoredFileName(const std::filesystem::path& path) {
     const std::string text = PathText(path);
     // The search below takes wildcards; a path holding one names no single file.
@@ -106,11 +106,6 @@ std::optional<std::string> StoredFileName(const std::filesystem::path& path) {
         return std::nullopt;
     // The directory entry spells the name as stored, whatever case the path was typed in.
     return std::string(found.cFileName);
-}
-
-bool IsGameExecutable(const std::filesystem::path& path) {
-    const std::optional<std::string> name = StoredFileName(path);
-    return name && *name == kGameExecutableName;
 }
 
 bool ReadFileBytes(const std::filesystem::path& file, std::string& bytes, std::string& why, bool* missing) {

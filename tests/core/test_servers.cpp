@@ -1,14 +1,17 @@
 // The server address book: its rows in trel.ini byte for byte, the row rules of adding and removing, the
-// refusal of addresses the connect line cannot carry, and the join script with its game request.
+// refusal of addresses the connect line cannot carry, the join script with its game request, and the
+// reading of a server's status reply and of the address it is asked at.
 
 #include "mdlIniStuff.h"
 #include "mdlServercode.h"
 #include "platform.h"
+#include "serverstatus.h"
 #include "test_helpers.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <climits>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -271,6 +274,108 @@ TEST(ServerJoin, ScriptThatCannotBeWrittenIsReported) {
         EXPECT_TRUE(prep.why.starts_with(file + ": ") && prep.why.size() > file.size() + 2) << prep.why;
         EXPECT_EQ(prep.request, LaunchRequest{});
     }
+}
+
+// A status reply: the four bytes and "print", then the given text.
+std::string Reply(std::string_view text) {
+    return std::string(kStatusReplyPrefix) + std::string(text);
+}
+
+using Info = std::vector<std::pair<std::string, std::string>>;
+
+TEST(ServerStatusReply, ReadsWhatTheServerSent) {
+    std::string many;
+    for (int i = 0; i < 70; ++i)
+        many += std::to_string(i) + " 1 \"p" + std::to_string(i) + "\"\n";
+    std::vector<StatusPlayer> first64;
+    for (int i = 0; i < 64; ++i)
+        first64.push_back({i, 1, "p" + std::to_string(i)});
+    const char binaryBytes[] = "\0\xff\\k\\v\x01\n\0 1 \"x\"\n1 2 \"\0\x80\"\n";
+    const std::string binary(binaryBytes, sizeof binaryBytes - 1);
+    // Name, datagram, and what it reads as (nothing: not a status reply).
+    const std::vector<std::tuple<std::string, std::string, std::optional<ServerStatus>>> cases = {
+        {"as the game sends it",
+         Reply("\\mapname\\vorn01\\maxclients\\8\\hostname\\Friday league\\gamename\\vorn\n12 35 \"Gorm\"\n"
+               "-3 999 \"Ulf the Red\"\n"),
+         ServerStatus{{{"mapname", "vorn01"}, {"maxclients", "8"}, {"hostname", "Friday league"}, {"gamename", "vorn"}},
+                      {{12, 35, "Gorm"}, {-3, 999, "Ulf the Red"}}}},
+        {"CR LF, leading blanks, a sign, no last line feed",
+         Reply("\\mapname\\a\r\n  +1\t2 \"crlf\"\r\n3 4 \"last\""), ServerStatus{{{"mapname", "a"}}, {{1, 2, "crlf"}, {3, 4, "last"}}}},
+        {"empty info, no players", Reply("\n"), ServerStatus{}},
+        {"prefix alone", Reply(""), ServerStatus{}},
+        {"no leading backslash, key without value, duplicates kept in order",
+         Reply("mapname\\a\\mapname\\b\\maxclients"), ServerStatus{{{"mapname", "a"}, {"mapname", "b"}, {"maxclients", ""}}, {}}},
+        {"malformed player lines are skipped, the rest read",
+         Reply("\\\nx 3 \"frags\"\n1 y \"ping\"\n1 2 unquoted\n1 2 \"open\n12 35\"tight\"\n\n5 6 \"a\"b\" tail\n7 8 \"ok\"\n"),
+         ServerStatus{{}, {{5, 6, "a"}, {7, 8, "ok"}}}},
+        {"a truncated datagram drops the cut player", Reply("\\mapname\\a\n1 2 \"whole\"\n12 35 \"Go"),
+         ServerStatus{{{"mapname", "a"}}, {{1, 2, "whole"}}}},
+        {"numbers beyond int are clamped",
+         Reply("\n99999999999999999999 -99999999999999999999 \"big\"\n2147483648 -2147483648 \"edge\"\n"),
+         ServerStatus{{}, {{INT_MAX, INT_MIN, "big"}, {INT_MAX, INT_MIN, "edge"}}}},
+        {"at most 64 players", Reply("\\maxclients\\99\n" + many), ServerStatus{{{"maxclients", "99"}}, first64}},
+        {"binary bytes are kept for cleaning", Reply(binary),
+         ServerStatus{{{std::string("\0\xff", 2), "k"}, {"v\x01", ""}}, {{1, 2, std::string("\0\x80", 2)}}}},
+        {"largest accepted", Reply("\n" + std::string(kLargestStatusReply - kStatusReplyPrefix.size() - 1, ' ')),
+         ServerStatus{}},
+        {"one byte too long", Reply("\n" + std::string(kLargestStatusReply - kStatusReplyPrefix.size(), ' ')),
+         std::nullopt},
+        {"empty datagram", "", std::nullopt},
+        {"prefix without line feed", "\xff\xff\xff\xffprint", std::nullopt},
+        {"three bytes of 0xFF", "\xff\xff\xffprint\n\\mapname\\a\n", std::nullopt},
+        {"a request, not a reply", StatusRequest(), std::nullopt},
+        {"garbage", std::string("\x00\x01\xfe\xff print\n", 11), std::nullopt},
+    };
+    for (const auto& [name, datagram, expected] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(ParseStatusReply(datagram), expected);
+    }
+    EXPECT_EQ(StatusRequest(), std::string("\xff\xff\xff\xffstatus\n"));
+}
+
+TEST(ServerStatusReply, ValuesAndCellsAsShown) {
+    const ServerStatus status{{{"mapname", "a"}, {"Maxclients", "9"}, {"maxclients", "8\x01"}, {"maxclients", "7"}},
+                              {{1, 2, "x"}, {3, 4, "y"}, {5, 6, "z"}}};
+    EXPECT_EQ(InfoValue(status, "mapname"), "a");
+    EXPECT_EQ(InfoValue(status, "maxclients"), "8\x01"); // exact key, first of duplicates
+    EXPECT_EQ(InfoValue(status, "hostname"), "");
+    EXPECT_EQ(PlayersText(status), "3/8");
+    EXPECT_EQ(PlayersText(ServerStatus{}), "0/");
+    EXPECT_EQ(PingText(35), "35 ms");
+
+    const std::vector<std::pair<std::string, std::string>> texts = {
+        {"\xc7\xef\xf2\xed", "Gorm"},                   // coloured characters
+        {"a\x01\n\r\t\x7f b\x80\x9f\xff", "a b"},       // control characters, also coloured ones
+        {"<b>big</b> &amp;", "<b>big</b> &amp;"},       // markup is text
+        {std::string(10, '\n') + std::string(70, 'x'), std::string(64, 'x')},
+        {std::string("\0z", 2), "z"},
+    };
+    for (const auto& [bytes, shown] : texts)
+        EXPECT_EQ(CleanServerText(bytes), shown) << bytes;
+}
+
+TEST(ServerStatusAddress, ReadsTheAddressBookForms) {
+    const std::vector<std::pair<std::string, ServerEndpoint>> good = {
+        {"192.168.0.10:27911", {"192.168.0.10", 27911, HostKind::IPv4}},
+        {"10.0.0.5", {"10.0.0.5", 27910, HostKind::IPv4}},
+        {"10.0.0.5:", {"10.0.0.5", 27910, HostKind::IPv4}}, // the add-server dialog's empty port
+        {"0.0.0.0:65535", {"0.0.0.0", 65535, HostKind::IPv4}},
+        {"[::1]:27911", {"::1", 27911, HostKind::IPv6}},
+        {"[::1]", {"::1", 27910, HostKind::IPv6}},
+        {"[::1]:", {"::1", 27910, HostKind::IPv6}},
+        {"[::ffff:127.0.0.1]:1", {"::ffff:127.0.0.1", 1, HostKind::IPv6}},
+        {"[2001:db8:0:0:0:0:2:1]:5", {"2001:db8:0:0:0:0:2:1", 5, HostKind::IPv6}},
+        {"[64:ff9b:0:0:0:0:192.0.2.1]", {"64:ff9b:0:0:0:0:192.0.2.1", 27910, HostKind::IPv6}},
+        {"vorn.example.org:27911", {"vorn.example.org", 27911, HostKind::Name}},
+        {"local_host-2", {"local_host-2", 27910, HostKind::Name}},
+    };
+    for (const auto& [text, address] : good)
+        EXPECT_EQ(ParseServerAddress(text), std::optional<ServerEndpoint>(address)) << text;
+    for (const std::string bad :
+         {"", ":27910", "256.1.1.1", "1.2.3", "1.2.3.4.5", "01.2.3.4", "1.2.3.4:0", "1.2.3.4:65536", "1.2.3.4:12a",
+          "1.2.3.4:+1", "1.2.3.4:27910:1", "::1", "[::1", "[::1]x", "[1::2::3]", "[12345::1]", "[1:2:3:4:5:6:7:8:9]",
+          "[1:2:3:4:5:6:7]", "[1:2:3:4:5:6:7:1.2.3.4]", "[::1.2.3]", "[]", "h\xf4te:1", "a b:1", "host..name", ".host", "host.", " 1.2.3.4"})
+        EXPECT_EQ(ParseServerAddress(bad), std::nullopt) << bad;
 }
 
 } // namespace

@@ -15,11 +15,23 @@
 // A line end inside an argument or folder name is written as the two characters \n or \r, so that
 // every item stays on its own line of the record.
 //
-// Exit codes: 0 started, 1 no game folder or the record could not be written, 2 a script is missing.
+// Exit codes: 0 started, 1 no game folder or the record could not be written, 2 a script is missing,
+// 3 the dedicated server could not take its port.
 //
-// Standard C++ only: it is built for every platform Trel runs on.
+// With "+set dedicated 1" it then also acts as a dedicated server, as the game does: it answers Quake 2's
+// status query ("\xff\xff\xff\xffstatus", optionally followed by more words) on UDP 127.0.0.1 only, port 27910
+// or the value of "port", with the values the command line and the executed scripts set (maxclients,
+// timelimit or vorn_timelimit, dmflags, hostname, mapname from the "map" line, gamename vorn) and the
+// players listed in <game>/standin_players.txt, one "frags ping name" per line, read for every answer. It
+// ends by itself after ten minutes, when its game folder is removed, or when it is ended. Once serving it
+// lets go of the standard streams, so a starter that reads them is not held open for those ten minutes.
+//
+// Standard C++ only, and the server part POSIX sockets: on Windows a dedicated start is recorded and
+// ends as any other start.
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -27,7 +39,19 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
+
+#ifndef _WIN32
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
 
 namespace {
 
@@ -35,14 +59,17 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kDefaultGame = "baseq2";
 constexpr std::string_view kRecordName = "standin_record.txt";
+constexpr std::string_view kPlayersName = "standin_players.txt";
 constexpr int kExitOk = 0;
 constexpr int kExitNoGameFolder = 1;
 constexpr int kExitScriptMissing = 2;
+constexpr int kExitNoServerPort = 3;
 
 struct Options {
     std::vector<std::string> arguments; // every argument as given
     std::string game = std::string(kDefaultGame);
-    std::vector<std::string> scripts; // +exec files in order
+    std::vector<std::string> scripts;                        // +exec files in order
+    std::vector<std::pair<std::string, std::string>> sets; // +set NAME VALUE in order
     bool help = false;
 };
 
@@ -62,6 +89,7 @@ Options ParseArguments(int argc, char** argv) {
                 if (args[i + 1] == "game") {
                     options.game = args[i + 2];
                 }
+                options.sets.emplace_back(args[i + 1], args[i + 2]);
                 i += 2;
             }
         } else if (item == "+exec") {
@@ -167,8 +195,192 @@ void PrintUsage(std::ostream& out) {
         << ":\n"
            "  start / arg ... / cwd ... / exec ... / line ... / end\n"
            "\n"
-           "Exit codes: 0 started, 1 no game folder or record not written, 2 a script is missing.\n";
+           "\n"
+           "With +set dedicated 1 it then answers the status query on UDP 127.0.0.1, port 27910 or\n"
+           "+set port N, for ten minutes, with the players of <game folder>/"
+        << kPlayersName
+        << "\n"
+           "(one \"frags ping name\" per line).\n"
+           "\n"
+           "Exit codes: 0 started, 1 no game folder or record not written, 2 a script is missing,\n"
+           "3 the server port could not be taken.\n";
 }
+
+/// The words of a console line as the game splits it: blanks separate words, a quoted word keeps its
+/// blanks, "//" starts a comment.
+std::vector<std::string> ConsoleWords(std::string_view line) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && static_cast<unsigned char>(line[i]) <= ' ')
+            ++i;
+        if (i >= line.size() || line.substr(i, 2) == "//")
+            break;
+        std::string word;
+        if (line[i] == '"') {
+            const std::size_t close = line.find('"', i + 1);
+            word = std::string(line.substr(i + 1, close == std::string_view::npos ? close : close - i - 1));
+            i = close == std::string_view::npos ? line.size() : close + 1;
+        } else {
+            while (i < line.size() && static_cast<unsigned char>(line[i]) > ' ')
+                word.push_back(line[i++]);
+        }
+        words.push_back(std::move(word));
+    }
+    return words;
+}
+
+/// The console variables after the command line's +set and the scripts' "set" lines, in that order (the
+/// last setting wins), and the map of the last "map" line.
+struct ServerSettings {
+    std::vector<std::pair<std::string, std::string>> variables;
+    std::string map;
+
+    void set(const std::string& name, const std::string& value) {
+        for (auto& [known, old] : variables) {
+            if (known == name) {
+                old = value;
+                return;
+            }
+        }
+        variables.emplace_back(name, value);
+    }
+    std::string get(std::string_view name, std::string_view absent) const {
+        for (const auto& [known, value] : variables) {
+            if (known == name)
+                return value;
+        }
+        return std::string(absent);
+    }
+};
+
+ServerSettings ReadServerSettings(const Options& options, const std::vector<std::string>& scriptLines) {
+    ServerSettings settings;
+    for (const auto& [name, value] : options.sets)
+        settings.set(name, value);
+    for (const std::string& line : scriptLines) {
+        const std::vector<std::string> words = ConsoleWords(line);
+        if (words.size() >= 3 && words[0] == "set")
+            settings.set(words[1], words[2]);
+        else if (words.size() >= 2 && words[0] == "map")
+            settings.map = words[1];
+    }
+    return settings;
+}
+
+/// Any number but 0, as the game reads "dedicated".
+bool IsSet(const std::string& value) {
+    return std::strtod(value.c_str(), nullptr) != 0.0;
+}
+
+/// The game's status reply is built in a buffer of this many bytes; players that do not fit are left out.
+constexpr std::size_t kLongestStatusText = 1384;
+
+/// The status reply: the server info, then one line per listed player ("frags ping \"name\"").
+std::string StatusReply(const ServerSettings& settings, const fs::path& playersFile) {
+    const std::string timelimit = settings.get("timelimit", settings.get("vorn_timelimit", "0"));
+    const std::pair<std::string_view, std::string> info[] = {
+        {"mapname", settings.map},
+        {"maxclients", settings.get("maxclients", "8")},
+        {"timelimit", timelimit},
+        {"dmflags", settings.get("dmflags", "0")},
+        {"gamename", "vorn"},
+        {"hostname", settings.get("hostname", "Trel stand-in server")},
+    };
+    std::string text;
+    for (const auto& [key, value] : info)
+        text += "\\" + std::string(key) + "\\" + value;
+    text += '\n';
+    std::string bytes;
+    if (ReadBytes(playersFile, bytes) == ReadResult::Ok) {
+        for (const std::string& line : SplitLines(bytes)) {
+            const char* start = line.c_str();
+            char* end = nullptr;
+            const long frags = std::strtol(start, &end, 10);
+            if (end == start)
+                continue;
+            start = end;
+            const long ping = std::strtol(start, &end, 10);
+            if (end == start || (*end != ' ' && *end != '\t'))
+                continue;
+            std::string_view name(end + 1);
+            while (!name.empty() && (name.front() == ' ' || name.front() == '\t'))
+                name.remove_prefix(1);
+            const std::string player =
+                std::to_string(frags) + " " + std::to_string(ping) + " \"" + std::string(name) + "\"\n";
+            if (text.size() + player.size() >= kLongestStatusText)
+                break;
+            text += player;
+        }
+    }
+    return "\xff\xff\xff\xffprint\n" + text;
+}
+
+/// A status request: the four bytes, "status", then nothing, a blank or a line end ("status 23\n" too).
+bool IsStatusRequest(std::string_view datagram) {
+    constexpr std::string_view kRequest = "\xff\xff\xff\xffstatus";
+    if (!datagram.starts_with(kRequest))
+        return false;
+    datagram.remove_prefix(kRequest.size());
+    return datagram.empty() || static_cast<unsigned char>(datagram.front()) <= ' ';
+}
+
+constexpr std::chrono::minutes kServerLifetime{10};
+
+#ifndef _WIN32
+/// Answers status requests on 127.0.0.1:port until the lifetime is over or the game folder is gone.
+int Serve(const ServerSettings& settings, const fs::path& gameDir) {
+    const std::string portText = settings.get("port", "27910");
+    char* end = nullptr;
+    const long port = std::strtol(portText.c_str(), &end, 10);
+    if (end == portText.c_str() || *end != '\0' || port < 1 || port > 65535) {
+        std::cerr << "stand-in game: port " << portText << " is no port number\n";
+        return kExitNoServerPort;
+    }
+    const int socket = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (socket < 0 || ::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        std::cerr << "stand-in game: cannot serve on 127.0.0.1:" << port << ": " << std::strerror(errno) << '\n';
+        if (socket >= 0)
+            ::close(socket);
+        return kExitNoServerPort;
+    }
+    std::cout << "stand-in game: dedicated server on 127.0.0.1:" << port << " for "
+              << kServerLifetime.count() << " minutes" << std::endl;
+    // A detached start's streams may be a pipe its starter reads to the end: let go of them.
+    (void)std::freopen("/dev/null", "r", stdin);
+    (void)std::freopen("/dev/null", "w", stdout);
+    (void)std::freopen("/dev/null", "w", stderr);
+
+    const fs::path playersFile = gameDir / fs::path(kPlayersName);
+    const auto deadline = std::chrono::steady_clock::now() + kServerLifetime;
+    std::vector<char> buffer(2048);
+    std::error_code ec;
+    while (std::chrono::steady_clock::now() < deadline && fs::is_directory(gameDir, ec)) {
+        pollfd ready{socket, POLLIN, 0};
+        if (::poll(&ready, 1, 250) <= 0)
+            continue;
+        sockaddr_in from{};
+        socklen_t fromSize = sizeof from;
+        const ssize_t size = ::recvfrom(socket, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&from),
+                                        &fromSize);
+        if (size <= 0 || !IsStatusRequest(std::string_view(buffer.data(), static_cast<std::size_t>(size))))
+            continue;
+        const std::string reply = StatusReply(settings, playersFile);
+        (void)::sendto(socket, reply.data(), reply.size(), 0, reinterpret_cast<const sockaddr*>(&from), fromSize);
+    }
+    ::close(socket);
+    return kExitOk;
+}
+#else
+int Serve(const ServerSettings&, const fs::path&) {
+    std::cout << "stand-in game: the dedicated server answers no queries on Windows\n";
+    return kExitOk;
+}
+#endif
 
 } // namespace
 
@@ -199,6 +411,7 @@ int main(int argc, char** argv) {
 
     int exitCode = kExitOk;
     std::string summary;
+    std::vector<std::string> scriptLines; // every executed line, in order
     for (const std::string& script : options.scripts) {
         const fs::path file = gameDir / fs::path(script);
         record += "exec " + OneLine(script) + '\n';
@@ -209,6 +422,7 @@ int main(int argc, char** argv) {
             for (const std::string& line : lines) {
                 record += "line " + line + '\n';
             }
+            scriptLines.insert(scriptLines.end(), lines.begin(), lines.end());
             summary += ", executed " + script + " (" + std::to_string(lines.size()) +
                        (lines.size() == 1 ? " line)" : " lines)");
             break;
@@ -240,6 +454,16 @@ int main(int argc, char** argv) {
     }
 
     std::cout << "stand-in game: started in " << cwd.string() << ", game " << options.game << summary
-              << ", record appended to " << recordFile.string() << '\n';
+              << ", record appended to " << recordFile.string() << std::endl;
+    bool dedicated = false;
+    for (const auto& [name, value] : options.sets) {
+        if (name == "dedicated")
+            dedicated = IsSet(value);
+    }
+    if (dedicated) {
+        const int served = Serve(ReadServerSettings(options, scriptLines), gameDir);
+        if (served != kExitOk)
+            return served;
+    }
     return exitCode;
 }

@@ -1,10 +1,12 @@
 // Starting the game end to end: PrepareLaunch writes the launch script, ProcessGameStarter starts the
 // stand-in game detached from a Quake 2 folder with a blank in its path, and the stand-in's record shows
-// exactly what the game was given. The stand-in itself is also run by hand.
+// exactly what the game was given. The stand-in itself is also run by hand, and as a dedicated server that
+// qstat and Trel's own reading of its status reply must read alike.
 
 #include "mdlmaincode.h"
 #include "mdlvariables.h"
 #include "platform.h"
+#include "serverstatus.h"
 #include "seams/GameStarter.h"
 #include "ui_test_support.h"
 
@@ -12,15 +14,20 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHostAddress>
+#include <QNetworkDatagram>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
+#include <QXmlStreamReader>
 
 #include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +64,50 @@ QStringList Texts(const std::vector<std::string>& items) {
     for (const std::string& item : items)
         texts << QString::fromLatin1(QByteArray::fromStdString(item));
     return texts;
+}
+
+/// What qstat's XML says of one server.
+struct QstatReading {
+    QString status, name, map, numplayers, maxplayers;
+    QStringList players;
+};
+
+QstatReading ReadQstatXml(const QByteArray& xml) {
+    QstatReading reading;
+    QXmlStreamReader reader(xml);
+    QStringList path;
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            path << reader.name().toString();
+            if (reader.name() == QLatin1String("server"))
+                reading.status = reader.attributes().value(QLatin1String("status")).toString();
+            continue;
+        }
+        if (token == QXmlStreamReader::EndElement) {
+            path.removeLast();
+            continue;
+        }
+        if (token != QXmlStreamReader::Characters || path.size() < 3)
+            continue;
+        const QString where = path.mid(2).join(QLatin1Char('/'));
+        const QString text = reader.text().toString();
+        if (where == QLatin1String("name"))
+            reading.name += text;
+        else if (where == QLatin1String("map"))
+            reading.map += text;
+        else if (where == QLatin1String("numplayers"))
+            reading.numplayers += text;
+        else if (where == QLatin1String("maxplayers"))
+            reading.maxplayers += text;
+        else if (where == QLatin1String("players/player/name"))
+            reading.players << text;
+    }
+    return reading;
+}
+
+QString Shown(const std::string& serverText) {
+    return QString::fromLatin1(QByteArray::fromStdString(trel::CleanServerText(serverText)));
 }
 
 trel::LaunchOptions Options(int dedicated, int gametype, int map, const QByteArray& addparam) {
@@ -242,6 +293,78 @@ private slots:
         const QString missing = QDir::toNativeSeparators(Canonical(folder_) + QStringLiteral("/vorn/missing.cfg"));
         const QByteArray error = "\nerror script " + QFile::encodeName(missing) + " not found\n";
         QVERIFY2(ReadAll(recordFile()).contains(error), ReadAll(recordFile()).constData());
+    }
+    void standinServerReadsAsQstatReadsIt() {
+#ifdef _WIN32
+        QSKIP("the stand-in answers status queries on POSIX systems only");
+#else
+        const QString quakestat = QStringLiteral(TREL_QUAKESTAT);
+        QVERIFY2(QFileInfo(quakestat).isExecutable(), "quakestat not found: install the Debian package qstat");
+        QVERIFY(WriteAll(modFile(QStringLiteral("server.cfg")),
+                         "set maxclients 12\r\nset vorn_timelimit 20\r\nset dmflags 528\r\nmap vorn03\r\n"));
+        // A coloured name (bytes with the high bit set), markup, and a line the stand-in leaves out.
+        QVERIFY(WriteAll(modFile(QStringLiteral("standin_players.txt")),
+                         "12 35 Gorm\r\n-3 999 \xd5\xec\xe6 the Red\r\n0 50 <b>big</b>\r\nnot a player\r\n"));
+
+        // A free port: the system picks one, the stand-in takes it over. Another program may take it in
+        // between, so a few ports are tried.
+        QProcess server;
+        server.setWorkingDirectory(folder_);
+        quint16 port = 0;
+        for (int attempt = 0; attempt < 3 && port == 0; ++attempt) {
+            QUdpSocket probe;
+            QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
+            const quint16 candidate = probe.localPort();
+            probe.close();
+            server.start(game_, {"+set", "game", "vorn", "+set", "dedicated", "1", "+set", "port",
+                                 QString::number(candidate), "+exec", "server.cfg"});
+            QByteArray said;
+            QTRY_VERIFY_WITH_TIMEOUT((said += server.readAllStandardOutput()).contains("dedicated server on") ||
+                                         server.state() == QProcess::NotRunning,
+                                     kTimeoutMs);
+            if (said.contains("dedicated server on"))
+                port = candidate;
+            else
+                QVERIFY(server.waitForFinished(kTimeoutMs));
+        }
+        QVERIFY(port != 0);
+
+        // Trel's reading of the same server.
+        QUdpSocket socket;
+        QVERIFY(socket.bind(QHostAddress::LocalHost, 0));
+        const std::string request = trel::StatusRequest();
+        socket.writeDatagram(request.data(), static_cast<qint64>(request.size()), QHostAddress::LocalHost, port);
+        QTRY_VERIFY_WITH_TIMEOUT(socket.hasPendingDatagrams(), kTimeoutMs);
+        const QByteArray datagram = socket.receiveDatagram().data();
+        const std::optional<trel::ServerStatus> status = trel::ParseStatusReply(datagram.toStdString());
+        QVERIFY(status.has_value());
+
+        QProcess qstat;
+        qstat.start(quakestat, {"-q2s", QStringLiteral("127.0.0.1:%1").arg(port), "-R", "-P", "-xml"});
+        QTRY_COMPARE_WITH_TIMEOUT(qstat.state(), QProcess::NotRunning, kTimeoutMs);
+        const QstatReading read = ReadQstatXml(qstat.readAllStandardOutput());
+        QCOMPARE(read.status, QStringLiteral("UP"));
+
+        QStringList names;
+        for (const trel::StatusPlayer& player : status->players)
+            names << Shown(player.name);
+        QCOMPARE(read.map, Shown(trel::InfoValue(*status, "mapname")));
+        QCOMPARE(read.numplayers, QString::number(status->players.size()));
+        QCOMPARE(read.maxplayers, Shown(trel::InfoValue(*status, "maxclients")));
+        QCOMPARE(read.players, names);
+        QCOMPARE(read.name, Shown(trel::InfoValue(*status, "hostname")));
+        // And both read what the launch script and the player list say.
+        QCOMPARE(read.map, QStringLiteral("vorn03"));
+        QCOMPARE(read.maxplayers, QStringLiteral("12"));
+        QCOMPARE(names, (QStringList{"Gorm", "Ulf the Red", "<b>big</b>"}));
+        QCOMPARE(read.name, QStringLiteral("Trel stand-in server"));
+        QCOMPARE(trel::InfoValue(*status, "timelimit"), std::string("20"));
+
+        // The server ends by itself once its game folder is gone, as when a test's folder is removed.
+        QVERIFY(QDir(QDir(folder_).filePath(QStringLiteral("vorn"))).removeRecursively());
+        QTRY_COMPARE_WITH_TIMEOUT(server.state(), QProcess::NotRunning, kTimeoutMs);
+        QCOMPARE(server.exitCode(), 0);
+#endif
     }
 };
 

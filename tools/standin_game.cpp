@@ -273,6 +273,7 @@ bool IsSet(const std::string& value) {
     return std::strtod(value.c_str(), nullptr) != 0.0;
 }
 
+#ifndef _WIN32
 /// The game's status reply is built in a buffer of this many bytes; players that do not fit are left out.
 constexpr std::size_t kLongestStatusText = 1384;
 
@@ -327,7 +328,6 @@ bool IsStatusRequest(std::string_view datagram) {
 
 constexpr std::chrono::minutes kServerLifetime{10};
 
-#ifndef _WIN32
 /// Answers status requests on 127.0.0.1:port until the lifetime is over or the game folder is gone.
 int Serve(const ServerSettings& settings, const fs::path& gameDir) {
     const std::string portText = settings.get("port", "27910");

@@ -5,17 +5,20 @@
 #include "seams/GameStarter.h"
 #include "seams/MessageBoxes.h"
 #include "server.h"
+#include "statusqueries.h"
 
 #include <QCloseEvent>
 #include <QEvent>
 #include <QFile>
 #include <QFrame>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
 
 #include <vector>
 
@@ -37,9 +40,15 @@ QString Indexed(const char* name, std::size_t row) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(row + 1);
 }
 
-// The window's geometry, all in one place.
+// Server texts are cleaned to printable ASCII before they are shown.
+QString Shown(const std::string& serverText) {
+    return FromBytes(CleanServerText(serverText));
+}
+
+// The window's geometry, all in one place. The status part lies right of the specified window, whose
+// controls keep their places: the window is wider by the status frame and its margin.
 namespace layout {
-constexpr QSize kWindow(417, 389);
+constexpr QSize kWindow(693, 389);
 constexpr QRect kFrame1(8, 4, 401, 293);
 constexpr QRect kNameHeading(32, 12, 137, 21);
 constexpr QRect kAddressHeading(169, 12, 137, 21);
@@ -60,6 +69,19 @@ constexpr QRect kCancel(316, 262, 77, 25);
 constexpr QRect kFrame2(8, 301, 401, 80);
 constexpr QRect kImage(8, 20, 36, 36);
 constexpr QRect kText(50, 6, 343, 68);
+constexpr QRect kRefresh(316, 100, 77, 25);
+constexpr QRect kFrame3(413, 4, 272, 293);
+constexpr int kMapLeft = 8;
+constexpr int kMapWidth = 120;
+constexpr int kPlayersLeft = 128;
+constexpr int kPlayersWidth = 68;
+constexpr int kPingLeft = 196;
+constexpr int kPingWidth = 68;
+constexpr QRect kMapHeading(kMapLeft, 12, kMapWidth, 21);
+constexpr QRect kPlayersHeading(kPlayersLeft, 12, kPlayersWidth, 21);
+constexpr QRect kPingHeading(kPingLeft, 12, kPingWidth, 21);
+constexpr QRect kHostName(8, 262, 256, 25);
+constexpr QRect kPlayerList(413, 301, 272, 80);
 
 QRect Row(int left, int width, std::size_t row) {
     return {left, kFirstRowTop + static_cast<int>(row) * kRowPitch, width, kRowHeight};
@@ -139,6 +161,7 @@ addressbook::addressbook(const SharedValues& shared, std::filesystem::path iniFi
         connect(serverselect[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on)
                 paintRows(i);
+            showSelectedServer();
         });
     }
 
@@ -146,6 +169,47 @@ addressbook::addressbook(const SharedValues& shared, std::filesystem::path iniFi
     addserver = MakeButton(Frame1, "addserver", "<-- &Add", layout::kAdd);
     Command3 = MakeButton(Frame1, "Command3", "&Remove -->", layout::kRemove);
     Command2 = MakeButton(Frame1, "Command2", "&Cancel", layout::kCancel);
+    butrefresh = MakeButton(Frame1, "butrefresh", "&Refresh", layout::kRefresh);
+
+    // Each row's server status, level with its row.
+    Frame3 = MakeFrame(this, "Frame3", layout::kFrame3);
+    Command6 = MakeButton(Frame3, "Command6", "Map", layout::kMapHeading);
+    Command7 = MakeButton(Frame3, "Command7", "Players", layout::kPlayersHeading);
+    Command8 = MakeButton(Frame3, "Command8", "Ping", layout::kPingHeading);
+    for (QPushButton* heading : {Command6, Command7, Command8})
+        heading->setFocusPolicy(Qt::NoFocus);
+    for (std::size_t i = 0; i < kAddressBookRows; ++i) {
+        servermap[i] =
+            MakeRowBox(Frame3, Indexed("servermap", i), layout::Row(layout::kMapLeft, layout::kMapWidth, i));
+        serverplayers[i] = MakeRowBox(Frame3, Indexed("serverplayers", i),
+                                      layout::Row(layout::kPlayersLeft, layout::kPlayersWidth, i));
+        serverping[i] =
+            MakeRowBox(Frame3, Indexed("serverping", i), layout::Row(layout::kPingLeft, layout::kPingWidth, i));
+        for (QLineEdit* box : {servermap[i], serverplayers[i], serverping[i]})
+            box->installEventFilter(this);
+    }
+    lblhostname = new QLabel(Frame3);
+    lblhostname->setObjectName(QStringLiteral("lblhostname"));
+    lblhostname->setGeometry(layout::kHostName);
+    lblhostname->setTextFormat(Qt::PlainText); // a server's name is never markup
+    lblhostname->setFont(ProgramBoldFont());
+    playerlist = new QTreeWidget(this);
+    playerlist->setObjectName(QStringLiteral("playerlist"));
+    playerlist->setGeometry(layout::kPlayerList);
+    playerlist->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Frags"), QStringLiteral("Ping")});
+    playerlist->setRootIsDecorated(false);
+    playerlist->setUniformRowHeights(true);
+    playerlist->setSelectionMode(QAbstractItemView::NoSelection);
+    playerlist->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    playerlist->header()->setMinimumSectionSize(30);
+    playerlist->header()->setStretchLastSection(true);
+    playerlist->setColumnWidth(0, 160);
+    playerlist->setColumnWidth(1, 50);
+
+    queries_ = new StatusQueries(this);
+    connect(queries_, &StatusQueries::answered, this, &addressbook::showStatus);
+    connect(queries_, &StatusQueries::unanswered, this,
+            [this](std::size_t row, const QString& why) { clearStatus(row, why); });
 
     Frame2 = MakeFrame(this, "Frame2", layout::kFrame2);
     Image1 = new QLabel(Frame2);
@@ -167,7 +231,7 @@ addressbook::addressbook(const SharedValues& shared, std::filesystem::path iniFi
 
     // Tab visits the selectors from the top, then the buttons; the name and address boxes are skipped.
     std::vector<QWidget*> tabOrder(serverselect.begin(), serverselect.end());
-    tabOrder.insert(tabOrder.end(), {Command1, addserver, Command3, Command2});
+    tabOrder.insert(tabOrder.end(), {Command1, addserver, Command3, butrefresh, Command2, playerlist});
     for (std::size_t i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -179,8 +243,10 @@ addressbook::addressbook(const SharedValues& shared, std::filesystem::path iniFi
     connect(addserver, &QPushButton::clicked, this, &addressbook::openAddServer);
     connect(Command3, &QPushButton::clicked, this, &addressbook::RemoveServer);
     connect(Command2, &QPushButton::clicked, this, &addressbook::cancel);
+    connect(butrefresh, &QPushButton::clicked, this, &addressbook::RefreshStatus);
 
     LoadAddressBook();
+    RefreshStatus();
 }
 
 addressbook::~addressbook() = default;
@@ -256,9 +322,12 @@ void addressbook::RemoveServer() {
     if (!row)
         return;
     showRow(*row, {});
+    queries_->forget(*row); // its late answer is ignored
+    clearStatus(*row, QString());
     deselectRow(*row);
     serverselect[*row]->setEnabled(false);
     paintRow(*row, false);
+    showSelectedServer();
 }
 
 AddResult addressbook::AddServer(const QString& name, const QString& internetAddress, const QString& port) {
@@ -267,6 +336,7 @@ AddResult addressbook::AddServer(const QString& name, const QString& internetAdd
     if (result.outcome == AddOutcome::Added) {
         showRow(result.row, book[result.row]);
         serverselect[result.row]->setEnabled(true);
+        queryRow(result.row);
     }
     return result;
 }
@@ -322,8 +392,8 @@ void addressbook::paintRows(std::optional<std::size_t> highlighted) {
 void addressbook::paintRow(std::size_t row, bool highlighted) {
     const QColor text = highlighted ? QColor(255, 255, 255) : QColor(0, 0, 0);
     const QColor background = highlighted ? QColor(0, 0, 0) : QColor(255, 255, 255);
-    SetColours(servername[row], text, background);
-    SetColours(serverIP[row], text, background);
+    for (QLineEdit* box : {servername[row], serverIP[row], servermap[row], serverplayers[row], serverping[row]})
+        SetColours(box, text, background);
 }
 
 void addressbook::selectRow(std::size_t row) {
@@ -347,10 +417,62 @@ void addressbook::cancel() {
 
 std::optional<std::size_t> addressbook::rowOfBox(const QObject* box) const {
     for (std::size_t i = 0; i < kAddressBookRows; ++i) {
-        if (box == servername[i] || box == serverIP[i])
+        if (box == servername[i] || box == serverIP[i] || box == servermap[i] || box == serverplayers[i] ||
+            box == serverping[i])
             return i;
     }
     return std::nullopt;
+}
+
+void addressbook::RefreshStatus() {
+    // All requests leave together from the one socket; the answers come as they come.
+    for (std::size_t i = 0; i < kAddressBookRows; ++i) {
+        if (IsFilledRow({ToBytes(servername[i]->text()), {}}))
+            queryRow(i);
+        else
+            clearStatus(i, QString());
+    }
+}
+
+void addressbook::queryRow(std::size_t row) {
+    clearStatus(row, QStringLiteral("..."));
+    queries_->query(row, ToBytes(serverIP[row]->text()));
+}
+
+void addressbook::clearStatus(std::size_t row, const QString& ping) {
+    status_[row].reset();
+    servermap[row]->clear();
+    serverplayers[row]->clear();
+    serverping[row]->setText(ping);
+    if (selectedRow() == row)
+        showSelectedServer();
+}
+
+void addressbook::showStatus(std::size_t row, const ServerStatus& status, qint64 milliseconds) {
+    status_[row] = status;
+    servermap[row]->setText(Shown(InfoValue(status, "mapname")));
+    serverplayers[row]->setText(FromBytes(PlayersText(status)));
+    serverping[row]->setText(FromBytes(PingText(milliseconds)));
+    for (QLineEdit* box : {servermap[row], serverplayers[row], serverping[row]})
+        box->setCursorPosition(0);
+    if (selectedRow() == row)
+        showSelectedServer();
+}
+
+void addressbook::showSelectedServer() {
+    playerlist->clear();
+    lblhostname->clear();
+    const auto row = selectedRow();
+    if (!row || !status_[*row])
+        return;
+    const ServerStatus& status = *status_[*row];
+    lblhostname->setText(Shown(InfoValue(status, "hostname")));
+    QList<QTreeWidgetItem*> items;
+    for (const StatusPlayer& player : status.players) {
+        items << new QTreeWidgetItem(
+            QStringList{Shown(player.name), QString::number(player.frags), QString::number(player.ping)});
+    }
+    playerlist->addTopLevelItems(items);
 }
 
 } // namespace trel

@@ -1,10 +1,12 @@
 #pragma once
 // The server address book window: ten rows of selector, name and address, the buttons that add, remove
-// and join a server, and the add-server dialog it opens.
+// and join a server, and the add-server dialog it opens. Right of the rows, each server's map, players and
+// ping as its status query answers; under them, the selected server's name and players.
 
 #include "mdlServercode.h"
 #include "mdlvariables.h"
 #include "server.h"
+#include "serverstatus.h"
 
 #include <QPointer>
 #include <QString>
@@ -20,12 +22,14 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QTreeWidget;
 
 namespace trel {
 
 class GameStarter;
 class MessageBoxes;
 class server;
+class StatusQueries;
 
 class addressbook : public QWidget {
     Q_OBJECT
@@ -58,6 +62,11 @@ public:
     /// The open add-server dialog, if any.
     server* addServerDialog() const { return dialog_; }
 
+    /// "&Refresh": asks every filled row's server for its status at once.
+    void RefreshStatus();
+    /// The queries behind the status columns.
+    StatusQueries& statusQueries() const { return *queries_; }
+
 signals:
     /// "&Cancel" saved the book: the main window should be shown. closed() follows.
     void cancelled();
@@ -87,6 +96,17 @@ public:
     QFrame* Frame2 = nullptr;
     QLabel* Image1 = nullptr;
     QLabel* Label1 = nullptr;
+    // The servers' status, right of the specified window's controls.
+    QPushButton* butrefresh = nullptr; // &Refresh, under "&Remove -->"
+    QFrame* Frame3 = nullptr;          // holds the status columns and the host name
+    QPushButton* Command6 = nullptr;   // column heading "Map"
+    QPushButton* Command7 = nullptr;   // column heading "Players"
+    QPushButton* Command8 = nullptr;   // column heading "Ping"
+    std::array<QLineEdit*, kAddressBookRows> servermap{};
+    std::array<QLineEdit*, kAddressBookRows> serverplayers{};
+    std::array<QLineEdit*, kAddressBookRows> serverping{};
+    QLabel* lblhostname = nullptr;    // the selected server's cleaned host name
+    QTreeWidget* playerlist = nullptr; // the selected server's players: Name, Frags, Ping
 
 private:
     void LoadAddressBook();
@@ -97,12 +117,18 @@ private:
     void deselectRow(std::size_t row);
     void cancel();
     std::optional<std::size_t> rowOfBox(const QObject* box) const;
+    void queryRow(std::size_t row);
+    void clearStatus(std::size_t row, const QString& ping);
+    void showStatus(std::size_t row, const ServerStatus& status, qint64 milliseconds);
+    void showSelectedServer();
 
     const SharedValues& shared_;
     std::filesystem::path iniFile_;
     MessageBoxes& boxes_;
     GameStarter& starter_;
     QPointer<server> dialog_;
+    StatusQueries* queries_ = nullptr;
+    std::array<std::optional<ServerStatus>, kAddressBookRows> status_; // the last answer of each row
     bool cancelling_ = false;
 };
 

@@ -1,6 +1,8 @@
 // The server address book window and its add-server dialog as a user meets them: rows loaded from
 // trel.ini, selection colours, adding, removing, Cancel and the close box, and joining a server through the
-// stand-in game in a Quake 2 folder with a blank in its path. The row rules themselves are the core tests'.
+// stand-in game in a Quake 2 folder with a blank in its path; each row's server status as loopback servers
+// made here answer, keep silent, answer from another port or send hostile replies. The row rules and the
+// reading of replies themselves are the core tests'. Every address here is a loopback one.
 
 #include "addressbook.h"
 #include "auxiliary/Resources.h"
@@ -8,20 +10,29 @@
 #include "seams/GameStarter.h"
 #include "seams/MessageBoxes.h"
 #include "server.h"
+#include "serverstatus.h"
+#include "statusqueries.h"
 #include "ui_test_support.h"
 
 #include <QDir>
 #include <QFile>
+#include <QHostAddress>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMap>
+#include <QNetworkDatagram>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QUdpSocket>
 
+#include <climits>
 #include <memory>
 
 using namespace trel;
@@ -67,6 +78,51 @@ QStringList Names(QStringList first) {
     while (first.size() < 10)
         first << QString();
     return first;
+}
+
+/// A server on loopback that counts the status requests it gets and answers each as its kind says.
+class Responder : public QObject {
+public:
+    enum class Kind { Answering, Silent, OtherPort };
+    Responder(Kind kind, QByteArray reply, const QHostAddress& address = QHostAddress::LocalHost, int delayMs = 0)
+        : kind_(kind), reply_(std::move(reply)), delayMs_(delayMs) {
+        bound = socket_.bind(address, 0) && other_.bind(address, 0);
+        connect(&socket_, &QUdpSocket::readyRead, this, [this] {
+            for (int n = 0; n < 100 && socket_.hasPendingDatagrams(); ++n) {
+                const QNetworkDatagram request = socket_.receiveDatagram();
+                if (!request.data().startsWith(QByteArray::fromStdString(StatusRequest())))
+                    continue;
+                ++requests;
+                if (kind_ == Kind::Silent)
+                    continue;
+                QUdpSocket& from = kind_ == Kind::OtherPort ? other_ : socket_;
+                QTimer::singleShot(delayMs_, Qt::PreciseTimer, this, [this, &from, request] {
+                    // Strays first: they never fill a row. Then the reply.
+                    from.writeDatagram(QByteArray("\xff\xff\xff\xffprint"), request.senderAddress(), request.senderPort());
+                    other_.writeDatagram(reply_, request.senderAddress(), request.senderPort());
+                    from.writeDatagram(reply_, request.senderAddress(), request.senderPort());
+                    ++replies;
+                });
+            }
+        });
+    }
+    QByteArray address(const QByteArray& host = "127.0.0.1") const {
+        return host + ":" + QByteArray::number(socket_.localPort());
+    }
+    bool bound = false;
+    int requests = 0;
+    int replies = 0;
+
+private:
+    Kind kind_;
+    QByteArray reply_;
+    int delayMs_;
+    QUdpSocket socket_;
+    QUdpSocket other_;
+};
+
+QByteArray Reply(const QByteArray& text) {
+    return QByteArray::fromStdString(std::string(kStatusReplyPrefix)) + text;
 }
 
 const QByteArray kOtherSections = "[Quake2exe]\r\nUsed=1\r\n\r\n[Settings]\r\nDMflags=5\r\nMap=2\r\n";
@@ -189,7 +245,7 @@ private slots:
         QCOMPARE(enabledSelectors(), QStringLiteral(".........."));
         checkHighlight(0);
         QVERIFY(!QFile::exists(iniFile)); // opening writes nothing
-        const QByteArray ini = Book({"1=One|1.1.1.1:27910", "3=Three|3.3.3.3:27910", "5=|5.5.5.5:27910"});
+        const QByteArray ini = Book({"1=One|127.1.1.1:27910", "3=Three|127.3.3.3:27910", "5=|127.5.5.5:27910"});
         open(ini);
         QCOMPARE(enabledSelectors(), QStringLiteral("x.x......."));
         QTest::mouseClick(selector(3), Qt::LeftButton);
@@ -214,7 +270,7 @@ private slots:
     }
 
     void addingThroughTheDialog() {
-        open(Book({"1=One|1.1.1.1:27910", "2=|left over"}));
+        open(Book({"1=One|127.1.1.1:27910", "2=|left over"}));
         const QByteArray before = ReadAll(iniFile);
         QTest::mouseClick(book->addserver, Qt::LeftButton);
         server* d = dialog();
@@ -233,7 +289,7 @@ private slots:
         for (QWidget* next : std::initializer_list<QWidget*>{d->serverIP, d->serverport, d->butaddserver, d->butcancel,
                                                              d->servername}) {
             if (QApplication::focusWidget() == d->serverIP)
-                QTest::keyClicks(d->serverIP, QStringLiteral("192.168.0.10"));
+                QTest::keyClicks(d->serverIP, QStringLiteral("127.168.0.10"));
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }
@@ -242,7 +298,7 @@ private slots:
         QCOMPARE(boxes.shown.size(), 1);
         // The row with only an address counted as empty; the new server is filled in, not selected.
         QCOMPARE(names(), Names({"One", "LAN party"}));
-        QCOMPARE(addressBox(2)->text(), QStringLiteral("192.168.0.10:27910"));
+        QCOMPARE(addressBox(2)->text(), QStringLiteral("127.168.0.10:27910"));
         QCOMPARE(enabledSelectors(), QStringLiteral("xx........"));
         QCOMPARE(checkedRow(), 0);
         QCOMPARE(ReadAll(iniFile), before); // the file waits for Connect or Cancel
@@ -254,7 +310,7 @@ private slots:
             rows << QByteArray::number(n) + "=S" + QByteArray::number(n) + "|10.0.0." + QByteArray::number(n);
         open(Book(rows));
         const QStringList before = names();
-        addServer(QStringLiteral("Eleventh"), QStringLiteral("10.0.0.11"));
+        addServer(QStringLiteral("Eleventh"), QStringLiteral("127.0.0.11"));
         QVERIFY(boxes.shown.isEmpty());
         QCOMPARE(names(), before);
     }
@@ -266,7 +322,7 @@ private slots:
     }
     void leaving() {
         QFETCH(bool, byCancel);
-        open(kOtherSections + Book({"1=One|1.1.1.1:27910", "3=Three|3.3.3.3:27910"}));
+        open(kOtherSections + Book({"1=One|127.1.1.1:27910", "3=Three|127.3.3.3:27910"}));
         const QByteArray before = ReadAll(iniFile);
         QSignalSpy cancelled(book.get(), &addressbook::cancelled);
         QSignalSpy closed(book.get(), &addressbook::closed);
@@ -280,7 +336,7 @@ private slots:
         QCOMPARE(enabledSelectors(), QStringLiteral("..x......."));
         QCOMPARE(checkedRow(), 0);
         checkHighlight(0);
-        addServer(QStringLiteral("New"), QStringLiteral("10.0.0.7"));
+        addServer(QStringLiteral("New"), QStringLiteral("127.0.0.7"));
         QCOMPARE(names(), Names({"New", "", "Three"}));
         QTest::mouseClick(book->addserver, Qt::LeftButton); // the dialog is left open
         QPointer<server> d = dialog();
@@ -293,7 +349,7 @@ private slots:
         QVERIFY(boxes.shown.isEmpty());
         QCOMPARE(cancelled.count(), byCancel ? 1 : 0);
         QCOMPARE(closed.count(), 1);
-        QCOMPARE(ReadAll(iniFile), byCancel ? kOtherSections + Book({"1=New|10.0.0.7:27910", "3=Three|3.3.3.3:27910"}) +
+        QCOMPARE(ReadAll(iniFile), byCancel ? kOtherSections + Book({"1=New|127.0.0.7:27910", "3=Three|127.3.3.3:27910"}) +
                                                   EmptyKeys(2, 2) + EmptyKeys(4, 10)
                                             : before);
         open(); // a new window finds the rows the file has
@@ -334,7 +390,7 @@ private slots:
             QVERIFY(QFile::remove(gamePath()) && WriteAll(gamePath(), "not a program\n"));
             QVERIFY(QFile::setPermissions(gamePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         }
-        const QByteArray ini = kOtherSections + Book({"1=Bad|10.0.0.5:27910;quit", "2=Fine|10.0.0.6:27910"});
+        const QByteArray ini = kOtherSections + Book({"1=Bad|127.0.0.5:27910;quit", "2=Fine|127.0.0.6:27910"});
         open(ini);
         if (broken == QLatin1String("ini"))
             QVERIFY(QFile::remove(iniFile) && QDir().mkpath(iniFile + QStringLiteral("/inside")));
@@ -351,8 +407,8 @@ private slots:
             const test::StandInRecord record = test::ReadStandInRecords(recordFile).first();
             QCOMPARE(record.args, (QStringList{"+set", "game", "vorn", "+exec", "trel_connect.cfg"}));
             QCOMPARE(QDir(record.cwd).canonicalPath(), QDir(quakeDir).canonicalPath());
-            QCOMPARE(record.lines, QStringList{QStringLiteral("connect 10.0.0.6:27910")});
-            QCOMPARE(ReadAll(scriptFile), QByteArray("connect 10.0.0.6:27910\r\n"));
+            QCOMPARE(record.lines, QStringList{QStringLiteral("connect 127.0.0.6:27910")});
+            QCOMPARE(ReadAll(scriptFile), QByteArray("connect 127.0.0.6:27910\r\n"));
         } else if (!starts) {
             QVERIFY(!QFile::exists(scriptFile) && !QFile::exists(recordFile));
         }
@@ -377,14 +433,106 @@ private slots:
         iniFile = startDir + QStringLiteral("/not a folder/trel.ini");
         open();
         QSignalSpy closed(book.get(), &addressbook::closed);
-        addServer(QStringLiteral("Kept"), QStringLiteral("10.0.0.5"));
+        addServer(QStringLiteral("Kept"), QStringLiteral("127.0.0.5"));
         QTest::mouseClick(book->Command2, Qt::LeftButton);
         checkWarning(QStringLiteral("The address book could not be saved."));
         QVERIFY2(boxes.shown.first().text.contains(QDir::toNativeSeparators(iniFile)), qPrintable(iniFile));
         QVERIFY(book->isVisible());
         QCOMPARE(closed.count(), 0);
         QCOMPARE(names(), Names({"Kept"}));
-        QCOMPARE(addressBox(1)->text(), QStringLiteral("10.0.0.5:27910"));
+        QCOMPARE(addressBox(1)->text(), QStringLiteral("127.0.0.5:27910"));
+    }
+    void serverStatus() {
+        const QByteArray good = Reply("\\mapname\\vorn02\\maxclients\\8\\hostname\\Friday league\n12 35 \"Gorm\"\n"
+                                      "-3 99 \"Ulf\"\n");
+        QByteArray hostileText = "\\hostname\\<b>big</b>\x01\\mapname\\" + QByteArray(100, 'm') +
+                                 "\\maxclients\\<i>9</i>\\mapname\\second\n";
+        for (int i = 0; i < 80; ++i)
+            hostileText += "99999999999 -5 \"\xc7\xef\xf2\xed<u>" + QByteArray::number(i) + "</u>\"\nx y \"no\"\n";
+        Responder answering(Responder::Kind::Answering, good);
+        Responder late(Responder::Kind::Answering, good, QHostAddress::LocalHost, 150);
+        Responder silent(Responder::Kind::Silent, good);
+        Responder otherPort(Responder::Kind::OtherPort, good);
+        Responder hostile(Responder::Kind::Answering, Reply(hostileText));
+        Responder v6(Responder::Kind::Answering, good, QHostAddress::LocalHostIPv6);
+        QUdpSocket closed; // a port with nobody behind it once closed
+        QVERIFY(closed.bind(QHostAddress::LocalHost, 0));
+        const QByteArray closedAddress = "127.0.0.1:" + QByteArray::number(closed.localPort());
+        closed.close();
+        for (const Responder* r : {&answering, &late, &silent, &otherPort, &hostile, &v6})
+            QVERIFY(r->bound);
+
+        open(Book({"1=Up|" + answering.address(), "2=Silent|" + silent.address(), "3=Other|" + otherPort.address(),
+                   "4=Hostile|" + hostile.address(), "5=Typo|127.0.0:27910", "6=Named|" + answering.address("localhost"),
+                   "7=Six|" + v6.address("[::1]"), "8=Late|" + late.address(), "9=Closed|" + closedAddress,
+                   "10=|" + answering.address()}));
+        const auto ping = [this](int n) { return book->serverping.at(n - 1)->text(); };
+        const auto map = [this](int n) { return book->servermap.at(n - 1)->text(); };
+        const auto players = [this](int n) { return book->serverplayers.at(n - 1)->text(); };
+        // Sent together at once; an address that does not read sends nothing.
+        QCOMPARE(ping(2), QStringLiteral("..."));
+        QCOMPARE(ping(5), QStringLiteral("bad address"));
+        QCOMPARE(ping(10), QString()); // an empty row is not asked
+        for (const int n : {1, 4, 6, 7, 8})
+            QTRY_VERIFY2_WITH_TIMEOUT(ping(n).endsWith(QLatin1String(" ms")), qPrintable(ping(n)), kTimeoutMs);
+        for (const int n : {1, 6, 7, 8}) {
+            QCOMPARE(map(n), QStringLiteral("vorn02"));
+            QCOMPARE(players(n), QStringLiteral("2/8"));
+        }
+        QCOMPARE(answering.requests, 2); // rows 1 and 6, not the empty row 10
+        // Hostile bytes are cleaned, capped and shown as text, never as markup.
+        QCOMPARE(map(4), QString(64, QLatin1Char('m')));
+        QCOMPARE(players(4), QStringLiteral("64/<i>9</i>"));
+        click(book->serverping.at(3));
+        QCOMPARE(checkedRow(), 4);
+        QCOMPARE(book->lblhostname->text(), QStringLiteral("<b>big</b>"));
+        QCOMPARE(book->lblhostname->textFormat(), Qt::PlainText);
+        QCOMPARE(book->playerlist->topLevelItemCount(), 64);
+        const QTreeWidgetItem* first = book->playerlist->topLevelItem(0);
+        QCOMPARE((QStringList{first->text(0), first->text(1), first->text(2)}),
+                 (QStringList{"Gorm<u>0</u>", QString::number(INT_MAX), "-5"}));
+        // A row whose server has not answered shows nobody.
+        click(nameBox(2));
+        QVERIFY(book->playerlist->topLevelItemCount() == 0 && book->lblhostname->text().isEmpty());
+        // Asked once more after a second, given up two and a half seconds after the first request.
+        for (const int n : {2, 3, 9})
+            QTRY_COMPARE_WITH_TIMEOUT(ping(n), QStringLiteral("no answer"), kTimeoutMs);
+        QCOMPARE(silent.requests, 2);
+        QCOMPARE(otherPort.requests, 2);
+        QCOMPARE(book->statusQueries().requestsSent(8), 2);
+        QVERIFY(map(3).isEmpty() && players(3).isEmpty());
+
+        // Refresh asks again; a row removed meanwhile is cleared and its late answer ignored.
+        QTest::mouseClick(book->butrefresh, Qt::LeftButton);
+        QCOMPARE(ping(1), QStringLiteral("..."));
+        click(nameBox(8));
+        QTest::mouseClick(book->Command3, Qt::LeftButton);
+        QCOMPARE(ping(8), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(late.replies, 2, kTimeoutMs);
+        // An answer to a request sent after the late answer left is read after it.
+        QSignalSpy answers(&book->statusQueries(), &StatusQueries::answered);
+        book->statusQueries().query(0, answering.address().toStdString());
+        QTRY_VERIFY_WITH_TIMEOUT(!answers.isEmpty(), kTimeoutMs);
+        QVERIFY(map(8).isEmpty() && ping(8).isEmpty());
+        // An added row is asked at once; it goes into row 8, the first empty one.
+        QTest::mouseClick(book->addserver, Qt::LeftButton);
+        server* d = dialog();
+        QVERIFY(d);
+        d->servername->setText(QStringLiteral("Added"));
+        d->serverIP->setText(QStringLiteral("127.0.0.1"));
+        d->serverport->setText(answering.address().mid(10));
+        QTest::mouseClick(d->butaddserver, Qt::LeftButton);
+        QCOMPARE(ping(8), QStringLiteral("..."));
+        QTRY_VERIFY_WITH_TIMEOUT(ping(8).endsWith(QLatin1String(" ms")), kTimeoutMs);
+        QCOMPARE(map(8), QStringLiteral("vorn02"));
+        QCOMPARE(answering.requests, 6); // rows 1 and 6 twice, row 1 once more, the added row once
+        QVERIFY(boxes.shown.isEmpty());
+
+        // The status part lies right of the specified window and covers none of its controls.
+        const QRect status = book->Frame3->geometry().united(book->playerlist->geometry());
+        for (QWidget* specified : {static_cast<QWidget*>(book->Frame1), static_cast<QWidget*>(book->Frame2)})
+            QVERIFY(!status.intersects(specified->geometry()));
+        QVERIFY(book->rect().contains(status));
     }
 };
 

@@ -122,8 +122,8 @@ private slots:
                                "gem_goal 10\r\nvorn_timelimit 15\r\nmax_gems 30\r\n"));
         QVERIFY(test::WriteAll(quake + QStringLiteral("/vorn/motd.txt"), "Welcome to our Vorn server!\r\n"));
         QVERIFY(test::WriteAll(dir.filePath(QStringLiteral("trel.ini")),
-                               "[AddressBook]\r\nServerName 1=Home server\r\nServerIp 1=192.168.1.10:27910\r\n"
-                               "ServerName 2=Friday league\r\nServerIp 2=203.0.113.7:27910\r\n"));
+                               "[AddressBook]\r\nServerName 1=Home server\r\nServerIp 1=127.0.0.1:27910\r\n"
+                               "ServerName 2=Friday league\r\nServerIp 2=localhost:27911\r\n"));
         SharedValues shared;
         shared.StartDir = QFile::encodeName(dir.path()).toStdString();
         shared.Quake2Folder = QFile::encodeName(quake).toStdString();

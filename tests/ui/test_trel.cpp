@@ -395,13 +395,13 @@ private slots:
         QVERIFY(book && book->isVisible());
         mainWindow().mnuaddress->trigger(); // a second request brings the same window forward
         QCOMPARE(trel.addressBook(), book);
-        QCOMPARE(book->AddServer(QStringLiteral("Home"), QStringLiteral("10.0.0.5"), QStringLiteral("27910")).outcome,
+        QCOMPARE(book->AddServer(QStringLiteral("Home"), QStringLiteral("127.0.0.5"), QStringLiteral("27910")).outcome,
                  AddOutcome::Added);
         QTest::mouseClick(book->findChild<QWidget*>(QStringLiteral("serverselect(1)")), Qt::LeftButton);
         QCOMPARE(book->selectedRow(), std::optional<std::size_t>(0));
         QTest::mouseClick(book->findChild<QWidget*>(QStringLiteral("Command1")), Qt::LeftButton);
         QTRY_COMPARE(test::ReadStandInRecords(recordFile).size(), 1);
-        QCOMPARE(test::ReadStandInRecords(recordFile).first().lines, QStringList{QStringLiteral("connect 10.0.0.5:27910")});
+        QCOMPARE(test::ReadStandInRecords(recordFile).first().lines, QStringList{QStringLiteral("connect 127.0.0.5:27910")});
         QVERIFY(boxes.shown.isEmpty());
 
         // Leaving Trel and starting it again finds the server where it was.

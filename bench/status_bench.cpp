@@ -65,10 +65,10 @@ double Median(std::vector<double> values) {
 }
 
 struct Figures {
-    double medianMs = 0;   // Refresh to the last row filled, less the slowest delay
-    double medianGap = 0;  // the longest event-loop gap of a run, median over the runs
-    double worstGap = 0;   // the longest event-loop gap of any run
-    int failed = 0;        // runs that did not fill every row in time
+    double medianMs = 0;  // Refresh to the last row filled, less the slowest delay
+    double medianGap = 0; // the longest event-loop gap of a run, median over the runs
+    double worstGap = 0;  // the longest event-loop gap of any run
+    int failed = 0;       // runs that did not fill every row in time
 };
 
 Figures Measure(const std::vector<int>& delays) {
@@ -77,8 +77,8 @@ Figures Measure(const std::vector<int>& delays) {
     for (std::size_t i = 0; i < delays.size(); ++i) {
         servers.push_back(std::make_unique<DelayedServer>(delays[i]));
         const QByteArray n = QByteArray::number(static_cast<int>(i) + 1);
-        ini += "ServerName " + n + "=Server " + n + "\r\nServerIp " + n + "=127.0.0.1:" +
-               QByteArray::number(servers.back()->port()) + "\r\n";
+        ini += "ServerName " + n + "=Server " + n + "\r\nServerIp " + n +
+               "=127.0.0.1:" + QByteArray::number(servers.back()->port()) + "\r\n";
     }
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("trel.ini")));

@@ -179,8 +179,7 @@ addressbook::addressbook(const SharedValues& shared, std::filesystem::path iniFi
     for (QPushButton* heading : {Command6, Command7, Command8})
         heading->setFocusPolicy(Qt::NoFocus);
     for (std::size_t i = 0; i < kAddressBookRows; ++i) {
-        servermap[i] =
-            MakeRowBox(Frame3, Indexed("servermap", i), layout::Row(layout::kMapLeft, layout::kMapWidth, i));
+        servermap[i] = MakeRowBox(Frame3, Indexed("servermap", i), layout::Row(layout::kMapLeft, layout::kMapWidth, i));
         serverplayers[i] = MakeRowBox(Frame3, Indexed("serverplayers", i),
                                       layout::Row(layout::kPlayersLeft, layout::kPlayersWidth, i));
         serverping[i] =

@@ -105,7 +105,7 @@ public:
     std::array<QLineEdit*, kAddressBookRows> servermap{};
     std::array<QLineEdit*, kAddressBookRows> serverplayers{};
     std::array<QLineEdit*, kAddressBookRows> serverping{};
-    QLabel* lblhostname = nullptr;    // the selected server's cleaned host name
+    QLabel* lblhostname = nullptr;     // the selected server's cleaned host name
     QTreeWidget* playerlist = nullptr; // the selected server's players: Name, Frags, Ping
 
 private:

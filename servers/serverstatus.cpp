@@ -216,8 +216,8 @@ std::optional<ServerStatus> ParseStatusReply(std::string_view datagram) {
 }
 
 std::string InfoValue(const ServerStatus& status, std::string_view key) {
-    const auto found = std::find_if(status.info.begin(), status.info.end(),
-                                    [key](const auto& pair) { return pair.first == key; });
+    const auto found =
+        std::find_if(status.info.begin(), status.info.end(), [key](const auto& pair) { return pair.first == key; });
     return found == status.info.end() ? std::string() : found->second;
 }
 

@@ -55,9 +55,8 @@ void StatusQueries::query(std::size_t row, const std::string& address) {
     }
     r.state = State::LookingUp;
     const unsigned generation = r.generation;
-    r.lookup = QHostInfo::lookupHost(host, this, [this, row, generation](const QHostInfo& info) {
-        resolved(row, generation, info);
-    });
+    r.lookup = QHostInfo::lookupHost(
+        host, this, [this, row, generation](const QHostInfo& info) { resolved(row, generation, info); });
 }
 
 void StatusQueries::forget(std::size_t row) {
@@ -71,9 +70,8 @@ void StatusQueries::resolved(std::size_t row, unsigned generation, const QHostIn
     r.lookup = -1;
     // Most servers of the game speak IPv4 only: an IPv4 address first, when the name has one.
     const QList<QHostAddress> found = info.error() == QHostInfo::NoError ? info.addresses() : QList<QHostAddress>();
-    const auto v4 = std::find_if(found.begin(), found.end(), [](const QHostAddress& a) {
-        return a.protocol() == QAbstractSocket::IPv4Protocol;
-    });
+    const auto v4 = std::find_if(found.begin(), found.end(),
+                                 [](const QHostAddress& a) { return a.protocol() == QAbstractSocket::IPv4Protocol; });
     if (found.isEmpty()) {
         finish(row);
         emit unanswered(row, QStringLiteral("unknown host"));

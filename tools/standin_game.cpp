@@ -68,7 +68,7 @@ constexpr int kExitNoServerPort = 3;
 struct Options {
     std::vector<std::string> arguments; // every argument as given
     std::string game = std::string(kDefaultGame);
-    std::vector<std::string> scripts;                        // +exec files in order
+    std::vector<std::string> scripts;                      // +exec files in order
     std::vector<std::pair<std::string, std::string>> sets; // +set NAME VALUE in order
     bool help = false;
 };
@@ -281,12 +281,9 @@ constexpr std::size_t kLongestStatusText = 1384;
 std::string StatusReply(const ServerSettings& settings, const fs::path& playersFile) {
     const std::string timelimit = settings.get("timelimit", settings.get("vorn_timelimit", "0"));
     const std::pair<std::string_view, std::string> info[] = {
-        {"mapname", settings.map},
-        {"maxclients", settings.get("maxclients", "8")},
-        {"timelimit", timelimit},
-        {"dmflags", settings.get("dmflags", "0")},
-        {"gamename", "vorn"},
-        {"hostname", settings.get("hostname", "Trel stand-in server")},
+        {"mapname", settings.map}, {"maxclients", settings.get("maxclients", "8")},
+        {"timelimit", timelimit},  {"dmflags", settings.get("dmflags", "0")},
+        {"gamename", "vorn"},      {"hostname", settings.get("hostname", "Trel stand-in server")},
     };
     std::string text;
     for (const auto& [key, value] : info)
@@ -348,8 +345,8 @@ int Serve(const ServerSettings& settings, const fs::path& gameDir) {
             ::close(socket);
         return kExitNoServerPort;
     }
-    std::cout << "stand-in game: dedicated server on 127.0.0.1:" << port << " for "
-              << kServerLifetime.count() << " minutes" << std::endl;
+    std::cout << "stand-in game: dedicated server on 127.0.0.1:" << port << " for " << kServerLifetime.count()
+              << " minutes" << std::endl;
     // A detached start's streams may be a pipe its starter reads to the end: let go of them.
     (void)std::freopen("/dev/null", "r", stdin);
     (void)std::freopen("/dev/null", "w", stdout);
@@ -365,8 +362,8 @@ int Serve(const ServerSettings& settings, const fs::path& gameDir) {
             continue;
         sockaddr_in from{};
         socklen_t fromSize = sizeof from;
-        const ssize_t size = ::recvfrom(socket, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&from),
-                                        &fromSize);
+        const ssize_t size =
+            ::recvfrom(socket, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &fromSize);
         if (size <= 0 || !IsStatusRequest(std::string_view(buffer.data(), static_cast<std::size_t>(size))))
             continue;
         const std::string reply = StatusReply(settings, playersFile);

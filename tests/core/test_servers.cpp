@@ -299,14 +299,16 @@ TEST(ServerStatusReply, ReadsWhatTheServerSent) {
                "-3 999 \"Ulf the Red\"\n"),
          ServerStatus{{{"mapname", "vorn01"}, {"maxclients", "8"}, {"hostname", "Friday league"}, {"gamename", "vorn"}},
                       {{12, 35, "Gorm"}, {-3, 999, "Ulf the Red"}}}},
-        {"CR LF, leading blanks, a sign, no last line feed",
-         Reply("\\mapname\\a\r\n  +1\t2 \"crlf\"\r\n3 4 \"last\""), ServerStatus{{{"mapname", "a"}}, {{1, 2, "crlf"}, {3, 4, "last"}}}},
+        {"CR LF, leading blanks, a sign, no last line feed", Reply("\\mapname\\a\r\n  +1\t2 \"crlf\"\r\n3 4 \"last\""),
+         ServerStatus{{{"mapname", "a"}}, {{1, 2, "crlf"}, {3, 4, "last"}}}},
         {"empty info, no players", Reply("\n"), ServerStatus{}},
         {"prefix alone", Reply(""), ServerStatus{}},
         {"no leading backslash, key without value, duplicates kept in order",
-         Reply("mapname\\a\\mapname\\b\\maxclients"), ServerStatus{{{"mapname", "a"}, {"mapname", "b"}, {"maxclients", ""}}, {}}},
+         Reply("mapname\\a\\mapname\\b\\maxclients"),
+         ServerStatus{{{"mapname", "a"}, {"mapname", "b"}, {"maxclients", ""}}, {}}},
         {"malformed player lines are skipped, the rest read",
-         Reply("\\\nx 3 \"frags\"\n1 y \"ping\"\n1 2 unquoted\n1 2 \"open\n12 35\"tight\"\n\n5 6 \"a\"b\" tail\n7 8 \"ok\"\n"),
+         Reply("\\\nx 3 \"frags\"\n1 y \"ping\"\n1 2 unquoted\n1 2 \"open\n12 35\"tight\"\n\n5 6 \"a\"b\" tail\n7 8 "
+               "\"ok\"\n"),
          ServerStatus{{}, {{5, 6, "a"}, {7, 8, "ok"}}}},
         {"a truncated datagram drops the cut player", Reply("\\mapname\\a\n1 2 \"whole\"\n12 35 \"Go"),
          ServerStatus{{{"mapname", "a"}}, {{1, 2, "whole"}}}},
@@ -344,9 +346,9 @@ TEST(ServerStatusReply, ValuesAndCellsAsShown) {
     EXPECT_EQ(PingText(35), "35 ms");
 
     const std::vector<std::pair<std::string, std::string>> texts = {
-        {"\xc7\xef\xf2\xed", "Gorm"},                   // coloured characters
-        {"a\x01\n\r\t\x7f b\x80\x9f\xff", "a b"},       // control characters, also coloured ones
-        {"<b>big</b> &amp;", "<b>big</b> &amp;"},       // markup is text
+        {"\xc7\xef\xf2\xed", "Gorm"},             // coloured characters
+        {"a\x01\n\r\t\x7f b\x80\x9f\xff", "a b"}, // control characters, also coloured ones
+        {"<b>big</b> &amp;", "<b>big</b> &amp;"}, // markup is text
         {std::string(10, '\n') + std::string(70, 'x'), std::string(64, 'x')},
         {std::string("\0z", 2), "z"},
     };
@@ -371,10 +373,33 @@ TEST(ServerStatusAddress, ReadsTheAddressBookForms) {
     };
     for (const auto& [text, address] : good)
         EXPECT_EQ(ParseServerAddress(text), std::optional<ServerEndpoint>(address)) << text;
-    for (const std::string bad :
-         {"", ":27910", "256.1.1.1", "1.2.3", "1.2.3.4.5", "01.2.3.4", "1.2.3.4:0", "1.2.3.4:65536", "1.2.3.4:12a",
-          "1.2.3.4:+1", "1.2.3.4:27910:1", "::1", "[::1", "[::1]x", "[1::2::3]", "[12345::1]", "[1:2:3:4:5:6:7:8:9]",
-          "[1:2:3:4:5:6:7]", "[1:2:3:4:5:6:7:1.2.3.4]", "[::1.2.3]", "[]", "h\xf4te:1", "a b:1", "host..name", ".host", "host.", " 1.2.3.4"})
+    for (const std::string bad : {"",
+                                  ":27910",
+                                  "256.1.1.1",
+                                  "1.2.3",
+                                  "1.2.3.4.5",
+                                  "01.2.3.4",
+                                  "1.2.3.4:0",
+                                  "1.2.3.4:65536",
+                                  "1.2.3.4:12a",
+                                  "1.2.3.4:+1",
+                                  "1.2.3.4:27910:1",
+                                  "::1",
+                                  "[::1",
+                                  "[::1]x",
+                                  "[1::2::3]",
+                                  "[12345::1]",
+                                  "[1:2:3:4:5:6:7:8:9]",
+                                  "[1:2:3:4:5:6:7]",
+                                  "[1:2:3:4:5:6:7:1.2.3.4]",
+                                  "[::1.2.3]",
+                                  "[]",
+                                  "h\xf4te:1",
+                                  "a b:1",
+                                  "host..name",
+                                  ".host",
+                                  "host.",
+                                  " 1.2.3.4"})
         EXPECT_EQ(ParseServerAddress(bad), std::nullopt) << bad;
 }
 

@@ -98,7 +98,8 @@ public:
                 QUdpSocket& from = kind_ == Kind::OtherPort ? other_ : socket_;
                 QTimer::singleShot(delayMs_, Qt::PreciseTimer, this, [this, &from, request] {
                     // Strays first: they never fill a row. Then the reply.
-                    from.writeDatagram(QByteArray("\xff\xff\xff\xffprint"), request.senderAddress(), request.senderPort());
+                    from.writeDatagram(QByteArray("\xff\xff\xff\xffprint"), request.senderAddress(),
+                                       request.senderPort());
                     other_.writeDatagram(reply_, request.senderAddress(), request.senderPort());
                     from.writeDatagram(reply_, request.senderAddress(), request.senderPort());
                     ++replies;
@@ -349,9 +350,10 @@ private slots:
         QVERIFY(boxes.shown.isEmpty());
         QCOMPARE(cancelled.count(), byCancel ? 1 : 0);
         QCOMPARE(closed.count(), 1);
-        QCOMPARE(ReadAll(iniFile), byCancel ? kOtherSections + Book({"1=New|127.0.0.7:27910", "3=Three|127.3.3.3:27910"}) +
-                                                  EmptyKeys(2, 2) + EmptyKeys(4, 10)
-                                            : before);
+        QCOMPARE(ReadAll(iniFile), byCancel
+                                       ? kOtherSections + Book({"1=New|127.0.0.7:27910", "3=Three|127.3.3.3:27910"}) +
+                                             EmptyKeys(2, 2) + EmptyKeys(4, 10)
+                                       : before);
         open(); // a new window finds the rows the file has
         QCOMPARE(names(), Names({byCancel ? "New" : "One", "", "Three"}));
     }
@@ -463,9 +465,9 @@ private slots:
             QVERIFY(r->bound);
 
         open(Book({"1=Up|" + answering.address(), "2=Silent|" + silent.address(), "3=Other|" + otherPort.address(),
-                   "4=Hostile|" + hostile.address(), "5=Typo|127.0.0:27910", "6=Named|" + answering.address("localhost"),
-                   "7=Six|" + v6.address("[::1]"), "8=Late|" + late.address(), "9=Closed|" + closedAddress,
-                   "10=|" + answering.address()}));
+                   "4=Hostile|" + hostile.address(), "5=Typo|127.0.0:27910",
+                   "6=Named|" + answering.address("localhost"), "7=Six|" + v6.address("[::1]"),
+                   "8=Late|" + late.address(), "9=Closed|" + closedAddress, "10=|" + answering.address()}));
         const auto ping = [this](int n) { return book->serverping.at(n - 1)->text(); };
         const auto map = [this](int n) { return book->servermap.at(n - 1)->text(); };
         const auto players = [this](int n) { return book->serverplayers.at(n - 1)->text(); };

@@ -6,8 +6,8 @@
 #include "mdlmaincode.h"
 #include "mdlvariables.h"
 #include "platform.h"
-#include "serverstatus.h"
 #include "seams/GameStarter.h"
+#include "serverstatus.h"
 #include "ui_test_support.h"
 
 #include <QByteArray>

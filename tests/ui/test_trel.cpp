@@ -401,7 +401,8 @@ private slots:
         QCOMPARE(book->selectedRow(), std::optional<std::size_t>(0));
         QTest::mouseClick(book->findChild<QWidget*>(QStringLiteral("Command1")), Qt::LeftButton);
         QTRY_COMPARE(test::ReadStandInRecords(recordFile).size(), 1);
-        QCOMPARE(test::ReadStandInRecords(recordFile).first().lines, QStringList{QStringLiteral("connect 127.0.0.5:27910")});
+        QCOMPARE(test::ReadStandInRecords(recordFile).first().lines,
+                 QStringList{QStringLiteral("connect 127.0.0.5:27910")});
         QVERIFY(boxes.shown.isEmpty());
 
         // Leaving Trel and starting it again finds the server where it was.

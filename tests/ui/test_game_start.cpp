@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QMap>
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QString>
@@ -66,44 +67,25 @@ QStringList Texts(const std::vector<std::string>& items) {
     return texts;
 }
 
-/// What qstat's XML says of one server.
-struct QstatReading {
-    QString status, name, map, numplayers, maxplayers;
-    QStringList players;
-};
-
-QstatReading ReadQstatXml(const QByteArray& xml) {
-    QstatReading reading;
+/// What qstat's XML says of one server: the texts of each element by its path below <server> ("map",
+/// "players/player/name"), in order, and the server's status attribute as "status".
+QMap<QString, QStringList> ReadQstatXml(const QByteArray& xml) {
+    QMap<QString, QStringList> read;
     QXmlStreamReader reader(xml);
     QStringList path;
     while (!reader.atEnd()) {
-        const QXmlStreamReader::TokenType token = reader.readNext();
-        if (token == QXmlStreamReader::StartElement) {
+        reader.readNext();
+        if (reader.isStartElement()) {
             path << reader.name().toString();
-            if (reader.name() == QLatin1String("server"))
-                reading.status = reader.attributes().value(QLatin1String("status")).toString();
-            continue;
-        }
-        if (token == QXmlStreamReader::EndElement) {
+            if (path.size() == 2)
+                read[QStringLiteral("status")] << reader.attributes().value(QLatin1String("status")).toString();
+        } else if (reader.isEndElement()) {
             path.removeLast();
-            continue;
+        } else if (reader.isCharacters() && !reader.isWhitespace() && path.size() > 2) {
+            read[path.mid(2).join(QLatin1Char('/'))] << reader.text().toString();
         }
-        if (token != QXmlStreamReader::Characters || path.size() < 3)
-            continue;
-        const QString where = path.mid(2).join(QLatin1Char('/'));
-        const QString text = reader.text().toString();
-        if (where == QLatin1String("name"))
-            reading.name += text;
-        else if (where == QLatin1String("map"))
-            reading.map += text;
-        else if (where == QLatin1String("numplayers"))
-            reading.numplayers += text;
-        else if (where == QLatin1String("maxplayers"))
-            reading.maxplayers += text;
-        else if (where == QLatin1String("players/player/name"))
-            reading.players << text;
     }
-    return reading;
+    return read;
 }
 
 QString Shown(const std::string& serverText) {
@@ -342,22 +324,23 @@ private slots:
         QProcess qstat;
         qstat.start(quakestat, {"-q2s", QStringLiteral("127.0.0.1:%1").arg(port), "-R", "-P", "-xml"});
         QTRY_COMPARE_WITH_TIMEOUT(qstat.state(), QProcess::NotRunning, kTimeoutMs);
-        const QstatReading read = ReadQstatXml(qstat.readAllStandardOutput());
-        QCOMPARE(read.status, QStringLiteral("UP"));
+        const QMap<QString, QStringList> read = ReadQstatXml(qstat.readAllStandardOutput());
+        const auto one = [&read](const char* path) { return read.value(QLatin1String(path)).join(QLatin1Char('|')); };
+        QCOMPARE(one("status"), QStringLiteral("UP"));
 
         QStringList names;
         for (const trel::StatusPlayer& player : status->players)
             names << Shown(player.name);
-        QCOMPARE(read.map, Shown(trel::InfoValue(*status, "mapname")));
-        QCOMPARE(read.numplayers, QString::number(status->players.size()));
-        QCOMPARE(read.maxplayers, Shown(trel::InfoValue(*status, "maxclients")));
-        QCOMPARE(read.players, names);
-        QCOMPARE(read.name, Shown(trel::InfoValue(*status, "hostname")));
+        QCOMPARE(one("map"), Shown(trel::InfoValue(*status, "mapname")));
+        QCOMPARE(one("numplayers"), QString::number(status->players.size()));
+        QCOMPARE(one("maxplayers"), Shown(trel::InfoValue(*status, "maxclients")));
+        QCOMPARE(read.value(QStringLiteral("players/player/name")), names);
+        QCOMPARE(one("name"), Shown(trel::InfoValue(*status, "hostname")));
         // And both read what the launch script and the player list say.
-        QCOMPARE(read.map, QStringLiteral("vorn03"));
-        QCOMPARE(read.maxplayers, QStringLiteral("12"));
+        QCOMPARE(one("map"), QStringLiteral("vorn03"));
+        QCOMPARE(one("maxplayers"), QStringLiteral("12"));
         QCOMPARE(names, (QStringList{"Gorm", "Ulf the Red", "<b>big</b>"}));
-        QCOMPARE(read.name, QStringLiteral("Trel stand-in server"));
+        QCOMPARE(one("name"), QStringLiteral("Trel stand-in server"));
         QCOMPARE(trel::InfoValue(*status, "timelimit"), std::string("20"));
 
         // The server ends by itself once its game folder is gone, as when a test's folder is removed.

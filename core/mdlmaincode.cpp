@@ -254,17 +254,29 @@ LaunchRequest GameLaunchRequest(const SharedValues& shared, bool dedicated, std:
     return request;
 }
 
-LaunchPreparation PrepareLaunch(const SharedValues& shared, const LaunchOptions& options) {
+LaunchOutcome CheckLaunch(const SharedValues& shared, const LaunchOptions& options) {
     if (!IsGameExecutable(PathFromText(shared.Quake2Path)))
-        return {LaunchOutcome::WrongExecutable, {}, {}};
+        return LaunchOutcome::WrongExecutable;
     if (MapName(options.Map).empty())
-        return {LaunchOutcome::NoMap, {}, {}};
+        return LaunchOutcome::NoMap;
+    return LaunchOutcome::Ready;
+}
+
+std::filesystem::path LaunchScriptFile(const SharedValues& shared) { return ModDir(shared.Quake2Folder) / kLaunchScript; }
+
+LaunchRequest GameLaunchRequest(const SharedValues& shared, const LaunchOptions& options) {
+    return GameLaunchRequest(shared, Ticked(options.Dedicated), kLaunchScript);
+}
+
+LaunchPreparation PrepareLaunch(const SharedValues& shared, const LaunchOptions& options) {
+    if (const LaunchOutcome checked = CheckLaunch(shared, options); checked != LaunchOutcome::Ready)
+        return {checked, {}, {}};
     LaunchPreparation preparation;
-    if (!WriteFileAtomic(ModDir(shared.Quake2Folder) / kLaunchScript, LaunchScriptText(options), preparation.why)) {
+    if (!WriteFileAtomic(LaunchScriptFile(shared), LaunchScriptText(options), preparation.why)) {
         preparation.outcome = LaunchOutcome::ScriptNotWritten;
         return preparation;
     }
-    preparation.request = GameLaunchRequest(shared, Ticked(options.Dedicated), kLaunchScript);
+    preparation.request = GameLaunchRequest(shared, options);
     return preparation;
 }
 

@@ -110,6 +110,15 @@ struct LaunchPreparation {
     std::string why;       // set when ScriptNotWritten: the file and the reason
 };
 
+/// The checks the Run button makes before anything is written: the executable, then the map.
+LaunchOutcome CheckLaunch(const SharedValues& shared, const LaunchOptions& options);
+
+/// The launch script's file: trel_launcher.cfg in the modification folder.
+std::filesystem::path LaunchScriptFile(const SharedValues& shared);
+
+/// The request the Run button makes for the options.
+LaunchRequest GameLaunchRequest(const SharedValues& shared, const LaunchOptions& options);
+
 /// Everything the Run button does before the game starts: the executable check, the map check and the
 /// launch script in the modification folder. Nothing is written unless both checks pass.
 LaunchPreparation PrepareLaunch(const SharedValues& shared, const LaunchOptions& options);

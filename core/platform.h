@@ -40,6 +40,10 @@ std::string PathText(const std::filesystem::path& path);
 /// The path a settings-file text names.
 std::filesystem::path PathFromText(const std::string& text);
 
+/// The code page a command script must switch to so that paths written by this process read the same
+/// (the system's ANSI code page on Windows; 0, no switch, elsewhere).
+unsigned ScriptCodePage();
+
 #ifdef _WIN32
 /// The system's message for a Windows error code (GetLastError), without its closing full stop.
 std::string SystemErrorText(unsigned long error);

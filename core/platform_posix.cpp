@@ -2,7 +2,10 @@
 
 #include "platform.h"
 
+#include "gamesearch.h"
+
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -206,6 +209,28 @@ std::string PathText(const std::filesystem::path& path) {
 
 std::filesystem::path PathFromText(const std::string& text) {
     return std::filesystem::path(text);
+}
+
+namespace {
+
+// Unix systems have no registry: only the environment counts.
+class PosixSearchEnvironment final : public SearchEnvironment {
+public:
+    std::optional<std::string> Variable(const std::string& name) const override {
+        const char* value = std::getenv(name.c_str());
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    }
+    std::optional<std::string> RegistryValue(const std::string&, const std::string&) const override { return {}; }
+    std::vector<std::string> RegistrySubkeys(const std::string&) const override { return {}; }
+};
+
+} // namespace
+
+unsigned ScriptCodePage() { return 0; }
+
+const SearchEnvironment& SystemSearchEnvironment() {
+    static const PosixSearchEnvironment environment;
+    return environment;
 }
 
 } // namespace trel

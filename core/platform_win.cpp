@@ -3,6 +3,9 @@
 
 #include "platform.h"
 
+#include "gamesearch.h"
+
+#include <cstdlib>
 #include <random>
 
 #include <windows.h>
@@ -217,6 +220,71 @@ std::filesystem::path PathFromText(const std::string& text) {
     if (size > 0)
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
     return std::filesystem::path(wide);
+}
+
+namespace {
+
+// "HKCU\Software\..." as its root key and the rest of the name.
+bool SplitRegistryKey(const std::string& key, HKEY& root, std::string& rest) {
+    const auto slash = key.find('\\');
+    const std::string head = key.substr(0, slash);
+    rest = slash == std::string::npos ? std::string() : key.substr(slash + 1);
+    if (head == "HKCU")
+        root = HKEY_CURRENT_USER;
+    else if (head == "HKLM")
+        root = HKEY_LOCAL_MACHINE;
+    else
+        return false;
+    return true;
+}
+
+class WindowsSearchEnvironment final : public SearchEnvironment {
+public:
+    std::optional<std::string> Variable(const std::string& name) const override {
+        const char* value = std::getenv(name.c_str());
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    }
+
+    std::optional<std::string> RegistryValue(const std::string& key, const std::string& value) const override {
+        HKEY root;
+        std::string rest;
+        if (!SplitRegistryKey(key, root, rest))
+            return {};
+        char data[2048];
+        DWORD size = sizeof data;
+        if (RegGetValueA(root, rest.c_str(), value.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, data,
+                         &size) != ERROR_SUCCESS)
+            return {};
+        return std::string(data);
+    }
+
+    std::vector<std::string> RegistrySubkeys(const std::string& key) const override {
+        HKEY root;
+        std::string rest;
+        std::vector<std::string> names;
+        HKEY opened;
+        if (!SplitRegistryKey(key, root, rest) || RegOpenKeyExA(root, rest.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+            return names;
+        // A machine-wide list is short; the bound only keeps a damaged registry from holding the search.
+        for (DWORD index = 0; index < 1000; ++index) {
+            char name[256];
+            DWORD length = sizeof name;
+            if (RegEnumKeyExA(opened, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            names.emplace_back(name, length);
+        }
+        RegCloseKey(opened);
+        return names;
+    }
+};
+
+} // namespace
+
+unsigned ScriptCodePage() { return GetACP(); }
+
+const SearchEnvironment& SystemSearchEnvironment() {
+    static const WindowsSearchEnvironment environment;
+    return environment;
 }
 
 } // namespace trel

@@ -1,5 +1,6 @@
 // Settings keys, the deathmatch-flag decomposition, the launch script, the command text and the preview.
 
+#include "launchexport.h"
 #include "mdlIniStuff.h"
 #include "mdlmaincode.h"
 #include "platform.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 
 namespace trel {
 namespace {
@@ -330,7 +332,9 @@ TEST_F(PrepareLaunchTest, WrongExecutableWritesNothing) {
         SharedValues wrong = shared;
         wrong.Quake2Path = name.empty() ? "" : PathText(folder() / name);
         EXPECT_EQ(PrepareLaunch(wrong, options).outcome, LaunchOutcome::WrongExecutable) << name;
+        EXPECT_EQ(ExportLaunch(wrong, options, dir / "launch").outcome, LaunchOutcome::WrongExecutable) << name;
         EXPECT_FALSE(std::filesystem::exists(script())) << name;
+        EXPECT_FALSE(std::filesystem::exists(dir / "launch")) << name;
     }
 }
 
@@ -338,7 +342,9 @@ TEST_F(PrepareLaunchTest, NoMapWritesNothing) {
     for (int map : {-1, 5}) {
         options.Map = map;
         EXPECT_EQ(PrepareLaunch(shared, options).outcome, LaunchOutcome::NoMap);
+        EXPECT_EQ(ExportLaunch(shared, options, dir / "launch").outcome, LaunchOutcome::NoMap);
         EXPECT_FALSE(std::filesystem::exists(script()));
+        EXPECT_FALSE(std::filesystem::exists(dir / "launch"));
     }
 }
 
@@ -353,6 +359,74 @@ TEST_F(PrepareLaunchTest, ScriptThatCannotBeWrittenIsReportedWithItsFile) {
     EXPECT_EQ(prep.outcome, LaunchOutcome::ScriptNotWritten);
     EXPECT_NE(prep.why.find("trel_launcher.cfg"), std::string::npos) << prep.why;
     EXPECT_TRUE(prep.request.program.empty());
+}
+
+#ifndef _WIN32
+// The exported script, run by sh from another folder, leaves the same launch script and starts the same
+// program with the same arguments in the same folder as the Run button, whatever the folder's name holds.
+TEST(ExportLaunch, ShellScriptDoesWhatRunDoes) {
+    for (const std::string name : {"Quake 2", "it's \"q2\" $HOME `id` %P% !a! & ^ (x) \\ \xe9t\xe9"}) {
+        TempDir dir;
+        const auto folder = dir / name;
+        std::filesystem::create_directories(folder / "vorn");
+        // The stand-in game records its folder and arguments.
+        WriteBytes(folder / std::string(kGameExecutableName), "#!/bin/sh\npwd > ../record\nprintf '%s\\n' \"$@\" >> ../record\n");
+        std::filesystem::permissions(folder / std::string(kGameExecutableName), std::filesystem::perms::owner_all);
+        const SharedValues shared{dir.path(), PathText(folder / std::string(kGameExecutableName)), PathText(folder), 1};
+        LaunchOptions options;
+        options.Map = 1;
+        options.Dedicated = 1;
+        options.addparam = "say 100% \"'$x'\" \\n";
+        const auto file = dir / "out" / "vorn-launch.sh";
+        std::filesystem::create_directories(file.parent_path());
+        const auto prep = ExportLaunch(shared, options, file);
+        ASSERT_EQ(prep.outcome, LaunchOutcome::Ready) << prep.why;
+        EXPECT_FALSE(std::filesystem::exists(folder / "vorn" / "trel_launcher.cfg")) << "export starts nothing";
+        EXPECT_NE(std::filesystem::status(file).permissions() & std::filesystem::perms::owner_exec,
+                  std::filesystem::perms::none);
+        WriteBytes(folder / "vorn" / "trel_launcher.cfg", "an older, longer launch script\r\n\r\n\r\n");
+        ASSERT_EQ(std::system(("cd / && sh '" + PathText(file) + "'").c_str()), 0) << name;
+        EXPECT_EQ(ReadBytes(folder / "vorn" / "trel_launcher.cfg"), LaunchScriptText(options)) << name;
+        std::string record = PathText(folder) + "\n";
+        for (const std::string& argument : GameLaunchRequest(shared, options).arguments)
+            record += argument + "\n";
+        EXPECT_EQ(ReadBytes(dir / "record"), record) << name;
+        EXPECT_EQ(prep.request, GameLaunchRequest(shared, options));
+    }
+}
+#endif
+
+TEST(ExportLaunch, CmdScriptQuotesForCmd) {
+    const LaunchRequest request{"C:\\Q 2 & 100%\\quake2.exe", {"+set", "game", "vorn"}, "C:\\Q 2 & 100%"};
+    const auto text = ExportScriptText(request, "C:\\Q 2 & 100%\\vorn\\trel_launcher.cfg",
+                                       "set a \"b&c^\" & 50% ^|<>!x!\r\n\r\n", ScriptShell::Cmd, 1252);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(*text, "@echo off\r\n"
+                     "rem Starts Vorn as Trel's Run button does: the launch script first, then the game.\r\n"
+                     "setlocal DisableDelayedExpansion\r\n"
+                     "chcp 1252 >nul 2>&1\r\n"
+                     "type nul >\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" || exit /b 1\r\n"
+                     ">>\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" echo(set a \"b&c^\" ^& 50%% ^^^|^<^>!x!\r\n"
+                     ">>\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" echo(\r\n"
+                     "move /y \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg\" "
+                     ">nul || exit /b 1\r\n"
+                     "cd /d \"C:\\Q 2 & 100%%\" || exit /b 1\r\n"
+                     "\"C:\\Q 2 & 100%%\\quake2.exe\" \"+set\" \"game\" \"vorn\"\r\n");
+    // What cmd cannot hold: a quotation mark in a path, a lone line end inside the launch script.
+    LaunchRequest quoted = request;
+    quoted.workingDirectory = "C:\\a\"b";
+    EXPECT_FALSE(ExportScriptText(quoted, "C:\\x", "a\r\n", ScriptShell::Cmd));
+    EXPECT_FALSE(ExportScriptText(request, "C:\\x", "a\nb\r\n", ScriptShell::Cmd));
+    EXPECT_FALSE(ExportScriptText(request, "C:\\x", "a", ScriptShell::Cmd));
+}
+
+TEST_F(PrepareLaunchTest, ExportThatCannotBeWrittenNamesTheFile) {
+    WriteBytes(dir / "in the way", "a file where the folder should be");
+    const auto file = dir / "in the way" / std::string(kExportScriptName);
+    const auto prep = ExportLaunch(shared, options, file);
+    EXPECT_EQ(prep.outcome, LaunchOutcome::ScriptNotWritten);
+    EXPECT_EQ(prep.why.rfind(PathText(file) + ": ", 0), 0u) << prep.why;
+    EXPECT_FALSE(std::filesystem::exists(script()));
 }
 
 TEST(Preview, FragmentsInOrder) {

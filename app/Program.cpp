@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "ProgramFont.h"
+#include "SingleInstance.h"
 #include "Trel.h"
 #include "auxiliary/Resources.h"
 #include "seams/DocumentOpener.h"
@@ -15,6 +16,11 @@
 namespace trel {
 
 int RunTrel(QApplication& app) {
+    // A second start in the same folder brings the first to the front and ends without touching trel.ini.
+    const std::filesystem::path startDir = std::filesystem::current_path();
+    SingleInstance instance(SettingsFile(SharedValues{startDir, {}, {}, 0}));
+    if (!instance.claim())
+        return 0;
     InitResources();
     ApplyProgramFont();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/trel/icon.png")));
@@ -25,7 +31,8 @@ int RunTrel(QApplication& app) {
     QtMessageBoxes boxes;
     ProcessGameStarter starter;
     DesktopDocumentOpener documents;
-    Trel trel(std::filesystem::current_path(), Seams{boxes, starter, documents});
+    Trel trel(startDir, Seams{boxes, starter, documents});
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &trel, &Trel::bringToFront);
     QObject::connect(&trel, &Trel::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     trel.StartUp();
     return QApplication::exec();

@@ -1,6 +1,8 @@
 #include "Trel.h"
 
 #include "auxiliary/dirfinder.h"
+#include "gamesearch.h"
+#include "launchexport.h"
 #include "auxiliary/frmCommand.h"
 #include "auxiliary/splashscreen.h"
 #include "MOTD.h"
@@ -20,7 +22,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QThread>
 #include <QLineEdit>
 
 namespace trel {
@@ -34,9 +39,14 @@ std::string PathFromQt(const QString& path) { return QFile::encodeName(path).toS
 
 Trel::Trel(std::filesystem::path startDir, Seams seams, QObject* parent) : QObject(parent), seams_(seams) {
     shared_.StartDir = std::move(startDir);
+    chooseExportFile_ = [](QWidget* parent, const QString& title, const QString& suggested) {
+        return QFileDialog::getSaveFileName(parent, title, suggested);
+    };
 }
 
 Trel::~Trel() {
+    if (search_) // the search only looks at a few folders; its end is near
+        search_->wait();
     delete mapEditor_;
     delete mapCycle_;
     delete motd_;
@@ -85,7 +95,32 @@ void Trel::StartUp() {
         closeSplash();
         QApplication::restoreOverrideCursor();
         showLocator();
+        searchForQuake2();
     }
+}
+
+// The folders are looked at in the background, so a slow or absent network drive cannot hold the window;
+// the locator moves to the best find when the search ends.
+void Trel::searchForQuake2() {
+    if (search_)
+        return;
+    search_ = QThread::create([this] {
+        const std::vector<Quake2Candidate> found = RankCandidates(SearchRoots(SystemSearchEnvironment()));
+        QMetaObject::invokeMethod(this, [this, found] {
+            if (!locator_ || found.empty())
+                return;
+            QList<dirfinder::Found> offered;
+            for (const Quake2Candidate& each : found)
+                offered.append({PathToQt(each.folder),
+                                PathToQt(PathText(PathFromText(each.executable).filename()))});
+            locator_->setFound(offered);
+        }, Qt::QueuedConnection);
+    });
+    connect(search_, &QThread::finished, this, [this] {
+        search_->deleteLater();
+        search_ = nullptr;
+    });
+    search_->start();
 }
 
 void Trel::failLoad(const LoadError& error) {
@@ -120,18 +155,60 @@ bool Trel::SaveSettings() {
     return false;
 }
 
-void Trel::RunGame() {
+bool Trel::refuseLaunch(LaunchOutcome outcome) {
     Main& window = ensureMain();
-    const LaunchPreparation prep = PrepareLaunch(shared_, window.currentOptions());
-    switch (prep.outcome) {
+    switch (outcome) {
     case LaunchOutcome::WrongExecutable:
         seams_.boxes.warning(&window, QStringLiteral("You have selected the wrong directory"));
         window.hide();
         hideViewer();
         showLocator();
-        return;
+        return true;
     case LaunchOutcome::NoMap:
         seams_.boxes.warning(&window, QStringLiteral("You have not selected a map"));
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Trel::ExportLaunchScript() {
+    Main& window = ensureMain();
+    // The same checks as "&Run" before the file is asked for, with the same answers.
+    if (refuseLaunch(CheckLaunch(shared_, window.currentOptions())))
+        return;
+    const QString file = chooseExportFile_(&window, QStringLiteral("Export Launch Script"),
+                                           PathToQt(PathText(shared_.StartDir / std::string(kExportScriptName))));
+    if (file.isEmpty())
+        return;
+    const LaunchPreparation prep = ExportLaunch(shared_, window.currentOptions(), PathFromText(PathFromQt(file)));
+    if (refuseLaunch(prep.outcome))
+        return;
+    if (prep.outcome == LaunchOutcome::ScriptNotWritten)
+        seams_.boxes.warning(&window, QStringLiteral("The launch script could not be exported.\n\n") + PathToQt(prep.why));
+}
+
+void Trel::bringToFront() {
+    QWidget* front = nullptr;
+    for (QWidget* window : std::initializer_list<QWidget*>{locator_, main_})
+        if (!front && window && window->isVisible())
+            front = window;
+    if (!front)
+        return;
+    front->setWindowState((front->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    front->show();
+    front->raise();
+    front->activateWindow();
+}
+
+void Trel::RunGame() {
+    Main& window = ensureMain();
+    const LaunchPreparation prep = PrepareLaunch(shared_, window.currentOptions());
+    if (refuseLaunch(prep.outcome))
+        return;
+    switch (prep.outcome) {
+    case LaunchOutcome::WrongExecutable:
+    case LaunchOutcome::NoMap:
         return;
     case LaunchOutcome::ScriptNotWritten:
         seams_.boxes.warning(&window, QStringLiteral("The launch script could not be written, so the game was not "
@@ -204,6 +281,7 @@ Main& Trel::ensureMain() {
     connect(window, &Main::runRequested, this, &Trel::RunGame);
     connect(window, &Main::exitRequested, this, &Trel::exitProgram);
     connect(window, &Main::locatorRequested, this, &Trel::openLocator);
+    connect(window, &Main::exportRequested, this, &Trel::ExportLaunchScript);
     connect(window, &Main::optionsChanged, this, &Trel::BuildCommandLine);
     connect(window, &Main::commandLineToggled, this, [this](bool on) { on ? showViewer() : unloadViewer(); });
     connect(window, &Main::mapEditorRequested, this, [this](bool fromMenu) {

@@ -8,8 +8,14 @@
 #include <QObject>
 #include <QPointer>
 
+#include <QString>
+
 #include <filesystem>
+#include <functional>
 #include <optional>
+
+class QThread;
+class QWidget;
 
 namespace trel {
 
@@ -52,6 +58,18 @@ public:
 
     /// "&Run": the checks, the launch script and the game start; failures are reported and start nothing.
     void RunGame();
+
+    /// "Export &Launch Script...": the Run button's checks, then a script that does what "&Run" does, in
+    /// the file the user names. The game is not started.
+    void ExportLaunchScript();
+
+    /// Asks for the script's file: (parent, title, suggested file) to the chosen file or "" for none. Tests
+    /// answer it themselves.
+    using FileChooser = std::function<QString(QWidget*, const QString&, const QString&)>;
+    void setExportFileChooser(FileChooser chooser) { chooseExportFile_ = std::move(chooser); }
+
+    /// Brings Trel's window to the front, restored when minimised (a second start in the same folder).
+    void bringToFront();
 
     /// Refreshes the command-line preview when "View Commandline" is ticked.
     void BuildCommandLine();
@@ -100,6 +118,8 @@ private:
     void failLoad(const LoadError& error);
     void exitProgram();   // the main window is left: save, then end with every window
     void closeEverything();
+    bool refuseLaunch(LaunchOutcome outcome); // the Run button's answers to a failed check
+    void searchForQuake2();
 
     SharedValues shared_;
     Seams seams_;
@@ -113,6 +133,8 @@ private:
     QPointer<addressbook> addressBook_;
     QPointer<Aboutform> about_;
     QPointer<Wizard> wizard_;
+    QThread* search_ = nullptr;
+    FileChooser chooseExportFile_;
 };
 
 } // namespace trel

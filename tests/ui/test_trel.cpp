@@ -1,6 +1,7 @@
 // The program as a user meets it: first run, normal start, load errors, the game start, the preview and
 // leaving the main window. Every test runs in its own start folder and Quake 2 folder.
 
+#include "SingleInstance.h"
 #include "Trel.h"
 #include "auxiliary/Resources.h"
 #include "auxiliary/dirfinder.h"
@@ -26,7 +27,10 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QElapsedTimer>
+#include <QLocalSocket>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -51,7 +55,8 @@ class TestTrel : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> root;
-    QString startDir, quakeDir, iniFile, recordFile;
+    QString startDir, quakeDir, iniFile, recordFile, homeDir;
+    QByteArray previousHome;
     RecordedMessageBoxes boxes;
     ProcessGameStarter starter;
     RecordedDocumentOpener documents;
@@ -84,7 +89,10 @@ private slots:
         test::PrepareUiTest();
         InitResources();
         previousDir = QDir::currentPath();
+        previousHome = qgetenv("HOME");
     }
+
+    void cleanupTestCase() { qputenv("HOME", previousHome); }
 
     void init() {
         root = std::make_unique<QTemporaryDir>();
@@ -98,6 +106,18 @@ private slots:
         iniFile = startDir + QStringLiteral("/trel.ini");
         recordFile = quakeDir + QStringLiteral("/vorn/standin_record.txt");
         boxes.shown.clear();
+        // The first run looks for Quake 2 below the home folder: an empty one unless a test lays one out.
+        homeDir = root->filePath(QStringLiteral("home"));
+        QVERIFY(QDir().mkpath(homeDir));
+        qputenv("HOME", QFile::encodeName(homeDir));
+    }
+
+    // A Quake 2 installation with the stand-in game (and the modification's folder when mod).
+    void install(const QString& folder, bool mod) {
+        QVERIFY(QDir().mkpath(mod ? folder + QStringLiteral("/vorn") : folder));
+        const QString game = folder + QLatin1Char('/') + QString::fromLatin1(kGameExecutableName.data());
+        QVERIFY(QFile::copy(QStringLiteral(TREL_STANDIN_GAME), game));
+        QVERIFY(QFile::setPermissions(game, QFile::permissions(game) | QFile::ExeOwner));
     }
 
     void cleanup() {
@@ -112,6 +132,8 @@ private slots:
         QVERIFY(!trel.mainWindow());
         QVERIFY(trel.locator() && trel.locator()->isVisible());
         QVERIFY(!trel.splash());
+        QCOMPARE(trel.locator()->size(), QSize(305, 354)); // nothing found: no "Found:" list
+        QVERIFY(!trel.locator()->cmbfound->isVisible());
 
         // A file stored in another letter case is refused; nothing is written.
         const QString wrong = quakeDir + QStringLiteral("/Quake2");
@@ -135,6 +157,37 @@ private slots:
         QCOMPARE(ReadAll(iniFile), "[Quake2exe]\r\nUsed=1\r\nPath=" + QFile::encodeName(gamePath()) +
                                        "\r\ndir=" + QFile::encodeName(quakeDir) + "\r\n" + kSettings);
         QCOMPARE(boxes.shown.size(), 1);
+    }
+
+    void firstRunOpensOnTheFoundGame() {
+        // A store library listed in the home folder's library file, and a second installation without the
+        // modification's folder: the library's comes first.
+        const QString library = root->filePath(QStringLiteral("Games 'Library'"));
+        const QString found = library + QStringLiteral("/steamapps/common/Quake 2");
+        install(found, true);
+        install(homeDir + QStringLiteral("/.quake2"), false);
+        QVERIFY(QDir().mkpath(homeDir + QStringLiteral("/.steam/steam/steamapps")));
+        QVERIFY(WriteAll(homeDir + QStringLiteral("/.steam/steam/steamapps/libraryfolders.vdf"),
+                         "\"libraryfolders\"\n{\n\t\"1\"\t\"" + QFile::encodeName(library) + "\"\n}\n"));
+        writeIni("[Quake2exe]\r\nUsed=0\r\n");
+        Trel& trel = start();
+        dirfinder& locator = *trel.locator();
+        QTRY_COMPARE(locator.cmbfound->count(), 2);
+        QVERIFY(locator.cmbfound->isVisible());
+        QCOMPARE(locator.butfounddirok->text(), QStringLiteral("Ok"));
+        QCOMPARE(locator.butfounddirok->pos(), QPoint(32, 224));
+        QCOMPARE(locator.currentDirectory(), QDir::toNativeSeparators(found));
+        QTRY_COMPARE(locator.chosenFileName(), QString::fromLatin1(kGameExecutableName.data()));
+        emit locator.cmbfound->activated(1);
+        QCOMPARE(locator.currentDirectory(), QDir::toNativeSeparators(homeDir + QStringLiteral("/.quake2")));
+        QTRY_COMPARE(locator.chosenFileName(), QString::fromLatin1(kGameExecutableName.data()));
+        emit locator.cmbfound->activated(0);
+        QTRY_COMPARE(locator.chosenFileName(), QString::fromLatin1(kGameExecutableName.data()));
+        QCOMPARE(ReadAll(iniFile), QByteArray("[Quake2exe]\r\nUsed=0\r\n") + kSettings); // nothing before Ok
+        QTest::mouseClick(locator.butfounddirok, Qt::LeftButton);
+        QTRY_VERIFY(!trel.locator());
+        QCOMPARE(mainWindow().quake2dir->text(), found + QLatin1Char('/') + QString::fromLatin1(kGameExecutableName.data()));
+        QVERIFY(boxes.shown.isEmpty());
     }
 
     void firstRunCancelShowsTheUnloadedWindow() {
@@ -245,6 +298,118 @@ private slots:
         QCOMPARE(trel.locator() != nullptr, locatorShown);
         QCOMPARE(mainWindow().isVisible(), !locatorShown);
         QVERIFY(!QFile::exists(recordFile));
+
+        // The export makes the same checks with the same answers, before it asks for a file; a missing
+        // modification folder only matters when the script runs.
+        boxes.shown.clear();
+        int asked = 0;
+        trel.setExportFileChooser([&](QWidget*, const QString&, const QString&) {
+            ++asked;
+            return root->filePath(QStringLiteral("launch.sh"));
+        });
+        mainWindow().mnuexport->trigger();
+        const bool checked = setup != QLatin1String("no vorn");
+        QCOMPARE(asked, checked ? 0 : 1);
+        QCOMPARE(boxes.shown.size(), checked ? 1 : 0);
+        if (checked)
+            QCOMPARE(boxes.shown.first().text, message);
+        QCOMPARE(QFile::exists(root->filePath(QStringLiteral("launch.sh"))), !checked);
+        QVERIFY(!QFile::exists(recordFile));
+    }
+
+    void exportedScriptDoesWhatRunDoes_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("blank") << QStringLiteral("Quake 2");
+#ifndef Q_OS_WIN
+        QTest::newRow("quotes and shell characters") << QStringLiteral("it's \"q2\" $HOME `id` %P% !a! & ^");
+#endif
+    }
+
+    void exportedScriptDoesWhatRunDoes() {
+        QFETCH(QString, folder);
+        quakeDir = root->filePath(folder);
+        recordFile = quakeDir + QStringLiteral("/vorn/standin_record.txt");
+        if (!QFile::exists(gamePath()))
+            install(quakeDir, true);
+        writeIni(usedSection());
+        start();
+        mainWindow().dedserver->setChecked(true);
+        mainWindow().addparam->setText(QStringLiteral("say \"50% & 'more'\""));
+        QTest::mouseClick(mainWindow().Command2, Qt::LeftButton);
+        QTRY_COMPARE(test::ReadStandInRecords(recordFile).size(), 1);
+        const QByteArray byRun = ReadAll(recordFile);
+        const QByteArray scriptByRun = ReadAll(quakeDir + QStringLiteral("/vorn/trel_launcher.cfg"));
+        QVERIFY(QFile::remove(recordFile));
+        QVERIFY(QFile::remove(quakeDir + QStringLiteral("/vorn/trel_launcher.cfg")));
+
+        const QString script = root->filePath(QStringLiteral("out 'dir'/vorn-launch.sh"));
+        QVERIFY(QDir().mkpath(QFileInfo(script).path()));
+        QString title, suggested;
+        app->setExportFileChooser([&](QWidget*, const QString& t, const QString& s) {
+            title = t;
+            suggested = s;
+            return script;
+        });
+        mainWindow().mnuexport->trigger();
+        QCOMPARE(title, QStringLiteral("Export Launch Script"));
+        QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("vorn-launch.sh"));
+        QVERIFY(boxes.shown.isEmpty());
+        QVERIFY(!QFile::exists(recordFile)); // the export starts nothing
+        QVERIFY(QFileInfo(script).isExecutable());
+
+        QProcess shell;
+        shell.setWorkingDirectory(startDir);
+        shell.start(QStringLiteral("sh"), {script});
+        QVERIFY(shell.waitForFinished(10000));
+        QCOMPARE(shell.exitCode(), 0);
+        QCOMPARE(ReadAll(recordFile), byRun);
+        QCOMPARE(ReadAll(quakeDir + QStringLiteral("/vorn/trel_launcher.cfg")), scriptByRun);
+    }
+
+    void secondStartInTheSameFolderRaisesTheFirstAndEnds() {
+        writeIni(usedSection());
+        start();
+        SingleInstance first(QFile::encodeName(iniFile).toStdString());
+        QVERIFY(first.claim());
+        connect(&first, &SingleInstance::raiseRequested, app.get(), &Trel::bringToFront);
+        mainWindow().showMinimized();
+        QVERIFY(mainWindow().isMinimized());
+        const QByteArray before = ReadAll(iniFile);
+
+        QProcess second;
+        second.setWorkingDirectory(startDir);
+        QElapsedTimer clock;
+        clock.start();
+        second.start(QStringLiteral(TREL_PROGRAM), QStringList());
+        QVERIFY(second.waitForFinished(2000));
+        QVERIFY(clock.elapsed() < 2000);
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_VERIFY(!mainWindow().isMinimized());
+        QVERIFY(mainWindow().isVisible());
+        QCOMPARE(ReadAll(iniFile), before);
+
+        // Another folder's settings file is another Trel's.
+        SingleInstance elsewhere(QFile::encodeName(quakeDir + QStringLiteral("/trel.ini")).toStdString());
+        QVERIFY(elsewhere.claim());
+    }
+
+    void killedTrelDoesNotBlockTheNextStart() {
+        writeIni(usedSection());
+        SingleInstance next(QFile::encodeName(iniFile).toStdString());
+        QProcess killed;
+        killed.setWorkingDirectory(startDir);
+        killed.start(QStringLiteral(TREL_PROGRAM), QStringList());
+        QVERIFY(killed.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(([&] {
+                                     QLocalSocket probe;
+                                     probe.connectToServer(next.name());
+                                     return probe.waitForConnected(100);
+                                 }()),
+                                 10000);
+        killed.kill(); // SIGKILL: the lock and the socket stay behind
+        QVERIFY(killed.waitForFinished(5000));
+        QVERIFY(next.claim());
     }
 
     void leavingSavesTheSameWhicheverWay_data() {

@@ -194,6 +194,17 @@ dirfinder::dirfinder(MessageBoxes& boxes, QWidget* parent) : QWidget(parent, Qt:
     Picture1->setPixmap(
         QPixmap(QStringLiteral(":/trel/icon.png")).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
+    // The installations found on this computer: shown only when there are any, below the fixed parts.
+    lblfound = MakeLabel(this, "lblfound", QStringLiteral("Found:"), QPoint(8, 358));
+    cmbfound = new QComboBox(this);
+    cmbfound->setObjectName(QStringLiteral("cmbfound"));
+    cmbfound->setGeometry(56, 354, 241, 21);
+    lblfound->hide();
+    cmbfound->hide();
+    connect(cmbfound, &QComboBox::activated, this, &dirfinder::showFound);
+    connect(fileModel_, &QFileSystemModel::directoryLoaded, this, &dirfinder::choosePendingFile);
+    connect(fileFilter_, &QAbstractItemModel::rowsInserted, this, &dirfinder::choosePendingFile);
+
     // Only the drive that the tree shows stays visible at the top of the tree.
     connect(dirModel_, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex& parentIndex, int first, int last) {
@@ -321,6 +332,44 @@ void dirfinder::chooseFile(const QString& fileName) {
     filelist->setCurrentIndex(fileFilter_->mapFromSource(source));
 }
 
+void dirfinder::setFound(const QList<Found>& found) {
+    found_ = found;
+    {
+        const QSignalBlocker quiet(cmbfound);
+        cmbfound->clear();
+        for (const Found& each : found_)
+            cmbfound->addItem(QDir::toNativeSeparators(QDir(each.folder).filePath(each.executable)));
+    }
+    const bool any = !found_.isEmpty();
+    lblfound->setVisible(any);
+    cmbfound->setVisible(any);
+    setFixedSize(305, any ? 383 : 354);
+    if (any) {
+        cmbfound->setCurrentIndex(0);
+        showFound(0);
+    }
+}
+
+void dirfinder::showFound(int index) {
+    if (index < 0 || index >= found_.size())
+        return;
+    setDirectory(found_[index].folder);
+    pendingFile_ = found_[index].executable;
+    choosePendingFile();
+}
+
+void dirfinder::choosePendingFile() {
+    if (pendingFile_.isEmpty())
+        return;
+    const QModelIndex source = fileModel_->index(QDir(currentDir_).filePath(pendingFile_));
+    const QModelIndex shown = fileFilter_->mapFromSource(source);
+    if (!shown.isValid())
+        return; // not listed yet: the file list is still reading the folder
+    filelist->setCurrentIndex(shown);
+    filelist->scrollTo(shown);
+    pendingFile_.clear();
+}
+
 void dirfinder::closeAccepted() {
     closingByCode_ = true;
     close();
@@ -400,6 +449,8 @@ void dirfinder::showFolder(const QString& folder) {
 }
 
 void dirfinder::showFiles(const QString& folder) {
+    if (QDir::cleanPath(folder) != currentDir_)
+        pendingFile_.clear();
     currentDir_ = QDir::cleanPath(folder);
     fileModel_->setRootPath(currentDir_);
     const QModelIndex source = fileModel_->index(currentDir_);

@@ -45,6 +45,15 @@ public:
     /// when its folder lies on one of them, otherwise it moves to the first drive's root.
     void setDrives(const QList<Drive>& drives);
 
+    /// A Quake 2 folder found on this computer and its executable.
+    struct Found {
+        QString folder;
+        QString executable; // the file name in folder
+    };
+    /// Offers the installations found, best first, in the "Found:" list (the window grows to hold it) and
+    /// moves to the first with its executable chosen. With none the window stays as it is.
+    void setFound(const QList<Found>& found);
+
 signals:
     void confirmed();  // "Ok" or a double-click in the file list
     void cancelled();  // "Cancel" or the title-bar close box
@@ -66,6 +75,8 @@ public:
     QFrame* Frame2 = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* Picture1 = nullptr;
+    QLabel* lblfound = nullptr;
+    QComboBox* cmbfound = nullptr;
 
 private:
     MessageBoxes& boxes_;
@@ -78,6 +89,11 @@ private:
     QString treeRoot_;       // the root folder of the drive the tree shows
     QString currentDir_;     // the tree's current folder, with "/" separators
     bool followCurrent_ = false; // keep the current folder in view while the tree loads, until the user scrolls
+    QList<Found> found_;
+    QString pendingFile_;        // the file to choose once the file list has read its folder
+
+    void showFound(int index);
+    void choosePendingFile();
 
     void onDriveChosen(int index);
     void onTreeCurrentChanged(const QModelIndex& current);

@@ -278,6 +278,7 @@ void Main::connectReactions() {
     connect(Command2, &QPushButton::clicked, this, &Main::runRequested);
     connect(findquake2dir, &QPushButton::clicked, this, &Main::locatorRequested);
     connect(mnudir, &QAction::triggered, this, &Main::locatorRequested);
+    connect(mnuexport, &QAction::triggered, this, &Main::exportRequested);
     connect(Command3, &QPushButton::clicked, this, [this] { emit mapEditorRequested(false); });
     connect(mnumaplist, &QAction::triggered, this, [this] { emit mapEditorRequested(true); });
     connect(editmapcycle, &QPushButton::clicked, this, &Main::mapCycleRequested);

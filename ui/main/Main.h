@@ -89,6 +89,7 @@ public:
 
 signals:
     void runRequested();                    // "&Run"
+    void exportRequested();                 // "Export &Launch Script..."
     void exitRequested();                   // "E&xit" (button or menu) and the close box: save, then end
     void locatorRequested();                // "..." and "Set Quake2 Directory"
     void commandLineToggled(bool on);       // "View Commandline" ticked or unticked
@@ -158,6 +159,7 @@ public:
     QAction* mnuwizard = nullptr;
     QAction* mnumaplist = nullptr;
     QAction* mnudir = nullptr;
+    QAction* mnuexport = nullptr;
     QAction* mnuexit = nullptr;
     QAction* mnuaddress = nullptr;
     QAction* mnumanual = nullptr;

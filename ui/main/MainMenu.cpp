@@ -71,6 +71,7 @@ void Main::createMenus() {
     mnuwizard = AddMenuItem(fileMenu, "mnuwizard", "Quick Start &Wizard...", QKeySequence(Qt::CTRL | Qt::Key_W));
     mnumaplist = AddMenuItem(fileMenu, "mnumaplist", "Maplist Editor", QKeySequence(Qt::CTRL | Qt::Key_E));
     mnudir = AddMenuItem(fileMenu, "mnudir", "Set Quake2 Directory", QKeySequence(Qt::CTRL | Qt::Key_D));
+    mnuexport = AddMenuItem(fileMenu, "mnuexport", "Export &Launch Script...");
     fileMenu->addSeparator()->setObjectName(QStringLiteral("seperator"));
     mnuexit = AddMenuItem(fileMenu, "mnuexit", "E&xit", QKeySequence(Qt::CTRL | Qt::Key_X));
 

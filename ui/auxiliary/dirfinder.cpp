@@ -353,6 +353,8 @@ void dirfinder::setFound(const QList<Found>& found) {
 void dirfinder::showFound(int index) {
     if (index < 0 || index >= found_.size())
         return;
+    // The list is narrow; the whole path is a hover away.
+    cmbfound->setToolTip(cmbfound->itemText(index));
     setDirectory(found_[index].folder);
     pendingFile_ = found_[index].executable;
     choosePendingFile();

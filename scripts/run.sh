@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Trel, prepares a demo home folder holding a game store's library with a
 # Quake 2 folder and the stand-in game, and opens Trel in the demo folder. The first start finds the game
-# there: the locator opens on its folder with "quake2" chosen.. A dedicated start of
+# there: the locator opens on its folder with "quake2" chosen. A dedicated start of
 # the stand-in answers the address book's status query on 127.0.0.1:27910.
 set -euo pipefail
 cd "$(dirname "$0")/.."

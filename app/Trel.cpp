@@ -39,8 +39,8 @@ std::string PathFromQt(const QString& path) { return QFile::encodeName(path).toS
 
 Trel::Trel(std::filesystem::path startDir, Seams seams, QObject* parent) : QObject(parent), seams_(seams) {
     shared_.StartDir = std::move(startDir);
-    chooseExportFile_ = [](QWidget* parent, const QString& title, const QString& suggested) {
-        return QFileDialog::getSaveFileName(parent, title, suggested);
+    chooseExportFile_ = [](QWidget* owner, const QString& title, const QString& suggested) {
+        return QFileDialog::getSaveFileName(owner, title, suggested);
     };
 }
 

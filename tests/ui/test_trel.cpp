@@ -333,7 +333,8 @@ private slots:
             install(quakeDir, true);
         writeIni(usedSection());
         start();
-        mainWindow().dedserver->setChecked(true);
+        // Not dedicated: a dedicated stand-in keeps serving its port, and the second start would find it taken.
+        mainWindow().forcejoin->setChecked(true);
         mainWindow().addparam->setText(QStringLiteral("say \"50% & 'more'\""));
         QTest::mouseClick(mainWindow().Command2, Qt::LeftButton);
         QTRY_COMPARE(test::ReadStandInRecords(recordFile).size(), 1);

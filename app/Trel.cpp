@@ -155,9 +155,9 @@ bool Trel::SaveSettings() {
     return false;
 }
 
-bool Trel::refuseLaunch(LaunchOutcome outcome) {
+bool Trel::refuseLaunch(const LaunchPreparation& prep) {
     Main& window = ensureMain();
-    switch (outcome) {
+    switch (prep.outcome) {
     case LaunchOutcome::WrongExecutable:
         seams_.boxes.warning(&window, QStringLiteral("You have selected the wrong directory"));
         window.hide();
@@ -166,6 +166,9 @@ bool Trel::refuseLaunch(LaunchOutcome outcome) {
         return true;
     case LaunchOutcome::NoMap:
         seams_.boxes.warning(&window, QStringLiteral("You have not selected a map"));
+        return true;
+    case LaunchOutcome::Refused:
+        seams_.boxes.warning(&window, QString::fromLatin1(prep.why));
         return true;
     default:
         return false;
@@ -182,7 +185,7 @@ void Trel::ExportLaunchScript() {
     if (file.isEmpty())
         return;
     const LaunchPreparation prep = ExportLaunch(shared_, window.currentOptions(), PathFromText(PathFromQt(file)));
-    if (refuseLaunch(prep.outcome))
+    if (refuseLaunch(prep))
         return;
     if (prep.outcome == LaunchOutcome::ScriptNotWritten)
         seams_.boxes.warning(&window, QStringLiteral("The launch script could not be exported.\n\n") + PathToQt(prep.why));
@@ -203,12 +206,21 @@ void Trel::bringToFront() {
 
 void Trel::RunGame() {
     Main& window = ensureMain();
-    const LaunchPreparation prep = PrepareLaunch(shared_, window.currentOptions());
-    if (refuseLaunch(prep.outcome))
+    const LaunchOptions options = window.currentOptions();
+    const std::string home = EngineHomeFolder();
+    LaunchPreparation prep = PrepareLaunch(shared_, options, home);
+    if (prep.outcome == LaunchOutcome::StaleScript) {
+        if (!seams_.boxes.goOn(&window, PathToQt(prep.why)))
+            return;
+        prep = PrepareLaunch(shared_, options, home, true);
+    }
+    if (refuseLaunch(prep))
         return;
     switch (prep.outcome) {
     case LaunchOutcome::WrongExecutable:
     case LaunchOutcome::NoMap:
+    case LaunchOutcome::Refused:
+    case LaunchOutcome::StaleScript: // answered above
         return;
     case LaunchOutcome::ScriptNotWritten:
         seams_.boxes.warning(&window, QStringLiteral("The launch script could not be written, so the game was not "

@@ -118,7 +118,7 @@ private:
     void failLoad(const LoadError& error);
     void exitProgram();   // the main window is left: save, then end with every window
     void closeEverything();
-    bool refuseLaunch(LaunchOutcome outcome); // the Run button's answers to a failed check
+    bool refuseLaunch(const LaunchPreparation& prep); // the Run button's answers to a failed check
     void searchForQuake2();
 
     SharedValues shared_;

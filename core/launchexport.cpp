@@ -120,8 +120,7 @@ std::optional<std::string> ExportScriptText(const LaunchRequest& request, const 
 
 LaunchPreparation ExportLaunch(const SharedValues& shared, const LaunchOptions& options,
                                const std::filesystem::path& file, ScriptShell shell) {
-    LaunchPreparation preparation;
-    preparation.outcome = CheckLaunch(shared, options);
+    LaunchPreparation preparation = CheckLaunch(shared, options);
     if (preparation.outcome != LaunchOutcome::Ready)
         return preparation;
     const LaunchRequest request = GameLaunchRequest(shared, options);

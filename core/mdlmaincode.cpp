@@ -3,7 +3,9 @@
 #include "mdlIniStuff.h"
 #include "platform.h"
 
+#include <cstdio>
 #include <limits>
+#include <tuple>
 
 namespace trel {
 namespace {
@@ -203,34 +205,132 @@ std::vector<std::pair<std::string, std::string>> SettingsToSave(const LaunchOpti
     return pairs;
 }
 
-std::vector<std::string> LaunchScriptLines(const LaunchOptions& o) {
-    std::vector<std::string> lines;
+namespace {
+
+// One line of the launch script and the option it comes from, for the messages that refuse it.
+struct ScriptLine {
+    std::string text;
+    std::string_view option;
+};
+
+std::vector<ScriptLine> ScriptLinesOf(const LaunchOptions& o) {
+    std::vector<ScriptLine> lines;
     const int g = o.Gametype;
     if (g >= 0) {
-        lines.push_back("set gametype " + std::to_string(g));
+        lines.push_back({"set gametype " + std::to_string(g), "Gametype"});
         if (g == kGameTypeSinglePlayer)
-            lines.emplace_back("set sp 1");
+            lines.push_back({"set sp 1", "Gametype"});
     } else {
-        lines.emplace_back("set gametype 3");
+        lines.push_back({"set gametype 3", "Gametype"});
     }
-    // Force-join only means something in the team games.
+    // Force-join only means something in the team games. The modification is not loaded before the map
+    // line, so a bare "forcejoin 1" would be dropped; "set" creates the variable for it to find.
     if ((g == 1 || g == 2) && Ticked(o.Forcejoin))
-        lines.emplace_back("forcejoin 1");
-    lines.push_back("set dmflags " + std::to_string(o.DMflags));
+        lines.push_back({"set forcejoin 1", "Forcejoin"});
+    lines.push_back({"set dmflags " + std::to_string(o.DMflags), "DM flags value"});
     if (Ticked(o.Booltimelimit))
-        lines.push_back("set vorn_timelimit " + o.Valtimelimit);
+        lines.push_back({"set vorn_timelimit " + o.Valtimelimit, "Timelimit"});
     if (Ticked(o.Boolmaxclients))
-        lines.push_back("set maxclients " + o.Valmaxclients);
+        lines.push_back({"set maxclients " + o.Valmaxclients, "Maxclients"});
     if (Ticked(o.Boolgemgoal))
-        lines.push_back("set gem_goal " + o.Valgemgoal);
+        lines.push_back({"set gem_goal " + o.Valgemgoal, "Gem Goal"});
     if (Ticked(o.Boolmaxgems))
-        lines.push_back("set max_gems " + o.Valmaxgems);
+        lines.push_back({"set max_gems " + o.Valmaxgems, "Max Gems"});
     if (Ticked(o.MonsterRespawn))
-        lines.emplace_back("set monster_respawn 1");
+        lines.push_back({"set monster_respawn 1", "Monster Respawn"});
     if (!o.addparam.empty())
-        lines.push_back(o.addparam);
-    lines.push_back("set server_ini " + (o.serverini.empty() ? std::string("vorn.ini") : o.serverini));
-    lines.push_back("map " + MapName(o.Map));
+        lines.push_back({o.addparam, "Additional Parameters"});
+    lines.push_back({"set server_ini " + (o.serverini.empty() ? std::string("vorn.ini") : ScriptWord(o.serverini)),
+                     "Custom server ini"});
+    lines.push_back({"map " + MapName(o.Map), "Start Map"});
+    return lines;
+}
+
+bool IsPlainNameByte(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+           c == '.';
+}
+
+bool IsControlByte(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b < 0x20 || b == 0x7f;
+}
+
+} // namespace
+
+std::string ScriptWord(std::string_view value) {
+    // The console cuts words at blanks, control characters and bytes from 0x80, splits commands at ";",
+    // expands "$" and comments out "//"; inside double quotes none of this happens.
+    for (const char c : value) {
+        if (!IsPlainNameByte(c))
+            return "\"" + std::string(value) + "\"";
+    }
+    return std::string(value);
+}
+
+std::optional<char> UnsafeServerIniCharacter(std::string_view name) {
+    // A quotation mark cannot be carried inside the quoted word, and a control character ends or splits it.
+    for (const char c : name) {
+        if (c == '"' || IsControlByte(c))
+            return c;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> LaunchScriptRefusal(const LaunchOptions& o) {
+    if (const auto c = UnsafeServerIniCharacter(o.serverini))
+        return "The Custom server ini may not contain " + DescribeCharacter(*c) + ".";
+    const std::array<std::tuple<int, const std::string*, std::string_view>, 4> limits = {{
+        {o.Booltimelimit, &o.Valtimelimit, "Timelimit"},
+        {o.Boolmaxclients, &o.Valmaxclients, "Maxclients"},
+        {o.Boolgemgoal, &o.Valgemgoal, "Gem Goal"},
+        {o.Boolmaxgems, &o.Valmaxgems, "Max Gems"},
+    }};
+    for (const auto& [state, value, option] : limits) {
+        if (Ticked(state) && value->empty())
+            return "The " + std::string(option) + " box is ticked but has no value.";
+    }
+    for (const auto& line : ScriptLinesOf(o)) {
+        if (line.text.size() > kLongestScriptLine)
+            return "The " + std::string(line.option) + " line is " + std::to_string(line.text.size()) +
+                   " bytes long; Quake 2 reads at most 1,000 bytes a line.";
+    }
+    return std::nullopt;
+}
+
+std::string DescribeCharacter(char c) {
+    if (c == ';')
+        return "the semicolon (;)";
+    if (c == '"')
+        return "the quotation mark (\")";
+    if (c == ' ')
+        return "the blank";
+    if (c == '$')
+        return "the dollar sign ($)";
+    if (c == '/')
+        return "the double slash (//)";
+    const auto b = static_cast<unsigned char>(c);
+    char code[8];
+    std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(b));
+    if (b >= 0x80)
+        return "the byte " + std::string(code);
+    std::string text = "the control character " + std::string(code);
+    switch (c) {
+    case '\t':
+        return text + " (tab)";
+    case '\n':
+        return text + " (line feed)";
+    case '\r':
+        return text + " (carriage return)";
+    default:
+        return IsControlByte(c) ? text : "the character " + std::string(1, c);
+    }
+}
+
+std::vector<std::string> LaunchScriptLines(const LaunchOptions& o) {
+    std::vector<std::string> lines;
+    for (auto& line : ScriptLinesOf(o))
+        lines.push_back(std::move(line.text));
     return lines;
 }
 
@@ -254,12 +354,35 @@ LaunchRequest GameLaunchRequest(const SharedValues& shared, bool dedicated, std:
     return request;
 }
 
-LaunchOutcome CheckLaunch(const SharedValues& shared, const LaunchOptions& options) {
+std::vector<std::filesystem::path> EngineHomeModFolders(std::string_view home) {
+    if (home.empty())
+        return {};
+    const std::filesystem::path base = PathFromText(std::string(home));
+    return {base / ".yq2" / "vorn", base / ".local" / "share" / "YamagiQ2" / "vorn", base / ".quake2" / "vorn"};
+}
+
+std::optional<std::filesystem::path> StaleEngineScript(std::string_view home, std::string_view script) {
+    for (const auto& folder : EngineHomeModFolders(home)) {
+        std::error_code error;
+        if (std::filesystem::exists(folder / script, error))
+            return folder / script;
+    }
+    return std::nullopt;
+}
+
+std::string StaleScriptQuestion(const std::filesystem::path& stale) {
+    return "Quake 2 may run the older script " + PathText(stale) +
+           " instead of the one Trel writes now. Trel leaves that file alone.\n\nStart the game anyway?";
+}
+
+LaunchPreparation CheckLaunch(const SharedValues& shared, const LaunchOptions& options) {
     if (!IsGameExecutable(PathFromText(shared.Quake2Path)))
-        return LaunchOutcome::WrongExecutable;
+        return {LaunchOutcome::WrongExecutable, {}, {}};
     if (MapName(options.Map).empty())
-        return LaunchOutcome::NoMap;
-    return LaunchOutcome::Ready;
+        return {LaunchOutcome::NoMap, {}, {}};
+    if (auto refusal = LaunchScriptRefusal(options))
+        return {LaunchOutcome::Refused, {}, std::move(*refusal)};
+    return {};
 }
 
 std::filesystem::path LaunchScriptFile(const SharedValues& shared) { return ModDir(shared.Quake2Folder) / kLaunchScript; }
@@ -268,9 +391,14 @@ LaunchRequest GameLaunchRequest(const SharedValues& shared, const LaunchOptions&
     return GameLaunchRequest(shared, Ticked(options.Dedicated), kLaunchScript);
 }
 
-LaunchPreparation PrepareLaunch(const SharedValues& shared, const LaunchOptions& options) {
-    if (const LaunchOutcome checked = CheckLaunch(shared, options); checked != LaunchOutcome::Ready)
-        return {checked, {}, {}};
+LaunchPreparation PrepareLaunch(const SharedValues& shared, const LaunchOptions& options, std::string_view engineHome,
+                                bool goOnDespiteStale) {
+    if (LaunchPreparation checked = CheckLaunch(shared, options); checked.outcome != LaunchOutcome::Ready)
+        return checked;
+    if (!goOnDespiteStale) {
+        if (const auto stale = StaleEngineScript(engineHome, kLaunchScript))
+            return {LaunchOutcome::StaleScript, {}, StaleScriptQuestion(*stale)};
+    }
     LaunchPreparation preparation;
     if (!WriteFileAtomic(LaunchScriptFile(shared), LaunchScriptText(options), preparation.why)) {
         preparation.outcome = LaunchOutcome::ScriptNotWritten;
@@ -286,7 +414,7 @@ std::string BuildCommandLineText(const std::string& quake2Path, const LaunchOpti
         text += "+set dedicated 1 ";
     text += "+set gametype " + std::to_string(o.Gametype >= 0 ? o.Gametype : kGameTypeDeathmatch) + " ";
     if (Ticked(o.Forcejoin))
-        text += "+forcejoin 1 ";
+        text += "+set forcejoin 1 ";
     text += "+set dmflags " + std::to_string(o.DMflags) + " ";
     if (Ticked(o.Booltimelimit))
         text += "+set vorn_timelimit " + o.Valtimelimit + " ";
@@ -300,7 +428,7 @@ std::string BuildCommandLineText(const std::string& quake2Path, const LaunchOpti
         text += "+set monster_respawn 1 ";
     if (!o.addparam.empty())
         text += "+ " + o.addparam + " ";
-    text += "+ set server_ini " + o.serverini + " ";
+    text += "+ set server_ini " + ScriptWord(o.serverini) + " ";
     if (const std::string map = MapName(o.Map); !map.empty())
         text += "+map " + map + " ";
     if (o.Gametype == kGameTypeSinglePlayer)

@@ -102,16 +102,46 @@ struct LaunchRequest {
 /// The request for a start that executes script (a file name in the modification folder).
 LaunchRequest GameLaunchRequest(const SharedValues& shared, bool dedicated, std::string_view script);
 
-enum class LaunchOutcome { Ready, WrongExecutable, NoMap, ScriptNotWritten };
+/// Quake 2 reads at most this many bytes of a script line; longer lines are refused.
+inline constexpr std::size_t kLongestScriptLine = 1000;
+
+/// value as one word of a console command: unchanged when it holds only letters, digits, "_", "-" and
+/// ".", otherwise in double quotes.
+std::string ScriptWord(std::string_view value);
+
+/// The first character a custom server ini name cannot carry in the script: the quotation mark or a
+/// control character. Nothing when the name is safe.
+std::optional<char> UnsafeServerIniCharacter(std::string_view name);
+
+/// How a message names a refused character: "the semicolon (;)", "the control character 0x0A (line feed)".
+std::string DescribeCharacter(char c);
+
+/// Why the options cannot go into a launch script the game reads as meant (a refused server ini
+/// character, a ticked limit without a value, a line over kLongestScriptLine bytes), naming the option;
+/// nothing when they can.
+std::optional<std::string> LaunchScriptRefusal(const LaunchOptions& options);
+
+/// The modification folders below home in which an engine on Linux looks before the Quake 2 folder.
+/// Empty home gives none.
+std::vector<std::filesystem::path> EngineHomeModFolders(std::string_view home);
+
+/// The first of those folders that holds script, which such an engine would run instead of Trel's.
+std::optional<std::filesystem::path> StaleEngineScript(std::string_view home, std::string_view script);
+
+/// The question asked before a start when stale names such a script.
+std::string StaleScriptQuestion(const std::filesystem::path& stale);
+
+enum class LaunchOutcome { Ready, WrongExecutable, NoMap, Refused, StaleScript, ScriptNotWritten };
 
 struct LaunchPreparation {
     LaunchOutcome outcome = LaunchOutcome::Ready;
     LaunchRequest request; // set when Ready
-    std::string why;       // set when ScriptNotWritten: the file and the reason
+    std::string why;       // ScriptNotWritten: the file and the reason; Refused: the message; StaleScript: the question
 };
 
-/// The checks the Run button makes before anything is written: the executable, then the map.
-LaunchOutcome CheckLaunch(const SharedValues& shared, const LaunchOptions& options);
+/// The checks the Run button makes before anything is written: the executable, the map, then the script's
+/// own checks (Refused, with the message in why).
+LaunchPreparation CheckLaunch(const SharedValues& shared, const LaunchOptions& options);
 
 /// The launch script's file: trel_launcher.cfg in the modification folder.
 std::filesystem::path LaunchScriptFile(const SharedValues& shared);
@@ -119,9 +149,11 @@ std::filesystem::path LaunchScriptFile(const SharedValues& shared);
 /// The request the Run button makes for the options.
 LaunchRequest GameLaunchRequest(const SharedValues& shared, const LaunchOptions& options);
 
-/// Everything the Run button does before the game starts: the executable check, the map check and the
-/// launch script in the modification folder. Nothing is written unless both checks pass.
-LaunchPreparation PrepareLaunch(const SharedValues& shared, const LaunchOptions& options);
+/// Everything the Run button does before the game starts: the executable check, the map check, the
+/// script checks, the stale-script check in engineHome's folders (skipped when goOnDespiteStale) and the
+/// launch script in the modification folder. Nothing is written unless every check passes.
+LaunchPreparation PrepareLaunch(const SharedValues& shared, const LaunchOptions& options,
+                                std::string_view engineHome = {}, bool goOnDespiteStale = false);
 
 /// The command-line preview: every option as a "+" command after the executable path.
 std::string BuildCommandLineText(const std::string& quake2Path, const LaunchOptions& options);

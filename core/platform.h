@@ -44,6 +44,10 @@ std::filesystem::path PathFromText(const std::string& text);
 /// (the system's ANSI code page on Windows; 0, no switch, elsewhere).
 unsigned ScriptCodePage();
 
+/// The home folder below which an engine keeps its own copy of the modification's files: HOME on
+/// Linux and other Unix systems, empty on Windows, where engines use the Quake 2 folder only.
+std::string EngineHomeFolder();
+
 #ifdef _WIN32
 /// The system's message for a Windows error code (GetLastError), without its closing full stop.
 std::string SystemErrorText(unsigned long error);

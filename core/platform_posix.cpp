@@ -92,6 +92,11 @@ void SyncFolder(const std::filesystem::path& folder) {
 
 } // namespace
 
+std::string EngineHomeFolder() {
+    const char* home = std::getenv("HOME");
+    return home ? std::string(home) : std::string();
+}
+
 std::optional<std::string> StoredFileName(const std::filesystem::path& path) {
     struct stat target {};
     if (::stat(path.c_str(), &target) != 0 || !S_ISREG(target.st_mode))

@@ -95,6 +95,10 @@ std::string SystemErrorText(unsigned long error) {
     return text.empty() ? "error " + std::to_string(error) : text;
 }
 
+std::string EngineHomeFolder() {
+    return {};
+}
+
 std::optional<std::string> StoredFileName(const std::filesystem::path& path) {
     const std::string text = PathText(path);
     // The search below takes wildcards; a path holding one names no single file.

@@ -4,6 +4,7 @@
 #include "auxiliary/Resources.h"
 #include "seams/GameStarter.h"
 #include "seams/MessageBoxes.h"
+#include "platform.h"
 #include "server.h"
 #include "statusqueries.h"
 
@@ -292,7 +293,13 @@ bool addressbook::SaveAddressBook() {
 }
 
 void addressbook::ConnectServer() {
-    const ConnectPreparation preparation = PrepareConnect(shared_, rows(), selectedRow());
+    const std::string home = EngineHomeFolder();
+    ConnectPreparation preparation = PrepareConnect(shared_, rows(), selectedRow(), home);
+    if (preparation.outcome == ConnectOutcome::StaleScript) {
+        if (!boxes_.goOn(this, PathToQt(preparation.why)))
+            return;
+        preparation = PrepareConnect(shared_, rows(), selectedRow(), home, true);
+    }
     switch (preparation.outcome) {
     case ConnectOutcome::WrongExecutable:
         boxes_.warning(this, QStringLiteral("You have selected the wrong directory"));
@@ -302,6 +309,8 @@ void addressbook::ConnectServer() {
         return;
     case ConnectOutcome::UnsafeAddress:
         boxes_.warning(this, QString::fromLatin1(UnsafeAddressMessage(preparation.character)));
+        return;
+    case ConnectOutcome::StaleScript: // answered above
         return;
     case ConnectOutcome::ScriptNotWritten:
         boxes_.warning(this, QStringLiteral("The connect script could not be written, so Quake 2 was not "

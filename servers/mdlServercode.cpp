@@ -5,7 +5,6 @@
 #include "mdlIniStuff.h"
 #include "platform.h"
 
-#include <cstdio>
 
 namespace trel {
 namespace {
@@ -88,9 +87,12 @@ std::string ServerAddress(std::string_view internetAddress, std::string_view por
 
 std::optional<char> UnsafeAddressCharacter(std::string_view address) {
     // The console splits a line at ";" and at line ends, and a quotation mark would let the rest of the
-    // line escape the address; any other control character has no place in an address.
-    for (const char c : address) {
-        if (c == ';' || c == '"' || IsControl(c))
+    // line escape the address; blanks, control characters and bytes from 0x80 cut it into words, "$"
+    // expands a variable and "//" comments the rest out.
+    for (std::size_t i = 0; i < address.size(); ++i) {
+        const char c = address[i];
+        if (c == ';' || c == '"' || c == ' ' || c == '$' || IsControl(c) || static_cast<unsigned char>(c) >= 0x80 ||
+            (c == '/' && i + 1 < address.size() && address[i + 1] == '/'))
             return c;
     }
     return std::nullopt;
@@ -104,30 +106,12 @@ std::optional<char> UnsafeNameCharacter(std::string_view name) {
     return std::nullopt;
 }
 
-std::string DescribeCharacter(char c) {
-    if (c == ';')
-        return "the semicolon (;)";
-    if (c == '"')
-        return "the quotation mark (\")";
-    const auto b = static_cast<unsigned char>(c);
-    char code[8];
-    std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(b));
-    std::string text = "the control character " + std::string(code);
-    switch (c) {
-    case '\t':
-        return text + " (tab)";
-    case '\n':
-        return text + " (line feed)";
-    case '\r':
-        return text + " (carriage return)";
-    default:
-        return IsControl(c) ? text : "the character " + std::string(1, c);
-    }
-}
-
 std::string UnsafeAddressMessage(char c) {
+    if (c == ';' || c == '"' || c == '\r' || c == '\n')
+        return "The server address may not contain " + DescribeCharacter(c) +
+               ": Quake 2 would run the rest of the connect line as further console commands.";
     return "The server address may not contain " + DescribeCharacter(c) +
-           ": Quake 2 would run the rest of the connect line as further console commands.";
+           ": Quake 2 would not read the address on the connect line as it is written.";
 }
 
 std::string UnsafeNameMessage(char c) {
@@ -160,7 +144,8 @@ std::string ConnectScriptText(std::string_view address) {
 }
 
 ConnectPreparation PrepareConnect(const SharedValues& shared, const AddressBookRows& rows,
-                                  std::optional<std::size_t> selected) {
+                                  std::optional<std::size_t> selected, std::string_view engineHome,
+                                  bool goOnDespiteStale) {
     ConnectPreparation preparation;
     if (!IsGameExecutable(PathFromText(shared.Quake2Path))) {
         preparation.outcome = ConnectOutcome::WrongExecutable;
@@ -175,6 +160,13 @@ ConnectPreparation PrepareConnect(const SharedValues& shared, const AddressBookR
         preparation.outcome = ConnectOutcome::UnsafeAddress;
         preparation.character = *c;
         return preparation;
+    }
+    if (!goOnDespiteStale) {
+        if (const auto stale = StaleEngineScript(engineHome, kConnectScript)) {
+            preparation.outcome = ConnectOutcome::StaleScript;
+            preparation.why = StaleScriptQuestion(*stale);
+            return preparation;
+        }
     }
     if (!WriteFileAtomic(ModDir(shared.Quake2Folder) / kConnectScript, ConnectScriptText(address), preparation.why)) {
         preparation.outcome = ConnectOutcome::ScriptNotWritten;

@@ -69,15 +69,13 @@ std::string ShortenServerName(std::string_view name);
 /// address ending in ":").
 std::string ServerAddress(std::string_view internetAddress, std::string_view port);
 
-/// The first character of an address that would let the game run the rest of the connect line as
-/// further console commands: ";", the quotation mark, or a control character. Nothing when it is safe.
+/// The first character of an address that the game would not read as one word of the connect line:
+/// ";", the quotation mark, a control character, a blank, "$", "/" starting "//", or a byte from 0x80.
+/// Nothing when it is safe.
 std::optional<char> UnsafeAddressCharacter(std::string_view address);
 
 /// The first control character of a name, which cannot be kept on the one line the file gives a value.
 std::optional<char> UnsafeNameCharacter(std::string_view name);
-
-/// How a message names a refused character: "the semicolon (;)", "the control character 0x0A (line feed)".
-std::string DescribeCharacter(char c);
 
 /// The warning for an address holding character c.
 std::string UnsafeAddressMessage(char c);
@@ -118,6 +116,7 @@ enum class ConnectOutcome {
     WrongExecutable,  // Quake2Path names no file stored as the game's executable; nothing written
     NothingToJoin,    // no row selected, or its address is empty; nothing written, nothing said
     UnsafeAddress,    // the selected address holds a refused character; nothing written
+    StaleScript,      // an engine home folder holds an older join script; why is the question
     ScriptNotWritten, // the join script could not be written; why names the file and the reason
 };
 
@@ -130,8 +129,10 @@ struct ConnectPreparation {
 
 /// Everything joining the selected row does before the game starts: the executable check, the join
 /// script in the modification folder and the request for "+set game vorn +exec trel_connect.cfg" run in
-/// the Quake 2 folder. selected is the index of the selected row, if any.
+/// the Quake 2 folder. selected is the index of the selected row, if any. A join script in one of
+/// engineHome's folders stops it with StaleScript unless goOnDespiteStale.
 ConnectPreparation PrepareConnect(const SharedValues& shared, const AddressBookRows& rows,
-                                  std::optional<std::size_t> selected);
+                                  std::optional<std::size_t> selected, std::string_view engineHome = {},
+                                  bool goOnDespiteStale = false);
 
 } // namespace trel

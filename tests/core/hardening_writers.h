@@ -105,8 +105,9 @@ inline LaunchOptions OptionsFor(std::uint64_t generation) {
     options.Map = static_cast<int>(generation % 5);
     options.Booltimelimit = 1;
     options.Valtimelimit = std::to_string(generation % 100);
-    options.serverini = Numbered(generation) + Padding(generation);
-    options.addparam = "echo " + Numbered(generation) + " " + Padding(generation);
+    // The game reads at most 1,000 bytes a line, so the launch refuses longer ones.
+    options.serverini = Numbered(generation) + Padding(generation).substr(0, 900);
+    options.addparam = "echo " + Numbered(generation) + " " + Padding(generation).substr(0, 900);
     return options;
 }
 

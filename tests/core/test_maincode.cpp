@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -215,6 +216,75 @@ TEST(SettingsSave, SavedThenLoadedGivesTheSameOptions) {
         EXPECT_EQ(step.text, pairs[static_cast<std::size_t>(step.key)].second);
 }
 
+using Words = std::vector<std::string>;
+
+// The commands the game makes of a script: lines cut at 1023 bytes, commands split at line ends and at ";"
+// outside double quotes, "//" outside quotes ending the line, "$name" outside quotes replaced by the
+// (here always empty) variable, and words cut at every byte the engine sees as at most a blank (control
+// characters and, being signed, bytes from 0x80), except inside double quotes.
+std::vector<Words> EngineCommands(const std::string& script) {
+    std::vector<Words> commands;
+    std::size_t start = 0;
+    while (start < script.size()) {
+        auto end = script.find('\n', start);
+        if (end == std::string::npos)
+            end = script.size();
+        const std::string line = script.substr(start, std::min<std::size_t>(end - start, 1023));
+        start = end + 1;
+        std::string command;
+        bool quoted = false;
+        const auto finish = [&] {
+            Words words;
+            for (std::size_t i = 0; i < command.size();) {
+                if (static_cast<signed char>(command[i]) <= ' ') {
+                    ++i;
+                } else if (command[i] == '"') {
+                    const auto close = command.find('"', i + 1);
+                    words.push_back(command.substr(i + 1, close == std::string::npos ? close : close - i - 1));
+                    i = close == std::string::npos ? command.size() : close + 1;
+                } else {
+                    std::string word;
+                    for (; i < command.size() && static_cast<signed char>(command[i]) > ' '; ++i)
+                        word += command[i];
+                    words.push_back(word);
+                }
+            }
+            if (!words.empty())
+                commands.push_back(words);
+            command.clear();
+        };
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const char c = line[i];
+            if (c == '"')
+                quoted = !quoted;
+            if (!quoted && c == ';') {
+                finish();
+                continue;
+            }
+            if (!quoted && c == '/' && i + 1 < line.size() && line[i + 1] == '/')
+                break;
+            if (!quoted && c == '$') {
+                while (i + 1 < line.size() && static_cast<signed char>(line[i + 1]) > ' ' && line[i + 1] != ';')
+                    ++i;
+                continue;
+            }
+            command += c;
+        }
+        finish();
+    }
+    return commands;
+}
+
+TEST(EngineReader, ReadsScriptsAsTheGameDoes) {
+    // The reader is what the script rows are checked against, so its own rules are checked once.
+    EXPECT_EQ(EngineCommands("set a b\r\nset c \"d e;f\"\r\n"),
+              (std::vector<Words>{{"set", "a", "b"}, {"set", "c", "d e;f"}}));
+    EXPECT_EQ(EngineCommands("set a x;quit\r\nset b $v\r\nset c p//q\r\nset d \xe9x\r\n"),
+              (std::vector<Words>{{"set", "a", "x"}, {"quit"}, {"set", "b"}, {"set", "c", "p"}, {"set", "d", "x"}}));
+    EXPECT_EQ(EngineCommands("set e " + std::string(1100, 'v') + "\n"),
+              (std::vector<Words>{{"set", "e", std::string(1017, 'v')}}));
+}
+
 struct ScriptCase {
     const char* name;
     LaunchOptions options;
@@ -241,7 +311,7 @@ TEST(LaunchScript, LinesForEachGameType) {
          {"set gametype 0", "set sp 1", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
         {"teamplay w/o monsters with force-join",
          With([](LaunchOptions& o) { o.Gametype = 2; o.Forcejoin = 1; }),
-         {"set gametype 2", "forcejoin 1", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
+         {"set gametype 2", "set forcejoin 1", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
         {"deathmatch with force-join",
          With([](LaunchOptions& o) { o.Gametype = 3; o.Forcejoin = 1; }),
          {"set gametype 3", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
@@ -249,22 +319,43 @@ TEST(LaunchScript, LinesForEachGameType) {
          With([](LaunchOptions& o) {
              o.Gametype = 1; o.Forcejoin = 1; o.Booltimelimit = 1; o.Valtimelimit = "20"; o.DMflags = 4; o.Map = 4;
          }),
-         {"set gametype 1", "forcejoin 1", "set dmflags 4", "set vorn_timelimit 20", "set server_ini vorn.ini",
+         {"set gametype 1", "set forcejoin 1", "set dmflags 4", "set vorn_timelimit 20", "set server_ini vorn.ini",
           "map vorn_sp01"}},
         {"every box ticked",
          With([](LaunchOptions& o) {
-             o.Gametype = 1; o.Booltimelimit = 1; o.Valtimelimit = "5"; o.Boolmaxclients = 1; o.Valmaxclients = "";
+             o.Gametype = 1; o.Booltimelimit = 1; o.Valtimelimit = "5"; o.Boolmaxclients = 1; o.Valmaxclients = "8";
              o.Boolgemgoal = 1; o.Valgemgoal = "x"; o.Boolmaxgems = 1; o.Valmaxgems = "9"; o.MonsterRespawn = 1;
              o.addparam = "set cheats 1"; o.serverini = "mine.ini"; o.DMflags = -7; o.Dedicated = 1;
          }),
-         {"set gametype 1", "set dmflags -7", "set vorn_timelimit 5", "set maxclients ", "set gem_goal x",
+         {"set gametype 1", "set dmflags -7", "set vorn_timelimit 5", "set maxclients 8", "set gem_goal x",
           "set max_gems 9", "set monster_respawn 1", "set cheats 1", "set server_ini mine.ini", "map vorn01"}},
+        {"a server ini name with a blank is one quoted word",
+         With([](LaunchOptions& o) { o.serverini = "my server.ini"; }),
+         {"set gametype 3", "set dmflags 0", "set server_ini \"my server.ini\"", "map vorn01"}},
+        {"quoted so that ; $ // and bytes from 0x80 stay in the name",
+         With([](LaunchOptions& o) { o.serverini = "a.ini;quit$x//\xe9"; }),
+         {"set gametype 3", "set dmflags 0", "set server_ini \"a.ini;quit$x//\xe9\"", "map vorn01"}},
+        {"plain names keep their bytes; the extra line stays as typed",
+         With([](LaunchOptions& o) { o.serverini = "My_server-2.ini"; o.addparam = "set hostname \"Gem  hunt\""; }),
+         {"set gametype 3", "set dmflags 0", "set hostname \"Gem  hunt\"", "set server_ini My_server-2.ini",
+          "map vorn01"}},
         {"grey boxes count as unticked",
          With([](LaunchOptions& o) { o.Gametype = 1; o.Forcejoin = 2; o.Booltimelimit = 2; o.MonsterRespawn = 2; }),
          {"set gametype 1", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(LaunchScriptLines(c.options), c.lines) << c.name;
+        for (const auto& line : c.lines) {
+            if (line.rfind("set ", 0) != 0)
+                continue;
+            // What the line means: the name up to the next blank, the rest as the value, its quotes taken off.
+            const auto blank = line.find(' ', 4);
+            const std::string name = line.substr(4, blank - 4);
+            std::string value = line.substr(blank + 1);
+            if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+                value = value.substr(1, value.size() - 2);
+            EXPECT_EQ(EngineCommands(line + "\r\n"), (std::vector<Words>{{"set", name, value}})) << c.name;
+        }
         std::string text;
         for (const auto& line : c.lines)
             text += line + "\r\n";
@@ -346,6 +437,57 @@ TEST_F(PrepareLaunchTest, NoMapWritesNothing) {
         EXPECT_FALSE(std::filesystem::exists(script()));
         EXPECT_FALSE(std::filesystem::exists(dir / "launch"));
     }
+}
+
+TEST_F(PrepareLaunchTest, OptionsTheGameWouldMisreadAreRefusedAndNothingIsWritten) {
+    struct Case {
+        const char* name;
+        void (*edit)(LaunchOptions&);
+        std::vector<std::string> mentions; // empty: the script is written
+    };
+    const Case cases[] = {
+        {"quotation mark in the ini", [](LaunchOptions& o) { o.serverini = "a\"b.ini"; },
+         {"Custom server ini", "quotation mark"}},
+        {"tab in the ini", [](LaunchOptions& o) { o.serverini = "a\tb.ini"; }, {"Custom server ini", "0x09"}},
+        {"ticked limit without a value", [](LaunchOptions& o) { o.Boolmaxclients = 1; o.Valmaxclients = ""; },
+         {"Maxclients"}},
+        {"unticked limit without a value", [](LaunchOptions& o) { o.Boolgemgoal = 2; o.Valgemgoal = ""; }, {}},
+        {"extra line of 1,000 bytes", [](LaunchOptions& o) { o.addparam = std::string(1000, 'x'); }, {}},
+        {"extra line of 1,001 bytes", [](LaunchOptions& o) { o.addparam = std::string(1001, 'x'); },
+         {"Additional Parameters", "1001"}},
+        {"long value", [](LaunchOptions& o) { o.Boolmaxgems = 1; o.Valmaxgems = std::string(995, '9'); },
+         {"Max Gems", "1008"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(script());
+        LaunchOptions o = options;
+        c.edit(o);
+        const auto prep = PrepareLaunch(shared, o);
+        EXPECT_EQ(prep.outcome, c.mentions.empty() ? LaunchOutcome::Ready : LaunchOutcome::Refused) << prep.why;
+        EXPECT_EQ(std::filesystem::exists(script()), c.mentions.empty());
+        for (const auto& word : c.mentions)
+            EXPECT_NE(prep.why.find(word), std::string::npos) << prep.why;
+    }
+}
+
+TEST_F(PrepareLaunchTest, AScriptInAnEngineHomeFolderIsNamedAndNeverDeleted) {
+    const auto home = dir / "home";
+    EXPECT_TRUE(EngineHomeModFolders("").empty());
+    std::filesystem::create_directories(home / ".yq2" / "vorn");
+    WriteBytes(home / ".yq2" / "vorn" / "trel_connect.cfg", "old"); // the other script does not count
+    EXPECT_EQ(PrepareLaunch(shared, options, PathText(home)).outcome, LaunchOutcome::Ready);
+    std::filesystem::remove(script());
+    const auto stale = home / ".local" / "share" / "YamagiQ2" / "vorn" / "trel_launcher.cfg";
+    std::filesystem::create_directories(stale.parent_path());
+    WriteBytes(stale, "old");
+    auto prep = PrepareLaunch(shared, options, PathText(home));
+    EXPECT_EQ(prep.outcome, LaunchOutcome::StaleScript);
+    EXPECT_NE(prep.why.find(PathText(stale)), std::string::npos) << prep.why;
+    EXPECT_FALSE(std::filesystem::exists(script()));
+    prep = PrepareLaunch(shared, options, PathText(home), true);
+    EXPECT_EQ(prep.outcome, LaunchOutcome::Ready);
+    EXPECT_EQ(ReadBytes(stale), "old");
 }
 
 TEST_F(PrepareLaunchTest, ScriptThatCannotBeWrittenIsReportedWithItsFile) {
@@ -443,8 +585,9 @@ TEST(Preview, FragmentsInOrder) {
         {"nothing chosen", none, exe + " +set game vorn +set gametype 3 +set dmflags 0 + set server_ini  "},
         {"dedicated comes right after the modification", [] { LaunchOptions o; o.Dedicated = 1; return o; }(),
          exe + " +set game vorn +set dedicated 1 +set gametype 3 +set dmflags 0 + set server_ini  "},
-        {"force-join shown with deathmatch", [] { LaunchOptions o; o.Gametype = 3; o.Forcejoin = 1; return o; }(),
-         exe + " +set game vorn +set gametype 3 +forcejoin 1 +set dmflags 0 + set server_ini  "},
+        {"force-join shown with deathmatch, the ini quoted as in the script",
+         [] { LaunchOptions o; o.Gametype = 3; o.Forcejoin = 1; o.serverini = "my server.ini"; return o; }(),
+         exe + " +set game vorn +set gametype 3 +set forcejoin 1 +set dmflags 0 + set server_ini \"my server.ini\" "},
         {"everything",
          [] {
              LaunchOptions o;
@@ -453,7 +596,7 @@ TEST(Preview, FragmentsInOrder) {
              o.Valmaxgems = "3"; o.MonsterRespawn = 1; o.addparam = "set x 1"; o.serverini = "mine.ini"; o.Map = 4;
              return o;
          }(),
-         exe + " +set game vorn +set gametype 0 +forcejoin 1 +set dmflags 1028 +set vorn_timelimit 20 "
+         exe + " +set game vorn +set gametype 0 +set forcejoin 1 +set dmflags 1028 +set vorn_timelimit 20 "
                "+set maxclients 8 +set gem_goal 10 +set max_gems 3 +set monster_respawn 1 + set x 1 "
                "+ set server_ini mine.ini +map vorn_sp01 +sp 1"},
     };

@@ -188,7 +188,7 @@ TEST(ServerRows, RemovingAndAFullBook) {
 }
 
 TEST(ServerAddressCheck, RefusedCharactersAreNamed) {
-    for (const std::string ok : {"192.168.0.10:27910", "[::1]:27910", "h\xf4te a:"})
+    for (const std::string ok : {"192.168.0.10:27910", "[::1]:27910", "host-1.example/a:"})
         EXPECT_EQ(UnsafeAddressCharacter(ok), std::nullopt) << ok;
     const std::vector<std::tuple<std::string, char, std::string>> cases = {
         {"1.2.3.4;quit", ';', "the semicolon (;)"},
@@ -196,6 +196,11 @@ TEST(ServerAddressCheck, RefusedCharactersAreNamed) {
         {"1\nquit", '\n', "the control character 0x0A (line feed)"},
         {std::string("1\0", 2), '\0', "the control character 0x00"},
         {"a\x7f", '\x7f', "the control character 0x7F"},
+        // The engine cuts words at blanks and bytes from 0x80, expands "$" and comments out "//".
+        {"h\xf4te:", '\xf4', "the byte 0xF4"},
+        {"1.2.3.4 :27910", ' ', "the blank"},
+        {"$ip:27910", '$', "the dollar sign ($)"},
+        {"a//b", '/', "the double slash (//)"},
     };
     for (const auto& [address, refused, described] : cases) {
         EXPECT_EQ(UnsafeAddressCharacter(address), std::optional<char>(refused)) << address;
@@ -238,7 +243,7 @@ TEST(ServerJoin, WritesTheScriptOrRefusesAndWritesNothing) {
     // The file in the Quake 2 folder, the address in row 3, the row selected, outcome and refused character.
     const std::vector<std::tuple<std::string, std::string, std::optional<std::size_t>, ConnectOutcome, char>> cases = {
         {exe, "10.0.0.5:27910", 2, ConnectOutcome::Ready, '\0'},
-        {exe, "h\xf4te:", 2, ConnectOutcome::Ready, '\0'},
+        {exe, "h\xf4te:", 2, ConnectOutcome::UnsafeAddress, '\xf4'},
         {exe, "10.0.0.5:27910", none, ConnectOutcome::NothingToJoin, '\0'},
         {exe, "", 2, ConnectOutcome::NothingToJoin, '\0'},
         {exe, "10.0.0.5:27910", kAddressBookRows, ConnectOutcome::NothingToJoin, '\0'},
@@ -261,6 +266,21 @@ TEST(ServerJoin, WritesTheScriptOrRefusesAndWritesNothing) {
                                  quake2.shared.Quake2Folder};
         EXPECT_EQ(prep.request, ready ? game : LaunchRequest{});
     }
+}
+
+TEST(ServerJoin, AJoinScriptInAnEngineHomeFolderStopsUntilTheUserGoesOn) {
+    Quake2Install quake2;
+    const auto stale = quake2.root / "home" / ".quake2" / "vorn" / "trel_connect.cfg";
+    std::filesystem::create_directories(stale.parent_path());
+    WriteBytes(stale, "connect old:27910\r\n");
+    const std::string home = PathText(quake2.root / "home");
+    ConnectPreparation prep = PrepareConnect(quake2.shared, RowThree("10.0.0.5:27910"), 2, home);
+    EXPECT_EQ(prep.outcome, ConnectOutcome::StaleScript);
+    EXPECT_NE(prep.why.find(PathText(stale)), std::string::npos) << prep.why;
+    EXPECT_FALSE(std::filesystem::exists(quake2.script()));
+    prep = PrepareConnect(quake2.shared, RowThree("10.0.0.5:27910"), 2, home, true);
+    EXPECT_EQ(prep.outcome, ConnectOutcome::Ready);
+    EXPECT_EQ(ReadBytes(stale), "connect old:27910\r\n");
 }
 
 TEST(ServerJoin, ScriptThatCannotBeWrittenIsReported) {

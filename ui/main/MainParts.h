@@ -65,6 +65,7 @@ inline QComboBox* MakeValueField(QWidget* parent, const char* name, const char* 
     field->setEditable(true);
     field->setInsertPolicy(QComboBox::NoInsert);
     field->setCompleter(nullptr); // typed digits stay as typed, never completed from the list
+    field->lineEdit()->setMaxLength(10); // what a 32-bit number needs
     field->setEditText(QLatin1String(initial));
     return field;
 }

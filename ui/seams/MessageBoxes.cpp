@@ -10,4 +10,10 @@ void QtMessageBoxes::show(QWidget* parent, const QString& title, const QString& 
     box.exec();
 }
 
+bool QtMessageBoxes::ask(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 } // namespace trel

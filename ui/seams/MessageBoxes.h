@@ -18,6 +18,12 @@ public:
     /// Shows a box with only an OK button and returns when it is closed.
     virtual void show(QWidget* parent, const QString& title, const QString& text, Icon icon) = 0;
 
+    /// Shows a box with Yes and No buttons; true when Yes is pressed.
+    virtual bool ask(QWidget* parent, const QString& title, const QString& text) = 0;
+
+    /// "Warning!" with Yes and No: whether to go on despite what text describes.
+    bool goOn(QWidget* parent, const QString& text) { return ask(parent, QStringLiteral("Warning!"), text); }
+
     /// "Warning!", no icon: a failed check; the operation stops.
     void warning(QWidget* parent, const QString& text) { show(parent, QStringLiteral("Warning!"), text, Icon::None); }
 
@@ -30,6 +36,7 @@ public:
 class QtMessageBoxes final : public MessageBoxes {
 public:
     void show(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
+    bool ask(QWidget* parent, const QString& title, const QString& text) override;
 };
 
 /// For tests: every box is answered at once and recorded.
@@ -43,6 +50,12 @@ public:
     void show(QWidget*, const QString& title, const QString& text, Icon icon) override {
         shown.append({title, text, icon});
     }
+    /// Questions are recorded like the other boxes and answered with answer.
+    bool ask(QWidget*, const QString& title, const QString& text) override {
+        shown.append({title, text, Icon::None});
+        return answer;
+    }
+    bool answer = false;
     QStringList texts() const {
         QStringList list;
         for (const auto& s : shown)

@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "ProgramFont.h"
+#include "ProgramStyle.h"
 #include "SingleInstance.h"
 #include "Trel.h"
 #include "auxiliary/Resources.h"
@@ -22,8 +23,9 @@ int RunTrel(QApplication& app) {
     if (!instance.claim())
         return 0;
     InitResources();
+    ApplyProgramStyle();
     ApplyProgramFont();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/trel/icon.png")));
+    QApplication::setWindowIcon(QIcon(ResourcePixmap(Picture::Icon)));
     // The program ends when the main window is left, not when its last visible window goes: the main window
     // is hidden while the locator is open.
     QApplication::setQuitOnLastWindowClosed(false);

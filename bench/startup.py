@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
-"""Start-up of Trel against a bare Qt window: time from process start to the main window shown, and peak
-memory until then. Both run alternately in one session, on the same platform plugin.
+"""Start-up of Trel against two bare Qt windows of the main window's size, one empty and one with a line of
+text (the floor of any window with text): time from process start to the window shown, and peak memory until
+then. All run alternately in one session, on each platform: offscreen, and xcb on the display (or on an
+Xvfb of its own when there is none). On xcb the real trel is also measured from outside (bench/map_watch waits for
+its window "Trel - v0.48b" to be mapped), against the bare windows measured the same way.
 
     python3 bench/startup.py [build-dir] [runs]
 """
@@ -10,12 +13,11 @@ import statistics
 import subprocess
 import sys
 import tempfile
-import time
 
-build = sys.argv[1] if len(sys.argv) > 1 else "build"
-runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
+build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
+runs = int(sys.argv[2]) if len(sys.argv) > 2 else 9
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-env = dict(os.environ, QT_QPA_PLATFORM=os.environ.get("QT_QPA_PLATFORM", "offscreen"))
+TITLE = "Trel - v0.48b"
 
 
 def prepared_folder():
@@ -32,29 +34,79 @@ def prepared_folder():
     return folder
 
 
-def measure(program, cwd):
+def measure(command, cwd, env):
+    """The program prints "shown <ms> <KiB>" (map_watch) or "shown <KiB>" (in-process probes)."""
+    import time
     start = time.perf_counter()
-    proc = subprocess.Popen([program], cwd=cwd, env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    proc = subprocess.Popen(command, cwd=cwd, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     line = proc.stdout.readline().decode()
-    elapsed = time.perf_counter() - start
-    proc.wait()
-    if not line.startswith("shown "):
-        sys.exit(f"{program} did not report its window: {line!r}")
-    return elapsed * 1000.0, int(line.split()[1])
+    elapsed = (time.perf_counter() - start) * 1000.0
+    errors = proc.communicate()[1].decode(errors="replace")
+    words = line.split()
+    if not words or words[0] != "shown":
+        sys.exit(f"{command[0]} did not report its window: {line!r}\n{errors}")
+    return (float(words[1]), int(words[2])) if len(words) == 3 else (elapsed, int(words[1]))
 
 
-folder = prepared_folder()
-trel = os.path.abspath(os.path.join(build, "bench", "startup_probe"))
-bare = os.path.abspath(os.path.join(build, "bench", "bare_window"))
-results = {"trel": [], "bare": []}
-for _ in range(runs):
-    results["trel"].append(measure(trel, folder))
-    results["bare"].append(measure(bare, folder))
-shutil.rmtree(folder)
+def table(platform, programs, cwd, env):
+    results = {name: [] for name in programs}
+    for _ in range(runs):
+        for name, command in programs.items():
+            results[name].append(measure(command, cwd, env))
+    med = {k: (statistics.median(t for t, _ in v), statistics.median(m for _, m in v)) for k, v in results.items()}
+    print(f"\n{platform}: {runs} alternating runs each, medians")
+    for name, (ms, kib) in med.items():
+        print(f"  {name:<22} {ms:7.1f} ms  peak {kib / 1024:6.1f} MiB")
+    for name in programs:
+        if name.startswith("bare"):
+            continue
+        for base, label in (("bare, one line of text", "text"), ("bare, empty", "empty")):
+            print(f"  {name} / {label:<5}: time {med[name][0] / med[base][0]:.2f}, "
+                  f"memory {med[name][1] / med[base][1]:.2f}")
 
-med = {k: (statistics.median(t for t, _ in v), statistics.median(m for _, m in v)) for k, v in results.items()}
-print(f"platform: {env['QT_QPA_PLATFORM']}, runs: {runs} each, medians")
-print(f"trel : {med['trel'][0]:7.1f} ms to the main window, peak {med['trel'][1] / 1024:6.1f} MiB")
-print(f"bare : {med['bare'][0]:7.1f} ms to an empty window, peak {med['bare'][1] / 1024:6.1f} MiB")
-print(f"ratio: time {med['trel'][0] / med['bare'][0]:.2f} (target <= 1.5), "
-      f"memory {med['trel'][1] / med['bare'][1]:.2f} (target <= 1.3)")
+
+def virtual_display():
+    """An Xvfb of its own on a free display number, which the server itself picks and reports."""
+    if not shutil.which("Xvfb"):
+        return None, None
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten",
+                               "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as pipe:
+        number = pipe.readline().strip()
+    return server, ":" + number
+
+
+def main():
+    folder = prepared_folder()
+    bare = os.path.join(build, "bench", "bare_window")
+    probe = os.path.join(build, "bench", "startup_probe")
+    trel = os.path.join(build, "app", "trel")
+    watch = os.path.join(build, "bench", "map_watch")
+    try:
+        for platform in ("offscreen", "xcb"):
+            env = dict(os.environ, QT_QPA_PLATFORM=platform)
+            server = None
+            if platform == "xcb" and not os.environ.get("DISPLAY"):
+                server, display = virtual_display()
+                if not server:
+                    print("\nxcb: no display and no Xvfb; skipped")
+                    continue
+                env["DISPLAY"] = display
+            table(platform, {"trel (probe)": [probe], "bare, one line of text": [bare, "--text"],
+                             "bare, empty": [bare]}, folder, env)
+            if platform == "xcb" and os.path.exists(watch) and os.path.exists(trel):
+                table("xcb, the real trel, watched from outside",
+                      {"trel": [watch, TITLE, trel],
+                       "bare, one line of text": [watch, "bare window", bare, "--text", "--stay"],
+                       "bare, empty": [watch, "bare window", bare, "--stay"]}, folder, env)
+            if server:
+                server.terminate()
+                server.wait()
+    finally:
+        shutil.rmtree(folder)
+
+
+if __name__ == "__main__":
+    main()

@@ -217,7 +217,7 @@ addressbook::addressbook(const SharedValues& shared, std::filesystem::path iniFi
     Image1->setGeometry(layout::kImage);
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setPixmap(
-        QPixmap(QStringLiteral(":/trel/icon.png")).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        ResourcePixmap(Picture::Icon).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     Label1 = new QLabel(
         QStringLiteral("The Address book is useful for storing all your favourite Trel server addresses, simply "
                        "click on the 'add' button and fill in the details, the server will be stored for the next "

@@ -66,7 +66,7 @@ server::server(addressbook& book, MessageBoxes& boxes) : QWidget(&book, Qt::Dial
     Picture1->setGeometry(layout::kPicture);
     Picture1->setAlignment(Qt::AlignCenter);
     Picture1->setPixmap(
-        QPixmap(QStringLiteral(":/trel/icon.png")).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        ResourcePixmap(Picture::Icon).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
     Label5 = MakeLabel(this, "Label5", "Server Name :", layout::kNameTop);
     servername = MakeBox(this, "servername", "", layout::kNameTop, layout::kBoxWidth);

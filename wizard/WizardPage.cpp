@@ -25,7 +25,7 @@ WizardPage::WizardPage(LaunchOptionsAccess& options, const char* name, QWidget* 
 
     Picture1 = new QLabel(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setPixmap(QPixmap(QStringLiteral(":/trel/logo.bmp")));
+    Picture1->setPixmap(ResourcePixmap(Picture::Logo));
     Line1 = makeLine("Line1", true);
     Line2 = makeLine("Line2", false);
     butback = makeButton("butback", "<- &Back");

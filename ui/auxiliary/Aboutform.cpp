@@ -63,7 +63,7 @@ Aboutform::Aboutform(DocumentOpener& documents, MessageBoxes& boxes, const QStri
         return label;
     };
     Picture1 = makeLabel("Picture1", QString());
-    Picture1->setPixmap(QPixmap(QStringLiteral(":/trel/logo.bmp")));
+    Picture1->setPixmap(ResourcePixmap(Picture::Logo));
     version = makeLabel("version", QString::fromStdString(AboutVersionText()));
     Command1 = new QPushButton(QStringLiteral("Ok"), this);
     Command1->setObjectName(QStringLiteral("Command1"));

@@ -192,7 +192,7 @@ dirfinder::dirfinder(MessageBoxes& boxes, QWidget* parent) : QWidget(parent, Qt:
     Picture1->setGeometry(240, 24, 36, 36);
     Picture1->setAlignment(Qt::AlignCenter);
     Picture1->setPixmap(
-        QPixmap(QStringLiteral(":/trel/icon.png")).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        ResourcePixmap(Picture::Icon).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
     // The installations found on this computer: shown only when there are any, below the fixed parts.
     lblfound = MakeLabel(this, "lblfound", QStringLiteral("Found:"), QPoint(8, 358));

@@ -18,7 +18,7 @@ splashscreen::splashscreen(QWidget* parent) : QWidget(parent, Qt::Tool) {
     Picture1 = new QLabel(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setGeometry(rect());
-    Picture1->setPixmap(QPixmap(QStringLiteral(":/trel/logo.bmp")));
+    Picture1->setPixmap(ResourcePixmap(Picture::Logo));
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect area(QPoint(), size());

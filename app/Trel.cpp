@@ -236,7 +236,7 @@ void Trel::RunGame() {
 }
 
 void Trel::BuildCommandLine() {
-    if (!main_ || !main_->ShowCommandLine->isChecked())
+    if (!main_ || main_->ShowCommandLine->checkState() != Qt::Checked)
         return;
     // The path is file-system text, the options single-byte text.
     const QString text = PathToQt(shared_.Quake2Path) +
@@ -276,7 +276,7 @@ void Trel::AcceptQuake2Exe() {
     }
     shared_.UsedFlag = 1;
     window.show();
-    if (window.ShowCommandLine->isChecked()) {
+    if (window.ShowCommandLine->checkState() == Qt::Checked) {
         showViewer();
         BuildCommandLine();
     }
@@ -362,7 +362,7 @@ void Trel::cancelLocator() {
     }
     Main& window = ensureMain();
     window.show();
-    if (window.ShowCommandLine->isChecked())
+    if (window.ShowCommandLine->checkState() == Qt::Checked)
         showViewer();
     BuildCommandLine();
 }

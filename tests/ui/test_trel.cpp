@@ -504,6 +504,10 @@ private slots:
         mainWindow().Command2->setFocus();
         QTest::mouseClick(mainWindow().dedserver, Qt::LeftButton);
         QVERIFY(!trel.viewer());
+        // The grey state a stored 2 gives is not a tick: no viewer, no preview.
+        mainWindow().ShowCommandLine->setCheckState(Qt::PartiallyChecked);
+        QTest::mouseClick(mainWindow().dedserver, Qt::LeftButton);
+        QVERIFY(!trel.viewer());
     }
 
     void locatorHidesAndCancelRestores() {

@@ -271,7 +271,9 @@ void Main::connectReactions() {
     connect(maps, &QListWidget::itemSelectionChanged, this, &Main::optionsChanged);
     connect(addparam, &QLineEdit::textChanged, this, &Main::optionsChanged);
     connect(serverini, &QLineEdit::textChanged, this, &Main::optionsChanged);
-    connect(ShowCommandLine, &QCheckBox::toggled, this, &Main::commandLineToggled);
+    // Only a tick opens the viewer; the grey state counts as unticked, unlike the toolkit's isChecked().
+    connect(ShowCommandLine, &QCheckBox::stateChanged, this,
+            [this](int state) { emit commandLineToggled(state == Qt::Checked); });
 
     connect(Command1, &QPushButton::clicked, this, &Main::exitRequested);
     connect(mnuexit, &QAction::triggered, this, &Main::exitRequested);

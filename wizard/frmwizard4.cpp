@@ -42,7 +42,6 @@ frmwizard4::frmwizard4(LaunchOptionsAccess& options, QWidget* parent) : WizardPa
     wizoptions->setObjectName(QStringLiteral("wizoptions"));
     wizoptions->setReadOnly(true);
     wizoptions->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    wizoptions->setLineWrapMode(QPlainTextEdit::NoWrap);
     QPalette colours = wizoptions->palette();
     for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         colours.setBrush(group, QPalette::Base, colours.brush(group, QPalette::Button));

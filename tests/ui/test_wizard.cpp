@@ -25,6 +25,9 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTest>
 
 #include <algorithm>
@@ -176,8 +179,8 @@ private slots:
         QTest::newRow("Single Player chosen") << 3 << QString() << 0 << false << true << false;
         QTest::newRow("Deathmatch chosen after Single Player") << 0 << QString() << 3 << true << false << false;
         QTest::newRow("an entry typed") << 0 << QStringLiteral("Teamplay w/o monsters") << 2 << true << false << false;
-        // A text naming no entry chooses none, and then no rule runs.
-        QTest::newRow("other letter case typed") << 0 << QStringLiteral("deathmatch") << -1 << false << true << false;
+        // A text naming no entry chooses none, a change like any other: the rules for every other entry run.
+        QTest::newRow("other letter case typed") << 0 << QStringLiteral("deathmatch") << -1 << true << false << false;
         QTest::newRow("part of an entry typed") << 3 << QStringLiteral("Teamplay") << -1 << true << false << false;
     }
     void page1AppliesTheMainRules() {
@@ -198,7 +201,7 @@ private slots:
         } else {
             TypeInto(combo, typed);
             QCOMPARE(combo->currentText(), typed); // typed text stays as typed
-            QCOMPARE(main->gametypeText(), chosen < 0 ? QStringLiteral("Deathmatch") : typed);
+            QCOMPARE(main->gametypeText(), chosen < 0 ? QString() : typed); // what the summary shows
         }
         // The main window follows at once, with the wizard still open.
         QCOMPARE(wizard.pageNumber(), 1);
@@ -359,11 +362,13 @@ private slots:
 
     void summaryLeavesEveryFileAloneAndFinishEnds_data() {
         QTest::addColumn<bool>("userFile");
-        QTest::newRow("a temp.ini of the user's") << true;
-        QTest::newRow("no temp.ini") << false;
+        QTest::addColumn<int>("gametype");
+        QTest::newRow("a temp.ini of the user's") << true << 3;
+        QTest::newRow("no temp.ini, a line too long for the box") << false << 1;
     }
     void summaryLeavesEveryFileAloneAndFinishEnds() {
         QFETCH(bool, userFile);
+        QFETCH(int, gametype);
         QTemporaryDir start;
         const QString vorn = start.filePath(QStringLiteral("Quake 2/vorn"));
         QVERIFY(QDir().mkpath(vorn));
@@ -374,7 +379,7 @@ private slots:
         const QString previous = QDir::currentPath();
         // Relative paths would land in the start folder or in the Quake 2 folder: both are watched.
         QVERIFY(QDir::setCurrent(start.path()));
-        auto main = LoadedMain(3, 1);
+        auto main = LoadedMain(gametype, 1);
         main->setQuake2Path(start.filePath(QStringLiteral("Quake 2/quake2")).toStdString());
         main->valtimelimit->setEditText(QStringLiteral("20"));
         main->valmaxgems->setEditText(QStringLiteral("0"));
@@ -385,9 +390,13 @@ private slots:
         QVERIFY(NextTo(wizard, 4));
         const QMap<QString, QByteArray> after = Snapshot(start.path());
         QVERIFY(QDir::setCurrent(previous));
-        QCOMPARE(On<QPlainTextEdit>(wizard, "wizoptions")->toPlainText(),
-                 QStringLiteral("The map you have chosen is\nvorn02\n\nYou have chosen gametype :Deathmatch\n\n"
-                                "Timelimit : 20\n\nMaximum gems : 0\n\nGem goal : 10\n"));
+        auto* summary = On<QPlainTextEdit>(wizard, "wizoptions");
+        QCOMPARE(summary->toPlainText(), QStringLiteral("The map you have chosen is\nvorn02\n\nYou have chosen gametype :") +
+                                             main->gametype->itemText(gametype) +
+                                             QStringLiteral("\n\nTimelimit : 20\n\nMaximum gems : 0\n\nGem goal : 10\n"));
+        // A line wider than the box wraps instead of running off its right edge.
+        if (gametype == 1)
+            QTRY_VERIFY_WITH_TIMEOUT(summary->document()->findBlockByNumber(3).layout()->lineCount() > 1, kTimeoutMs);
         QCOMPARE(after, before);
         QCOMPARE(QFile::exists(vorn + QStringLiteral("/temp.ini")), userFile);
 

@@ -68,12 +68,11 @@ void Main::createGeneralTab() {
 }
 
 void Main::onGameTypeChosen(int index) {
-    if (index < 0) {
-        // Nothing chosen: the launch treats it as Deathmatch, and no enabling rule runs.
-        emit optionsChanged();
-        return;
-    }
-    const QString chosen = gametype->itemText(index);
+    // Leaving every entry (a text on the wizard's first page that names none) is a change like any other: the
+    // rules run with an empty text, and the box shows that empty text from now on.
+    if (index < 0)
+        gametype->setPlaceholderText(QString());
+    const QString chosen = index < 0 ? QString() : gametype->itemText(index);
     const bool singlePlayer = chosen == FromView(kGameTypeNames[kGameTypeSinglePlayer]);
     if (singlePlayer) {
         // The server tabs mean nothing to a single player; their page must not stay in front.

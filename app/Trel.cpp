@@ -428,11 +428,10 @@ void Trel::openAddressBook() {
     addressBook_ = new addressbook(shared_, settingsFile(), seams_.boxes, seams_.starter);
     connect(addressBook_, &addressbook::cancelled, this, &Trel::showMainAgain);
     connect(addressBook_, &addressbook::closed, addressBook_, &QObject::deleteLater);
-    // Joining with a wrong Quake 2 path leads to the locator, as starting a game does.
+    // Joining with a wrong Quake 2 path leads to the locator, as starting a game does, but leaves the viewer be.
     connect(addressBook_, &addressbook::wrongExecutable, this, [this] {
         if (main_)
             main_->hide();
-        hideViewer();
         showLocator();
     });
     addressBook_->show();

@@ -578,7 +578,8 @@ private slots:
     }
 
     void addressBookJoinsAndIsThereAfterARestart() {
-        writeIni(usedSection());
+        QByteArray settings = kSettings;
+        writeIni(usedSection(), settings.replace("Commandline=0", "Commandline=1"));
         Trel& trel = start();
         QTest::mouseClick(mainWindow().Command4, Qt::LeftButton);
         addressbook* book = trel.addressBook();
@@ -601,6 +602,17 @@ private slots:
         start();
         QTest::mouseClick(mainWindow().Command4, Qt::LeftButton);
         QCOMPARE(app->addressBook()->rows()[0].name, std::string("Home"));
+
+        // Joining with a wrong executable hides the main window for the locator; the viewer stays as it was.
+        QVERIFY(app->viewer() && app->viewer()->isVisible());
+        QVERIFY(QFile::remove(gamePath()));
+        book = app->addressBook();
+        QTest::mouseClick(book->findChild<QWidget*>(QStringLiteral("serverselect(1)")), Qt::LeftButton);
+        QTest::mouseClick(book->findChild<QWidget*>(QStringLiteral("Command1")), Qt::LeftButton);
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("You have selected the wrong directory")});
+        QVERIFY(!mainWindow().isVisible());
+        QVERIFY(app->locator() && app->locator()->isVisible());
+        QVERIFY(app->viewer() && app->viewer()->isVisible());
     }
 
     void helpMenuOpensTheStartFoldersDocuments() {

@@ -374,7 +374,9 @@ void addressbook::closeEvent(QCloseEvent* event) {
 bool addressbook::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::FocusIn) {
         if (const auto row = rowOfBox(watched); row && serverselect[*row]->isEnabled()) {
-            selectRow(*row);
+            // A click chooses the row; focus arriving by other means only moves on to the selector.
+            if (event->type() == QEvent::MouseButtonPress)
+                selectRow(*row);
             serverselect[*row]->setFocus(Qt::OtherFocusReason);
             // The box shows no caret and starts no text selection once its row is chosen.
             if (event->type() == QEvent::MouseButtonPress)

@@ -367,9 +367,11 @@ bool mapedit::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const QString typed = key->text();
-        if (watched == varmapgametype && !typed.isEmpty())
+        // Tab and Shift+Tab move the focus out of the filtered boxes; they are not typed characters.
+        const bool filtered = !typed.isEmpty() && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab;
+        if (watched == varmapgametype && filtered)
             return true; // the game type is only picked from the list
-        if (isValueBox(watched) && !typed.isEmpty() && key->key() != Qt::Key_Delete) {
+        if (isValueBox(watched) && filtered && key->key() != Qt::Key_Delete) {
             const QChar c = typed.at(0);
             const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
             return !(digit || c == QChar(8)); // digits and backspace only

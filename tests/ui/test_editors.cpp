@@ -9,6 +9,7 @@
 #include "seams/MessageBoxes.h"
 #include "ui_test_support.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
@@ -256,6 +257,12 @@ private slots:
         QTest::keyClick(w.valmaptimelimit, Qt::Key_Backspace);
         QTest::keyClick(w.valmaptimelimit, Qt::Key_Backspace);
         QTest::keyClicks(w.valmaptimelimit, QStringLiteral("2x5 -"));
+        QCOMPARE(w.valmaptimelimit->currentText(), QStringLiteral("25"));
+        // Tab and Shift+Tab are no typing: they leave the box and come back to it.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.valmaptimelimit->lineEdit()->hasFocus(), kTimeoutMs);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(w.valmaptimelimit->lineEdit()->hasFocus(), kTimeoutMs);
         QCOMPARE(w.valmaptimelimit->currentText(), QStringLiteral("25"));
         QTest::keyClick(w.valmaxgems, Qt::Key_End);
         QTest::keyClick(w.valmaxgems, Qt::Key_Backspace);

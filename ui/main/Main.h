@@ -192,6 +192,7 @@ private:
     QComboBox* valueBox(Value value) const;
     void followPointer(); // the help line follows the pointer from now on
     void pointerMovedTo(const QPoint& globalPosition);
+    bool isMenuShortcut(const QKeySequence& keys) const; // an enabled menu entry answers these keys
 
     class PointerWatcher;
     friend class PointerWatcher;

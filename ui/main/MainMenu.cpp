@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <algorithm>
 #include <initializer_list>
 #include <utility>
 
@@ -54,12 +56,27 @@ protected:
         if (event->type() == QEvent::MouseMove && watched->isWidgetType() &&
             static_cast<QWidget*>(watched)->window() == &window_)
             window_.pointerMovedTo(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        // The menu's shortcut keys act wherever the focus is in the window: a text field must not claim
+        // Ctrl+X or Ctrl+A for cutting or selecting first. Left unaccepted, the override lets the menu act.
+        if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window() == &window_ &&
+            window_.isMenuShortcut(QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()))) {
+            event->ignore();
+            return true;
+        }
         return false;
     }
 
 private:
     Main& window_;
 };
+
+bool Main::isMenuShortcut(const QKeySequence& keys) const {
+    const QList<QAction*> actions = menuBar()->findChildren<QAction*>();
+    return std::any_of(actions.begin(), actions.end(), [&keys](const QAction* action) {
+        return action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == keys;
+    });
+}
 
 void Main::followPointer() {
     new PointerWatcher(*this); // a child of the window: it ends with it

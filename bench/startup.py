@@ -70,8 +70,11 @@ def virtual_display():
     if not shutil.which("Xvfb"):
         return None, None
     read_end, write_end = os.pipe()
+    # -noreset: the server would otherwise reset, and refuse connections for a moment, whenever the last
+    # measured program has left.
     server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten",
-                               "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+                               "tcp", "-noreset"], pass_fds=(write_end,), stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     with os.fdopen(read_end) as pipe:
         number = pipe.readline().strip()
@@ -84,6 +87,7 @@ def main():
     probe = os.path.join(build, "bench", "startup_probe")
     trel = os.path.join(build, "app", "trel")
     watch = os.path.join(build, "bench", "map_watch")
+    server = None
     try:
         for platform in ("offscreen", "xcb"):
             env = dict(os.environ, QT_QPA_PLATFORM=platform)
@@ -105,6 +109,8 @@ def main():
                 server.terminate()
                 server.wait()
     finally:
+        if server:
+            server.terminate()
         shutil.rmtree(folder)
 
 

@@ -60,6 +60,8 @@ options=(
     -DFEATURE_movie=OFF -DFEATURE_textmarkdownreader=OFF -DFEATURE_textodfwriter=OFF
     -DFEATURE_imageformat_ppm=OFF -DFEATURE_imageformat_xbm=OFF -DFEATURE_imageformat_xpm=OFF
     -DFEATURE_imageformat_bmp=ON -DFEATURE_png=ON
+    # The TUIO touch input plugin listens on UDP for touch tables; Trel takes no touch input.
+    -DFEATURE_tuiotouch=OFF
     # The offscreen plugin is built only with FreeType, which Windows builds otherwise leave out.
     -DFEATURE_freetype=ON
 )

@@ -68,7 +68,8 @@ bool MOTD::open() {
                        QStringLiteral("The message of the day cannot be opened:\n\n") + FromPathText(load.why));
         return false;
     }
-    SetEditorText(*EditWindow, EditorTextFromFile(load.bytes));
+    loaded_ = LoadTextLines(load.bytes);
+    SetEditorText(*EditWindow, loaded_.text);
     show();
     return true;
 }
@@ -83,7 +84,7 @@ void MOTD::bringForward() {
 
 bool MOTD::save() {
     std::string why;
-    if (SaveTextFile(file_, EditorTextOf(*EditWindow->document()), why))
+    if (SaveTextFile(file_, EditorTextOf(*EditWindow->document()), why, loaded_))
         return true;
     boxes_.warning(this, QStringLiteral("The message of the day could not be saved; it is still in the editor.\n\n") +
                              FromPathText(why));

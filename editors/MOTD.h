@@ -1,6 +1,7 @@
 #pragma once
 // The message-of-the-day editor: vorn/motd.txt as free text.
 
+#include "mdlmapeditcode.h"
 #include "mdlvariables.h"
 
 #include <QWidget>
@@ -51,6 +52,7 @@ private:
     void placeControls();
 
     std::filesystem::path file_;
+    LoadedText loaded_; // the file as opened: its lines' ends
     MessageBoxes& boxes_;
 };
 

@@ -295,7 +295,8 @@ bool mapedit::open() {
                                                FromPathText(load.why));
             return false;
         }
-        texts[i] = EditorTextFromFile(load.bytes);
+        loaded_[i] = LoadTextLines(load.bytes);
+        texts[i] = loaded_[i].text;
     }
     // The texts go in with their colours: the same screen as loading and then running both passes,
     // without touching every head and comment of a large file a second time.
@@ -330,7 +331,7 @@ bool mapedit::savemapdetails() {
     QStringList failures;
     for (std::size_t i = 0; i < EditWindow.size(); ++i) {
         std::string why;
-        if (!SaveTextFile(files_[i], EditorTextOf(*EditWindow[i]->document()), why))
+        if (!SaveTextFile(files_[i], EditorTextOf(*EditWindow[i]->document()), why, loaded_[i]))
             failures << FromPathText(why);
     }
     if (failures.isEmpty())

@@ -118,6 +118,7 @@ private:
     std::function<std::string()> serverini_;
     MessageBoxes& boxes_;
     std::array<std::filesystem::path, 2> files_;
+    std::array<LoadedText, 2> loaded_; // the files as opened: their lines' ends
     bool multiplayer_ = true;   // the current-tab state: what an insert targets, whether gem_goal is built
     OpenHead openHead_;         // the typing colour's "[", shared by both edit windows
     bool colouring_ = false;    // colour changes of the passes are not edits the record must forget

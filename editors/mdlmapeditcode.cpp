@@ -160,26 +160,82 @@ std::string EditorTextFromFile(std::string_view bytes) {
     return text;
 }
 
-std::string FileTextFromEditor(std::string_view text) {
-    std::string bytes;
-    bytes.reserve(text.size() + text.size() / 16 + 2);
+LoadedText LoadTextLines(std::string_view bytes) {
+    LoadedText loaded;
+    loaded.text = EditorTextFromFile(bytes);
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        if (bytes[at] == '\n') {
+            loaded.ends.push_back(LoadedText::End::Lf);
+        } else if (bytes[at] == '\r') {
+            const bool pair = at + 1 < bytes.size() && bytes[at + 1] == '\n';
+            loaded.ends.push_back(pair ? LoadedText::End::CrLf : LoadedText::End::Cr);
+            at += pair ? 1 : 0;
+        }
+    }
+    return loaded;
+}
+
+namespace {
+
+// The lines of text that end in an LF; what follows the last LF is no such line.
+std::vector<std::string_view> EndedLines(std::string_view text) {
+    std::vector<std::string_view> lines;
     std::size_t from = 0;
-    while (from < text.size()) {
-        const void* hit = std::memchr(text.data() + from, '\n', text.size() - from);
-        const std::size_t lf =
-            hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
-        bytes.append(text.substr(from, lf - from));
-        if (lf == text.size())
-            break;
-        bytes += kLineEnd;
+    for (;;) {
+        const std::size_t lf = text.find('\n', from);
+        if (lf == std::string_view::npos)
+            return lines;
+        lines.push_back(text.substr(from, lf - from));
         from = lf + 1;
     }
+}
+
+std::string_view EndBytes(LoadedText::End end) {
+    switch (end) {
+    case LoadedText::End::Cr:
+        return "\r";
+    case LoadedText::End::Lf:
+        return "\n";
+    case LoadedText::End::CrLf:
+        break;
+    }
+    return kLineEnd;
+}
+
+} // namespace
+
+std::string FileTextFromEditor(std::string_view text, const LoadedText& loaded) {
+    const std::vector<std::string_view> lines = EndedLines(text);
+    const std::vector<std::string_view> old = EndedLines(loaded.text);
+    // An edit touches one run of lines: the lines before it match the loaded ones from the start, the
+    // lines after it match them from the end. Only those keep their ends; the rest are CR LF.
+    std::vector<LoadedText::End> ends(lines.size(), LoadedText::End::CrLf);
+    const bool known = old.size() == loaded.ends.size();
+    std::size_t head = 0;
+    while (known && head < lines.size() && head < old.size() && lines[head] == old[head]) {
+        ends[head] = loaded.ends[head];
+        ++head;
+    }
+    for (std::size_t back = 1; known && back <= lines.size() - head && back <= old.size() - head; ++back) {
+        if (lines[lines.size() - back] != old[old.size() - back])
+            break;
+        ends[lines.size() - back] = loaded.ends[old.size() - back];
+    }
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16 + 2);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        bytes.append(lines[i]);
+        bytes.append(EndBytes(ends[i]));
+    }
+    const std::size_t lastLf = text.rfind('\n');
+    bytes.append(lastLf == std::string_view::npos ? text : text.substr(lastLf + 1));
     bytes += kLineEnd;
     return bytes;
 }
 
-bool SaveTextFile(const std::filesystem::path& file, std::string_view text, std::string& why) {
-    return WriteFileAtomic(file, FileTextFromEditor(text), why);
+bool SaveTextFile(const std::filesystem::path& file, std::string_view text, std::string& why,
+                  const LoadedText& loaded) {
+    return WriteFileAtomic(file, FileTextFromEditor(text, loaded), why);
 }
 
 std::vector<ColourSpan> colourheads(std::string_view text) {

@@ -74,12 +74,26 @@ TextFileLoad LoadTextFile(const std::filesystem::path& file, WhenMissing whenMis
 /// text box counts it as one character; every other byte stays.
 std::string EditorTextFromFile(std::string_view bytes);
 
-/// File bytes from editor text: every LF becomes CR LF and one more CR LF follows the text.
-std::string FileTextFromEditor(std::string_view text);
+/// A file as the editor loaded it: its editor text and the bytes that ended each of its lines, so that
+/// saving gives the lines the user did not touch back their own line ends.
+struct LoadedText {
+    enum class End : std::uint8_t { CrLf, Cr, Lf };
+    std::string text;      // EditorTextFromFile of the bytes
+    std::vector<End> ends; // one per LF of text, in order
+};
 
-/// Writes FileTextFromEditor(text) over file atomically. On failure why holds the file and the reason
-/// and the old file is as it was.
-bool SaveTextFile(const std::filesystem::path& file, std::string_view text, std::string& why);
+/// The editor text of bytes and the end of each of its lines.
+LoadedText LoadTextLines(std::string_view bytes);
+
+/// File bytes from editor text: every LF becomes CR LF and one more CR LF follows the text. A line of
+/// text that is one of loaded's lines left as it was (in the unchanged run at the start or at the end of
+/// the text) keeps the end it had in the file instead.
+std::string FileTextFromEditor(std::string_view text, const LoadedText& loaded = {});
+
+/// Writes FileTextFromEditor(text, loaded) over file atomically. On failure why holds the file and the
+/// reason and the old file is as it was.
+bool SaveTextFile(const std::filesystem::path& file, std::string_view text, std::string& why,
+                  const LoadedText& loaded = {});
 
 // ---------------------------------------------------------------------------------------------------
 // Colouring the map-details editor's text. Positions count characters of the editor text, in which a

@@ -386,6 +386,28 @@ TEST(MapEditorTextBytes, EveryOtherByteSurvivesBothWays) {
     EXPECT_EQ(FileTextFromEditor("a\nb\n"), "a\r\nb\r\n\r\n");
 }
 
+// Lines the user did not touch keep the ends they had in the file; edited and new lines end in CR LF.
+TEST(MapEditorTextBytes, UntouchedLinesKeepTheirEnds) {
+    struct Row {
+        const char* file;
+        const char* edited; // nullptr: saved as loaded
+        const char* saved;
+    };
+    const Row rows[] = {
+        {"line1\nline2", nullptr, "line1\nline2\r\n"},
+        {"a\rb\r", nullptr, "a\rb\r\r\n"},
+        {"a\nb\r\nc\rd", nullptr, "a\nb\r\nc\rd\r\n"},
+        {"a\nb\nc\n", "a\nB\nc\n", "a\nB\r\nc\n\r\n"},
+        {"a\rb\r", "a\nnew\nb\n", "a\rnew\r\nb\r\r\n"},
+        {"a\nb\r\nc\rd", "a\nc\nd", "a\nc\rd\r\n"},
+    };
+    for (const Row& row : rows) {
+        const LoadedText loaded = LoadTextLines(row.file);
+        EXPECT_EQ(loaded.text, EditorTextFromFile(row.file)) << row.file;
+        EXPECT_EQ(FileTextFromEditor(row.edited ? row.edited : loaded.text, loaded), row.saved) << row.file;
+    }
+}
+
 TEST(MapEditorFiles, SaveAppendsLineEndAndFailureKeepsOldFile) {
     TempDir dir;
     std::string why;

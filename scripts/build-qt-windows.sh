@@ -58,7 +58,8 @@ options=(
     -DFEATURE_ssl=OFF -DFEATURE_openssl=OFF -DFEATURE_schannel=OFF -DFEATURE_networkinformation=OFF
     -DFEATURE_sql_sqlite=OFF -DFEATURE_vulkan=OFF -DFEATURE_sessionmanager=OFF -DFEATURE_pdf=OFF
     -DFEATURE_movie=OFF -DFEATURE_textmarkdownreader=OFF -DFEATURE_textodfwriter=OFF
-    -DFEATURE_imageformat_ppm=OFF -DFEATURE_imageformat_xbm=OFF -DFEATURE_imageformat_xpm=OFF
+    # XPM stays: Qt's drag and drop draws its cursors from XPM images, and its widgets do not build without it.
+    -DFEATURE_imageformat_ppm=OFF -DFEATURE_imageformat_xbm=OFF
     -DFEATURE_imageformat_bmp=ON -DFEATURE_png=ON
     # The TUIO touch input plugin listens on UDP for touch tables; Trel takes no touch input.
     -DFEATURE_tuiotouch=OFF

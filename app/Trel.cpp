@@ -1,5 +1,7 @@
 #include "Trel.h"
 
+#include "CodePage.h"
+
 #include "auxiliary/dirfinder.h"
 #include "gamesearch.h"
 #include "launchexport.h"
@@ -31,7 +33,7 @@
 namespace trel {
 namespace {
 
-// Paths are file-system bytes; option texts are single-byte text shown as Latin-1.
+// Paths are file-system bytes; option texts are text in the system's code page (CodePage.h).
 QString PathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 std::string PathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -168,7 +170,7 @@ bool Trel::refuseLaunch(const LaunchPreparation& prep) {
         seams_.boxes.warning(&window, QStringLiteral("You have not selected a map"));
         return true;
     case LaunchOutcome::Refused:
-        seams_.boxes.warning(&window, QString::fromLatin1(prep.why));
+        seams_.boxes.warning(&window, FromCodePage(prep.why));
         return true;
     default:
         return false;
@@ -238,9 +240,9 @@ void Trel::RunGame() {
 void Trel::BuildCommandLine() {
     if (!main_ || main_->ShowCommandLine->checkState() != Qt::Checked)
         return;
-    // The path is file-system text, the options single-byte text.
-    const QString text = PathToQt(shared_.Quake2Path) +
-                         QString::fromLatin1(BuildCommandLineText(std::string(), main_->currentOptions()));
+    // The path is file-system text, the options code-page text.
+    const QString text =
+        PathToQt(shared_.Quake2Path) + FromCodePage(BuildCommandLineText(std::string(), main_->currentOptions()));
     ensureViewer().setCommandText(text);
 }
 
@@ -311,6 +313,7 @@ Main& Trel::ensureMain() {
     // The wizard writes into the main window and ends with it.
     wizard_ = new Wizard(*window, window);
     connect(window, &Main::wizardRequested, wizard_, &Wizard::open);
+    connect(window, &Main::textRefused, this, [this](const QString& message) { seams_.boxes.warning(main_, message); });
     connect(wizard_, &Wizard::finished, this, &Trel::BuildCommandLine);
     connect(wizard_, &Wizard::editMaplistRequested, this, &Trel::openmapeditor);
     return *window;
@@ -381,7 +384,7 @@ void Trel::openmapeditor() {
         return;
     }
     mapEditor_ = new mapedit(
-        shared_, [this] { return main_ ? main_->serverini->text().toLatin1().toStdString() : std::string(); },
+        shared_, [this] { return main_ ? StoredText(*main_->serverini) : std::string(); },
         seams_.boxes);
     connect(mapEditor_, &mapedit::closed, this, [this] {
         mapEditor_->deleteLater();

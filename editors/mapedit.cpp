@@ -1,5 +1,6 @@
 #include "mapedit.h"
 
+#include "CodePage.h"
 #include "ProgramFont.h"
 #include "seams/MessageBoxes.h"
 
@@ -285,6 +286,10 @@ void mapedit::connectReactions() {
 
 bool mapedit::open() {
     const std::string serverini = serverini_ ? serverini_() : std::string();
+    if (const auto refusal = ServerIniNameRefusal(serverini)) {
+        boxes_.warning(parentWidget(), FromCodePage(*refusal));
+        return false;
+    }
     files_ = {MultiplayerMapFile(quake2Folder_, serverini), SinglePlayerMapFile(quake2Folder_)};
     std::array<std::string, 2> texts;
     for (std::size_t i = 0; i < files_.size(); ++i) {

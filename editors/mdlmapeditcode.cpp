@@ -108,6 +108,21 @@ MapEditorCheck CheckMapEditorPath(const std::string& quake2Path) {
 
 std::string ServerIniName(const std::string& serverini) { return serverini.empty() ? "vorn.ini" : serverini; }
 
+std::optional<std::string> ServerIniNameRefusal(std::string_view serverini) {
+    const auto refuse = [&](std::string_view what) {
+        return "The Custom server ini \"" + std::string(serverini) + "\" " + std::string(what) +
+               ". Quake 2 reads it from the vorn folder only, so it must be a file name there, such as vorn.ini.";
+    };
+    if (serverini.find_first_of("/\\") != std::string_view::npos)
+        return refuse("holds a folder separator (/ or \\)");
+    const auto letter = static_cast<unsigned char>(serverini.empty() ? 0 : serverini.front());
+    if (serverini.size() >= 2 && serverini[1] == ':' && ((letter | 0x20) >= 'a' && (letter | 0x20) <= 'z'))
+        return refuse("starts with a drive");
+    if (serverini == "." || serverini == "..")
+        return refuse("is a folder step, not a file");
+    return std::nullopt;
+}
+
 std::filesystem::path MultiplayerMapFile(const std::string& quake2Folder, const std::string& serverini) {
     return ModDir(quake2Folder) / PathFromText(ServerIniName(serverini));
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,11 @@ MapEditorCheck CheckMapEditorPath(const std::string& quake2Path);
 
 /// The multiplayer map-details file's name: the main window's server-ini box, or vorn.ini when empty.
 std::string ServerIniName(const std::string& serverini);
+
+/// Why the multiplayer map-details file cannot be the name serverini holds: the game reads it from the
+/// modification folder only, so an absolute path, a drive, a ".." step or a folder separator would make the
+/// editor work on a file the game never reads. Nothing when the name is a plain file name (or empty).
+std::optional<std::string> ServerIniNameRefusal(std::string_view serverini);
 
 /// The editors' files, all in the modification folder below quake2Folder.
 std::filesystem::path MultiplayerMapFile(const std::string& quake2Folder, const std::string& serverini);

@@ -1,5 +1,6 @@
 #include "addressbook.h"
 
+#include "CodePage.h"
 #include "ProgramFont.h"
 #include "auxiliary/Resources.h"
 #include "seams/GameStarter.h"
@@ -26,12 +27,9 @@
 namespace trel {
 namespace {
 
-// Names and addresses are single-byte text; every byte value survives the way to the window and back.
-QString FromBytes(const std::string& bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
+// Names and addresses are text in the system's code page; the add-server dialog takes nothing else.
 std::string ToBytes(const QString& text) {
-    return text.toLatin1().toStdString();
+    return ToCodePage(text).value_or(std::string());
 }
 QString PathToQt(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
@@ -43,7 +41,7 @@ QString Indexed(const char* name, std::size_t row) {
 
 // Server texts are cleaned to printable ASCII before they are shown.
 QString Shown(const std::string& serverText) {
-    return FromBytes(CleanServerText(serverText));
+    return FromCodePage(CleanServerText(serverText));
 }
 
 // The window's geometry, all in one place. The status part lies right of the specified window, whose
@@ -263,7 +261,7 @@ void addressbook::bringForward() {
 AddressBookRows addressbook::rows() const {
     AddressBookRows book;
     for (std::size_t i = 0; i < kAddressBookRows; ++i)
-        book[i] = {ToBytes(servername[i]->text()), ToBytes(serverIP[i]->text())};
+        book[i] = {StoredText(*servername[i]), StoredText(*serverIP[i])};
     return book;
 }
 
@@ -387,8 +385,9 @@ bool addressbook::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void addressbook::showRow(std::size_t row, const AddressBookRow& values) {
-    servername[row]->setText(FromBytes(values.name));
-    serverIP[row]->setText(FromBytes(values.address));
+    // The row keeps the stored bytes, so a name the code page does not define is saved back unchanged.
+    SetStoredText(*servername[row], values.name);
+    SetStoredText(*serverIP[row], values.address);
     // Long names and addresses show their beginning.
     servername[row]->setCursorPosition(0);
     serverIP[row]->setCursorPosition(0);
@@ -437,7 +436,7 @@ std::optional<std::size_t> addressbook::rowOfBox(const QObject* box) const {
 void addressbook::RefreshStatus() {
     // All requests leave together from the one socket; the answers come as they come.
     for (std::size_t i = 0; i < kAddressBookRows; ++i) {
-        if (IsFilledRow({ToBytes(servername[i]->text()), {}}))
+        if (IsFilledRow({StoredText(*servername[i]), {}}))
             queryRow(i);
         else
             clearStatus(i, QString());
@@ -446,7 +445,7 @@ void addressbook::RefreshStatus() {
 
 void addressbook::queryRow(std::size_t row) {
     clearStatus(row, QStringLiteral("..."));
-    queries_->query(row, ToBytes(serverIP[row]->text()));
+    queries_->query(row, StoredText(*serverIP[row]));
 }
 
 void addressbook::clearStatus(std::size_t row, const QString& ping) {
@@ -461,8 +460,8 @@ void addressbook::clearStatus(std::size_t row, const QString& ping) {
 void addressbook::showStatus(std::size_t row, const ServerStatus& status, qint64 milliseconds) {
     status_[row] = status;
     servermap[row]->setText(Shown(InfoValue(status, "mapname")));
-    serverplayers[row]->setText(FromBytes(PlayersText(status)));
-    serverping[row]->setText(FromBytes(PingText(milliseconds)));
+    serverplayers[row]->setText(FromCodePage(PlayersText(status)));
+    serverping[row]->setText(FromCodePage(PingText(milliseconds)));
     for (QLineEdit* box : {servermap[row], serverplayers[row], serverping[row]})
         box->setCursorPosition(0);
     if (selectedRow() == row)

@@ -1,5 +1,6 @@
 #include "server.h"
 
+#include "CodePage.h"
 #include "addressbook.h"
 #include "auxiliary/Resources.h"
 #include "mdlServercode.h"
@@ -76,6 +77,10 @@ server::server(addressbook& book, MessageBoxes& boxes) : QWidget(&book, Qt::Dial
     serverport = MakeBox(this, "serverport", kDefaultServerPort.data(), layout::kPortTop, layout::kPortWidth);
     butaddserver = MakeButton(this, "butaddserver", "&Add", layout::kAdd);
     butcancel = MakeButton(this, "butcancel", "&Cancel", layout::kCancel);
+
+    // The address book stores its names and addresses in the system's code page.
+    for (QLineEdit* box : {servername, serverIP, serverport})
+        RefuseOutsideCodePage(*box, [this](const QString& message) { boxes_.warning(this, message); });
 
     setTabOrder(servername, serverIP);
     setTabOrder(serverIP, serverport);

@@ -35,6 +35,9 @@ public:
 
     virtual QString valueText(Value value) const = 0;
     virtual void setValueText(Value value, const QString& text) = 0;
+
+    /// Tells the user why a typed text was not taken (message names the character).
+    virtual void refuseText(const QString& message) = 0;
 };
 
 } // namespace trel

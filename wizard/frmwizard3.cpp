@@ -1,5 +1,6 @@
 #include "frmwizard3.h"
 
+#include "CodePage.h"
 #include "LaunchOptionsAccess.h"
 
 #include <QCheckBox>
@@ -69,9 +70,12 @@ frmwizard3::frmwizard3(LaunchOptionsAccess& options, QWidget* parent) : WizardPa
     }
     const std::array<std::pair<QComboBox*, Value>, 3> values = {
         {{valgemgoal, Value::GemGoal}, {valtimelimit, Value::TimeLimit}, {valmaxgems, Value::MaxGems}}};
-    for (const auto& [page, value] : values)
+    for (const auto& [page, value] : values) {
+        // The main window stores these texts in the system's code page.
+        RefuseOutsideCodePage(*page->lineEdit(), [this](const QString& message) { options_.refuseText(message); });
         connect(page, &QComboBox::editTextChanged, this,
                 [this, value = value](const QString& text) { options_.setValueText(value, text); });
+    }
 
     // Opening steps, in this order; each change handling copies the value straight back. A tick state,
     // grey included, goes across unchanged.

@@ -1,5 +1,6 @@
 #include "frmwizard4.h"
 
+#include "CodePage.h"
 #include "LaunchOptionsAccess.h"
 #include "mdlwizard.h"
 
@@ -15,12 +16,9 @@
 namespace trel {
 namespace {
 
-// Option texts are single-byte text; Latin-1 carries every byte there and back unchanged.
+// Option texts are code-page text; the boxes they come from hold nothing else.
 std::string ToBytes(const QString& text) {
-    return text.toLatin1().toStdString();
-}
-QString FromBytes(const std::string& bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return ToCodePage(text).value_or(std::string());
 }
 
 } // namespace
@@ -54,7 +52,7 @@ frmwizard4::frmwizard4(LaunchOptionsAccess& options, QWidget* parent) : WizardPa
     connect(butnext, &QPushButton::clicked, this, &frmwizard4::finished);
 
     // Opening step: the summary. A text box shows each CR LF as one line break.
-    QString shown = FromBytes(ComposeWizardSummary(SummaryTextsOf(options_)));
+    QString shown = FromCodePage(ComposeWizardSummary(SummaryTextsOf(options_)));
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     wizoptions->setPlainText(shown);
 }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <csignal>
 #include <functional>
 #include <random>
@@ -278,6 +279,18 @@ TEST(MapEditorFiles, PathsAndHeading) {
     EXPECT_EQ(MotdFile(folder), std::filesystem::path("q2") / "games" / "vorn" / "motd.txt");
     EXPECT_EQ(ServerIniName(""), "vorn.ini");
     EXPECT_EQ(ServerIniName("x.ini"), "x.ini");
+    // Only a plain file name keeps the file in vorn, where the game reads it.
+    const std::pair<const char*, const char*> names[] = {
+        {"", nullptr},         {"server.ini", nullptr},     {"..x.ini", nullptr},
+        {"/srv/outside.ini", "separator"}, {"..\\x.ini", "separator"}, {"sub/x.ini", "separator"},
+        {"C:\\x.ini", "separator"},      {"C:x.ini", "drive"},         {"..", "step"}};
+    for (const auto& [name, why] : names) {
+        const auto refusal = ServerIniNameRefusal(name);
+        EXPECT_EQ(refusal.has_value(), why != nullptr) << name;
+        if (refusal && why) {
+            EXPECT_NE(refusal->find(why), std::string::npos) << *refusal;
+        }
+    }
     EXPECT_EQ(EditingHeading(MultiplayerMapFile(folder, "")),
               "Editing - " + PathText(std::filesystem::path("q2") / "games" / "vorn" / "vorn.ini"));
 }

@@ -223,6 +223,33 @@ private slots:
         QCOMPARE(QFileInfo(vorn(blocked)).isDir(), !blocked.isEmpty()); // left as it was
     }
 
+    void serverIniStaysInVorn_data() {
+        QTest::addColumn<QString>("serverini"); // "outside" stands for an absolute path beside the Quake 2 folder
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("absolute") << "outside" << false;
+        QTest::newRow("step up") << "..\\x.ini" << false;
+        QTest::newRow("drive") << "C:x.ini" << false;
+        QTest::newRow("subfolder") << "sub/x.ini" << false;
+        QTest::newRow("plain name") << "server.ini" << true;
+    }
+    void serverIniStaysInVorn() {
+        QFETCH(QString, serverini);
+        QFETCH(bool, opens);
+        const QString outside = dir_->filePath(QStringLiteral("outside.ini"));
+        serverini_ = QFile::encodeName(serverini == QLatin1String("outside") ? outside : serverini).toStdString();
+        QCOMPARE(openMapEditor(), opens);
+        const QStringList made = QDir(dir_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot) +
+                                 QDir(vorn()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        if (opens) {
+            QVERIFY(boxes_.shown.isEmpty());
+            QCOMPARE(made, (QStringList{"quake 2", "server.ini", "vorn_sp.ini"}));
+            return;
+        }
+        QCOMPARE(boxes_.texts().size(), 1);
+        QVERIFY2(boxes_.texts().first().contains(QStringLiteral("vorn folder")), qPrintable(boxes_.texts().first()));
+        QCOMPARE(made, QStringList{"quake 2"}); // nothing created, inside vorn or out
+    }
+
     void tabSwitchingFollowsTheTab() {
         QVERIFY(openMapEditor());
         trel::mapedit& w = *mapedit_;

@@ -258,6 +258,14 @@ private slots:
         writeIni(usedSection());
         start();
         mainWindow().dedserver->setChecked(true);
+        // Typed text reaches the script in the system's code page (Windows-1252 here, which holds "€");
+        // a character the code page cannot hold is refused by name, never written as "?".
+        test::TypeText(mainWindow().addparam, QStringLiteral("say € uno"));
+        test::TypeText(mainWindow().serverini, QStringLiteral("\u03A9"));
+        QTRY_COMPARE(boxes.shown.size(), 1);
+        QVERIFY2(boxes.shown.first().text.contains(QStringLiteral("\"\u03A9\"")), qPrintable(boxes.shown.first().text));
+        QCOMPARE(mainWindow().serverini->text(), QString());
+        boxes.shown.clear();
         QTest::mouseClick(mainWindow().Command2, Qt::LeftButton);
         QTRY_COMPARE(test::ReadStandInRecords(recordFile).size(), 1);
         const test::StandInRecord record = test::ReadStandInRecords(recordFile).first();
@@ -265,7 +273,8 @@ private slots:
                                            "trel_launcher.cfg"}));
         QCOMPARE(QDir(record.cwd).canonicalPath(), QDir(quakeDir).canonicalPath());
         QCOMPARE(record.lines, (QStringList{"set gametype 1", "set forcejoin 1", "set dmflags 5", "set maxclients 12",
-                                            "set server_ini vorn.ini", "map vorn03"}));
+                                            QString::fromLatin1("say \x80 uno"), "set server_ini vorn.ini",
+                                            "map vorn03"}));
         QVERIFY(boxes.shown.isEmpty());
         QVERIFY(mainWindow().isVisible());
     }
@@ -340,6 +349,7 @@ private slots:
     void exportedScriptDoesWhatRunDoes_data() {
         QTest::addColumn<QString>("folder");
         QTest::newRow("blank") << QStringLiteral("Quake 2");
+        QTest::newRow("letter beyond ASCII") << QStringLiteral("Quäke 2");
 #ifndef Q_OS_WIN
         QTest::newRow("quotes and shell characters") << QStringLiteral("it's \"q2\" $HOME `id` %P% !a! & ^");
 #endif
@@ -353,6 +363,7 @@ private slots:
             install(quakeDir, true);
         writeIni(usedSection());
         start();
+        QCOMPARE(mainWindow().quake2dir->text(), gamePath()); // a file-system path, shown as the folder shows it
         // Not dedicated: a dedicated stand-in keeps serving its port, and the second start would find it taken.
         mainWindow().forcejoin->setChecked(true);
         mainWindow().addparam->setText(QStringLiteral("say \"50% & 'more'\""));
@@ -443,7 +454,10 @@ private slots:
     void leavingSavesTheSameWhicheverWay() {
         QFETCH(QString, how);
         const QByteArray before = "; kept\r\n[Other]\r\nx = 1\r\n\r\n" + usedSection();
-        writeIni(before);
+        // A value left alone goes back byte for byte, also bytes the code page does not define (0x81).
+        QByteArray settings = kSettings;
+        settings.replace("serverini=", "serverini=\x80s\x81.ini");
+        writeIni(before, settings);
         Trel& trel = start();
         QSignalSpy quit(&trel, &Trel::quitRequested);
         Main& window = mainWindow();
@@ -452,6 +466,7 @@ private slots:
         window.dmflagval->setText(QStringLiteral("12")); // typed text is what is stored
         window.maps->setCurrentRow(-1);
         window.maps->clearSelection();
+        QCOMPARE(window.serverini->text(), QStringLiteral("€s\uFFFD.ini"));
         if (how == QLatin1String("close"))
             window.close();
         else if (how == QLatin1String("button"))
@@ -460,7 +475,7 @@ private slots:
             window.mnuexit->trigger();
         QCOMPARE(quit.count(), 1);
         QTRY_VERIFY(!trel.mainWindow());
-        QByteArray expected = kSettings;
+        QByteArray expected = settings;
         expected.replace("DMflags=5", "DMflags=12")
             .replace("Valtimelimit=20", "Valtimelimit=45")
             .replace("Gametype=1", "Gametype=3")

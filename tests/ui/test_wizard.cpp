@@ -90,7 +90,7 @@ void TypeInto(QComboBox* combo, const QString& text) {
     if (text.isEmpty())
         QTest::keyClick(combo->lineEdit(), Qt::Key_Delete);
     else
-        QTest::keyClicks(combo->lineEdit(), text);
+        trel::test::TypeText(combo->lineEdit(), text);
 }
 
 // Goes from the page shown to page number with "&Next ->".
@@ -245,19 +245,24 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<bool>("grey");
         QTest::addColumn<QString>("typed"); // reaches the main window unfiltered
-        QTest::newRow("Gem Goal:, letters")
-            << QStringLiteral("boolgemgoal") << QStringLiteral("valgemgoal") << false << QStringLiteral("1a2");
-        QTest::newRow("Max Gems, grey, minus")
-            << QStringLiteral("boolmaxgems") << QStringLiteral("valmaxgems") << true << QStringLiteral("-5");
+        QTest::addColumn<QString>("arrives"); // but never a character the code page cannot hold
+        QTest::newRow("Gem Goal:, letters") << QStringLiteral("boolgemgoal") << QStringLiteral("valgemgoal") << false
+                                            << QStringLiteral("1a2") << QStringLiteral("1a2");
+        QTest::newRow("Gem Goal:, outside the code page")
+            << QStringLiteral("boolgemgoal") << QStringLiteral("valgemgoal") << false << QStringLiteral("1\u03A92")
+            << QStringLiteral("12");
+        QTest::newRow("Max Gems, grey, minus") << QStringLiteral("boolmaxgems") << QStringLiteral("valmaxgems") << true
+                                               << QStringLiteral("-5") << QStringLiteral("-5");
         QTest::newRow("Timelimit:, emptied")
-            << QStringLiteral("booltimelimit") << QStringLiteral("valtimelimit") << false << QString();
-        QTest::newRow("Monster Respawn") << QStringLiteral("mrespawn") << QString() << false << QString();
+            << QStringLiteral("booltimelimit") << QStringLiteral("valtimelimit") << false << QString() << QString();
+        QTest::newRow("Monster Respawn") << QStringLiteral("mrespawn") << QString() << false << QString() << QString();
     }
     void page3ReachesTheMainWindow() {
         QFETCH(QString, box);
         QFETCH(QString, field);
         QFETCH(bool, grey);
         QFETCH(QString, typed);
+        QFETCH(QString, arrives);
         // Deathmatch: the main window's gem goal and monster respawn are switched off, the page's are not.
         auto main = LoadedMain(3);
         auto* mainBox = Control<QCheckBox>(main.get(), box);
@@ -278,8 +283,12 @@ private slots:
                 QCOMPARE(mainField->isEnabled(), ticked); // the value-field rule ran
         }
         if (mainField) {
+            QSignalSpy refused(main.get(), &trel::Main::textRefused);
             TypeInto(Control<QComboBox>(wizard.page(), field), typed);
-            QCOMPARE(mainField->currentText(), typed);
+            QCOMPARE(mainField->currentText(), arrives);
+            QTRY_COMPARE(refused.count(), arrives == typed ? 0 : 1);
+            if (arrives != typed)
+                QVERIFY(refused.first().first().toString().contains(QStringLiteral("\"\u03A9\"")));
         }
     }
 

@@ -30,6 +30,12 @@ template <typename T> T* Control(const QObject* window, const QString& name) {
     return found;
 }
 
+/// Types text into box key by key; unlike QTest::keyClicks it carries characters beyond Latin-1 ("€", "Ω").
+inline void TypeText(QWidget* box, const QString& text) {
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
 /// The whole file, or nothing when it cannot be read.
 inline QByteArray ReadAll(const QString& file) {
     QFile f(file);

@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "CodePage.h"
 #include "MainParts.h"
 
 #include <QAction>
@@ -8,6 +9,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
@@ -158,6 +160,10 @@ void Main::createControls() {
         field->installEventFilter(this);
         field->lineEdit()->installEventFilter(this);
     }
+    // What the settings file and the launch script store is text in the system's code page.
+    for (QLineEdit* edit : {addparam, serverini, dmflagval, valgemgoal->lineEdit(), valmaxclients->lineEdit(),
+                            valmaxgems->lineEdit(), valtimelimit->lineEdit()})
+        RefuseOutsideCodePage(*edit, [this](const QString& message) { emit textRefused(message); });
     gametype->installEventFilter(this);
     updateMapCycleButton();
 }
@@ -336,19 +342,19 @@ void Main::applyStep(const LoadStep& step) {
         SetCheckStateNumber(boolmaxclients, step.number);
         break;
     case SettingsKey::Valmaxclients:
-        valmaxclients->setEditText(FromBytes(step.text));
+        SetStoredText(*valmaxclients->lineEdit(), step.text);
         break;
     case SettingsKey::Booltimelimit:
         SetCheckStateNumber(booltimelimit, step.number);
         break;
     case SettingsKey::Valtimelimit:
-        valtimelimit->setEditText(FromBytes(step.text));
+        SetStoredText(*valtimelimit->lineEdit(), step.text);
         break;
     case SettingsKey::Boolgemgoal:
         SetCheckStateNumber(boolgemgoal, step.number);
         break;
     case SettingsKey::Valgemgoal:
-        valgemgoal->setEditText(FromBytes(step.text));
+        SetStoredText(*valgemgoal->lineEdit(), step.text);
         break;
     case SettingsKey::MonsterRespawn:
         SetCheckStateNumber(mrespawn, step.number);
@@ -369,10 +375,10 @@ void Main::applyStep(const LoadStep& step) {
         SetCheckStateNumber(boolmaxgems, step.number);
         break;
     case SettingsKey::Valmaxgems:
-        valmaxgems->setEditText(FromBytes(step.text));
+        SetStoredText(*valmaxgems->lineEdit(), step.text);
         break;
     case SettingsKey::serverini:
-        serverini->setText(FromBytes(step.text));
+        SetStoredText(*serverini, step.text);
         break;
     }
 }
@@ -382,11 +388,11 @@ LaunchOptions Main::currentOptions() const {
     options.DMflags = dmflagsTotal_;
     options.Dedicated = CheckStateNumber(dedserver);
     options.Boolmaxclients = CheckStateNumber(boolmaxclients);
-    options.Valmaxclients = ToBytes(valmaxclients->currentText());
+    options.Valmaxclients = StoredText(*valmaxclients->lineEdit());
     options.Booltimelimit = CheckStateNumber(booltimelimit);
-    options.Valtimelimit = ToBytes(valtimelimit->currentText());
+    options.Valtimelimit = StoredText(*valtimelimit->lineEdit());
     options.Boolgemgoal = CheckStateNumber(boolgemgoal);
-    options.Valgemgoal = ToBytes(valgemgoal->currentText());
+    options.Valgemgoal = StoredText(*valgemgoal->lineEdit());
     options.MonsterRespawn = CheckStateNumber(mrespawn);
     options.Forcejoin = CheckStateNumber(forcejoin);
     options.Gametype = gametype->currentIndex();
@@ -394,14 +400,15 @@ LaunchOptions Main::currentOptions() const {
     const QList<QListWidgetItem*> selected = maps->selectedItems();
     options.Map = selected.isEmpty() ? -1 : maps->row(selected.front());
     options.Boolmaxgems = CheckStateNumber(boolmaxgems);
-    options.Valmaxgems = ToBytes(valmaxgems->currentText());
-    options.serverini = ToBytes(serverini->text());
-    options.addparam = ToBytes(addparam->text());
+    options.Valmaxgems = StoredText(*valmaxgems->lineEdit());
+    options.serverini = StoredText(*serverini);
+    options.addparam = StoredText(*addparam);
     return options;
 }
 
 void Main::setQuake2Path(const std::string& path) {
-    quake2dir->setText(FromBytes(path));
+    // A path is file-system text, not code-page text.
+    quake2dir->setText(QFile::decodeName(QByteArray::fromStdString(path)));
 }
 
 void Main::closeEvent(QCloseEvent* event) {

@@ -86,6 +86,7 @@ public:
     void setTickState(Tick tick, Qt::CheckState state) override;
     QString valueText(Value value) const override;
     void setValueText(Value value, const QString& text) override;
+    void refuseText(const QString& message) override { emit textRefused(message); }
 
 signals:
     void runRequested();                    // "&Run"
@@ -102,6 +103,7 @@ signals:
     void manualRequested();                 // "&Manual"
     void todoRequested();                   // "Todo List"
     void wizardRequested();                 // "Quick Start &Wizard..."
+    void textRefused(const QString& message); // a typed character the code page cannot hold: tell the user
 
 protected:
     void closeEvent(QCloseEvent* event) override;

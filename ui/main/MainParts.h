@@ -44,14 +44,6 @@ inline QString FromView(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The settings file holds single-byte text; Latin-1 carries every byte there and back unchanged.
-inline QString FromBytes(const std::string& bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-inline std::string ToBytes(const QString& text) {
-    return text.toLatin1().toStdString();
-}
-
 // Children of a bold frame would inherit its weight; stating the weight keeps them regular.
 inline QFont RegularFont() {
     QFont font = ProgramFont();

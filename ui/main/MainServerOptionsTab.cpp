@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "CodePage.h"
 #include "MainParts.h"
 
 #include <QCheckBox>
@@ -64,7 +65,7 @@ void Main::TickDmFlag(std::int32_t flag) {
 }
 
 std::string Main::dmflagText() const {
-    return ToBytes(dmflagval->text());
+    return ToCodePage(dmflagval->text()).value_or(std::string()); // the box refuses what does not fit
 }
 
 } // namespace trel

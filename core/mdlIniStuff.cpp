@@ -81,9 +81,19 @@ std::string ReadIni(const std::string& section, const std::string& key, const st
 #include <windows.h>
 
 namespace trel {
+namespace {
+
+// The profile functions look for a bare file name in the Windows folder, not the current one.
+std::string ProfileFile(const std::filesystem::path& file) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
+    return PathText(ec ? file : absolute);
+}
+
+} // namespace
 
 std::vector<std::string> ReadIniValues(const std::vector<IniKey>& keys, const std::filesystem::path& file) {
-    const std::string fileText = PathText(file);
+    const std::string fileText = ProfileFile(file);
     std::vector<std::string> values;
     values.reserve(keys.size());
     for (const IniKey& key : keys) {
@@ -97,12 +107,12 @@ std::vector<std::string> ReadIniValues(const std::vector<IniKey>& keys, const st
 
 std::int16_t WriteIni(const std::string& section, const std::string& key, const std::string& value,
                       const std::filesystem::path& file) {
-    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), PathText(file).c_str()) ? 1 : 0;
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), ProfileFile(file).c_str()) ? 1 : 0;
 }
 
 bool WriteIniValues(const std::string& section, const std::vector<std::pair<std::string, std::string>>& values,
                     const std::filesystem::path& file, std::string& why) {
-    const std::string fileText = PathText(file);
+    const std::string fileText = ProfileFile(file);
     return ini::WriteEachValue(
         section, values,
         [&](const std::string& key, const std::string& value, std::string& reason) {

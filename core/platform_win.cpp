@@ -310,7 +310,31 @@ public:
 
 } // namespace
 
-unsigned ScriptCodePage() { return GetACP(); }
+unsigned ScriptCodePage(std::vector<std::string>& texts) {
+    const UINT ansi = GetACP();
+    const UINT oem = GetOEMCP();
+    if (oem == ansi)
+        return ansi;
+    // Wine's command shell reads every script in the OEM code page whatever it is told to switch to,
+    // and a console opened for a script starts in it; only a text that code page lacks needs the switch.
+    std::vector<std::string> converted;
+    converted.reserve(texts.size());
+    for (const std::string& text : texts) {
+        const std::wstring wide = PathFromText(text).native();
+        BOOL lossy = FALSE;
+        const int size = WideCharToMultiByte(oem, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                             nullptr, 0, nullptr, &lossy);
+        if (lossy || (size <= 0 && !wide.empty()))
+            return ansi;
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        if (size > 0)
+            WideCharToMultiByte(oem, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), bytes.data(),
+                                size, nullptr, nullptr);
+        converted.push_back(std::move(bytes));
+    }
+    texts = std::move(converted);
+    return oem;
+}
 
 const SearchEnvironment& SystemSearchEnvironment() {
     static const WindowsSearchEnvironment environment;

@@ -317,6 +317,8 @@ unsigned ScriptCodePage(std::vector<std::string>& texts) {
         return ansi;
     // Wine's command shell reads every script in the OEM code page whatever it is told to switch to,
     // and a console opened for a script starts in it; only a text that code page lacks needs the switch.
+    // (Without a console Wine's shell writes echo's output in the ANSI code page: there bytes beyond
+    // ASCII in the launch script's own lines come out changed.)
     std::vector<std::string> converted;
     converted.reserve(texts.size());
     for (const std::string& text : texts) {

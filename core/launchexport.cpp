@@ -88,7 +88,12 @@ std::optional<std::string> CmdScript(const LaunchRequest& request, const std::st
                          "setlocal DisableDelayedExpansion\r\n";
     if (codePage != 0)
         script += "chcp " + std::to_string(codePage) + " >nul 2>&1\r\n";
-    script += "type nul >" + temporary + " || exit /b 1\r\n";
+    // Every step is checked by what it leaves behind or by the error level, reset first: a failing
+    // redirection sets no error level, and Wine's command shell takes "||" after any built-in command as a
+    // failure and sets no error level when a move fails.
+    script += "if exist " + temporary + " del /f /q " + temporary + "\r\n";
+    script += "type nul >" + temporary + "\r\n";
+    script += "if not exist " + temporary + " exit /b 1\r\n";
     // echo ends every line with CR LF: the bytes must be whole lines ending so, without NUL or lone line ends.
     std::size_t start = 0;
     while (start < bytes.size()) {
@@ -98,11 +103,15 @@ std::optional<std::string> CmdScript(const LaunchRequest& request, const std::st
         const std::string_view line = bytes.substr(start, end - start);
         if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
             return {};
-        script += ">>" + temporary + " echo(" + CmdEchoText(line) + "\r\n";
+        // "echo:" prints the rest as it is, also an empty rest, "/?", "on" or "off".
+        script += ">>" + temporary + " echo:" + CmdEchoText(line) + "\r\n";
         start = end + 2;
     }
-    script += "move /y " + temporary + " " + CmdWord(launchScript) + " >nul || exit /b 1\r\n";
-    script += "cd /d " + CmdWord(request.workingDirectory) + " || exit /b 1\r\n";
+    script += "move /y " + temporary + " " + CmdWord(launchScript) + " >nul\r\n";
+    script += "if exist " + temporary + " exit /b 1\r\n";
+    script += "(call )\r\n";
+    script += "cd /d " + CmdWord(request.workingDirectory) + "\r\n";
+    script += "if errorlevel 1 exit /b 1\r\n";
     script += CmdWord(request.program);
     for (const std::string& argument : request.arguments)
         script += " " + CmdWord(argument);
@@ -124,8 +133,19 @@ LaunchPreparation ExportLaunch(const SharedValues& shared, const LaunchOptions& 
     if (preparation.outcome != LaunchOutcome::Ready)
         return preparation;
     const LaunchRequest request = GameLaunchRequest(shared, options);
-    const auto text = ExportScriptText(request, PathText(LaunchScriptFile(shared)), LaunchScriptText(options), shell,
-                                       shell == ScriptShell::Cmd ? ScriptCodePage() : 0);
+    LaunchRequest written = request;
+    std::string launchScript = PathText(LaunchScriptFile(shared));
+    unsigned codePage = 0;
+    if (shell == ScriptShell::Cmd) {
+        std::vector<std::string> texts = {launchScript, request.program, request.workingDirectory};
+        texts.insert(texts.end(), request.arguments.begin(), request.arguments.end());
+        codePage = ScriptCodePage(texts);
+        launchScript = texts[0];
+        written.program = texts[1];
+        written.workingDirectory = texts[2];
+        written.arguments.assign(texts.begin() + 3, texts.end());
+    }
+    const auto text = ExportScriptText(written, launchScript, LaunchScriptText(options), shell, codePage);
     preparation.outcome = LaunchOutcome::ScriptNotWritten;
     if (!text) {
         preparation.why = PathText(file) + ": the Quake 2 folder's path cannot be written for this command shell";

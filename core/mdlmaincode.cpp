@@ -132,21 +132,22 @@ std::optional<std::int32_t> ParseWholeNumber(std::string_view text, bool* overfl
 
 SettingsLoad ReadSettingsForLoad(const std::filesystem::path& iniFile) {
     SettingsLoad load;
-    // One read of the file; a missing or unreadable file reads as empty text, so every key is "".
-    std::string text;
-    std::string why;
-    if (!ReadFileBytes(iniFile, text, why))
-        text.clear();
-    load.Quake2Path = ini::ReadValue(text, "Quake2exe", "Path");
-    load.Quake2Folder = ini::ReadValue(text, "Quake2exe", "Dir");
+    // Every value in one batch through the store; a missing or unreadable file reads as "" for every key.
+    std::vector<IniKey> keys = {{"Quake2exe", "Path"}, {"Quake2exe", "Dir"}};
+    for (const std::string_view key : kSettingsKeys)
+        keys.push_back({"Settings", std::string(key)});
+    const std::vector<std::string> values = ReadIniValues(keys, iniFile);
+    load.Quake2Path = values[0];
+    load.Quake2Folder = values[1];
+    const auto stored = [&](std::size_t i) { return values[2 + i]; };
 
-    load.DMflags = ConvertKey(SettingsKey::DMflags, ini::ReadValue(text, "Settings", "DMflags"), iniFile, load.error);
+    load.DMflags = ConvertKey(SettingsKey::DMflags, stored(0), iniFile, load.error);
     if (!load.DMflags)
         return load;
 
     for (std::size_t i = 1; i < kSettingsKeys.size(); ++i) {
         const auto key = static_cast<SettingsKey>(i);
-        LoadStep step{key, ini::ReadValue(text, "Settings", kSettingsKeys[i]), 0};
+        LoadStep step{key, stored(i), 0};
         if (KindOf(key) != KeyKind::Text) {
             const auto number = ConvertKey(key, step.text, iniFile, load.error);
             if (!number)

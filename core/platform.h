@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace trel {
 
@@ -40,9 +41,12 @@ std::string PathText(const std::filesystem::path& path);
 /// The path a settings-file text names.
 std::filesystem::path PathFromText(const std::string& text);
 
-/// The code page a command script must switch to so that paths written by this process read the same
-/// (the system's ANSI code page on Windows; 0, no switch, elsewhere).
-unsigned ScriptCodePage();
+/// Turns texts (settings-file texts: paths, arguments) into the bytes a command script holds them in and
+/// returns the code page the script must switch to so that they read the same. On Windows that is the
+/// OEM code page, the one every command shell reads a script in at first, when it holds every text, else
+/// the ANSI code page, which the texts are already in; elsewhere 0, no switch, and the texts unchanged.
+/// Other bytes that merely pass through the script survive either switch, which sets reading and writing alike.
+unsigned ScriptCodePage(std::vector<std::string>& texts);
 
 /// The home folder below which an engine keeps its own copy of the modification's files: HOME on
 /// Linux and other Unix systems, empty on Windows, where engines use the Quake 2 folder only.

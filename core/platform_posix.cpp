@@ -231,7 +231,7 @@ public:
 
 } // namespace
 
-unsigned ScriptCodePage() { return 0; }
+unsigned ScriptCodePage(std::vector<std::string>&) { return 0; }
 
 const SearchEnvironment& SystemSearchEnvironment() {
     static const PosixSearchEnvironment environment;

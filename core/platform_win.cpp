@@ -228,18 +228,44 @@ std::filesystem::path PathFromText(const std::string& text) {
 
 namespace {
 
-// "HKCU\Software\..." as its root key and the rest of the name.
-bool SplitRegistryKey(const std::string& key, HKEY& root, std::string& rest) {
+// A key named "HKCU\Software\..." or "HKLM\...": its root, the rest of its name and the registry view.
+// "SOFTWARE\WOW6432Node\..." is where a 64-bit process sees what 32-bit programs (the game stores'
+// installers) write into their HKLM\SOFTWARE: it is opened as their view of the key without that part,
+// which names the same key from a 64-bit process and the right one from a 32-bit process too.
+struct RegistryKey {
+    HKEY root = nullptr;
+    std::string rest;
+    REGSAM view = 0;
+};
+
+std::optional<RegistryKey> SplitRegistryKey(const std::string& key) {
     const auto slash = key.find('\\');
     const std::string head = key.substr(0, slash);
-    rest = slash == std::string::npos ? std::string() : key.substr(slash + 1);
+    RegistryKey split;
+    split.rest = slash == std::string::npos ? std::string() : key.substr(slash + 1);
     if (head == "HKCU")
-        root = HKEY_CURRENT_USER;
+        split.root = HKEY_CURRENT_USER;
     else if (head == "HKLM")
-        root = HKEY_LOCAL_MACHINE;
+        split.root = HKEY_LOCAL_MACHINE;
     else
-        return false;
-    return true;
+        return std::nullopt;
+    constexpr std::string_view k32BitSoftware = "SOFTWARE\\WOW6432Node";
+    const std::string_view rest = split.rest;
+    if (split.root == HKEY_LOCAL_MACHINE && SameAsciiName(rest.substr(0, k32BitSoftware.size()), k32BitSoftware) &&
+        (rest.size() == k32BitSoftware.size() || rest[k32BitSoftware.size()] == '\\')) {
+        split.rest = "SOFTWARE" + split.rest.substr(k32BitSoftware.size());
+        split.view = KEY_WOW64_32KEY;
+    }
+    return split;
+}
+
+// The key opened for reading, or nothing.
+HKEY OpenRegistryKey(const std::string& key, REGSAM access) {
+    const auto split = SplitRegistryKey(key);
+    HKEY opened = nullptr;
+    if (!split || RegOpenKeyExA(split->root, split->rest.c_str(), 0, access | split->view, &opened) != ERROR_SUCCESS)
+        return nullptr;
+    return opened;
 }
 
 class WindowsSearchEnvironment final : public SearchEnvironment {
@@ -250,24 +276,24 @@ public:
     }
 
     std::optional<std::string> RegistryValue(const std::string& key, const std::string& value) const override {
-        HKEY root;
-        std::string rest;
-        if (!SplitRegistryKey(key, root, rest))
+        const HKEY opened = OpenRegistryKey(key, KEY_QUERY_VALUE);
+        if (!opened)
             return {};
         char data[2048];
         DWORD size = sizeof data;
-        if (RegGetValueA(root, rest.c_str(), value.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, data,
-                         &size) != ERROR_SUCCESS)
+        // A REG_EXPAND_SZ value comes back expanded as REG_SZ; asking for that type as well is refused
+        // unless expansion is switched off.
+        const LSTATUS status = RegGetValueA(opened, nullptr, value.c_str(), RRF_RT_REG_SZ, nullptr, data, &size);
+        RegCloseKey(opened);
+        if (status != ERROR_SUCCESS)
             return {};
         return std::string(data);
     }
 
     std::vector<std::string> RegistrySubkeys(const std::string& key) const override {
-        HKEY root;
-        std::string rest;
         std::vector<std::string> names;
-        HKEY opened;
-        if (!SplitRegistryKey(key, root, rest) || RegOpenKeyExA(root, rest.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        const HKEY opened = OpenRegistryKey(key, KEY_ENUMERATE_SUB_KEYS);
+        if (!opened)
             return names;
         // A machine-wide list is short; the bound only keeps a damaged registry from holding the search.
         for (DWORD index = 0; index < 1000; ++index) {
@@ -284,7 +310,33 @@ public:
 
 } // namespace
 
-unsigned ScriptCodePage() { return GetACP(); }
+unsigned ScriptCodePage(std::vector<std::string>& texts) {
+    const UINT ansi = GetACP();
+    const UINT oem = GetOEMCP();
+    if (oem == ansi)
+        return ansi;
+    // Wine's command shell reads every script in the OEM code page whatever it is told to switch to,
+    // and a console opened for a script starts in it; only a text that code page lacks needs the switch.
+    // (Without a console Wine's shell writes echo's output in the ANSI code page: there bytes beyond
+    // ASCII in the launch script's own lines come out changed.)
+    std::vector<std::string> converted;
+    converted.reserve(texts.size());
+    for (const std::string& text : texts) {
+        const std::wstring wide = PathFromText(text).native();
+        BOOL lossy = FALSE;
+        const int size = WideCharToMultiByte(oem, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                             nullptr, 0, nullptr, &lossy);
+        if (lossy || (size <= 0 && !wide.empty()))
+            return ansi;
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        if (size > 0)
+            WideCharToMultiByte(oem, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), bytes.data(),
+                                size, nullptr, nullptr);
+        converted.push_back(std::move(bytes));
+    }
+    texts = std::move(converted);
+    return oem;
+}
 
 const SearchEnvironment& SystemSearchEnvironment() {
     static const WindowsSearchEnvironment environment;

@@ -37,14 +37,17 @@ std::string ServerIpKey(std::size_t rowNumber) {
 }
 
 AddressBookRows LoadAddressBook(const std::filesystem::path& iniFile) {
-    std::string text;
-    std::string why;
-    if (!ReadFileBytes(iniFile, text, why))
-        text.clear();
     AddressBookRows rows;
+    std::vector<IniKey> keys;
+    keys.reserve(rows.size() * 2);
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        rows[i].name = ini::ReadValue(text, kAddressBookSection, ServerNameKey(i + 1));
-        rows[i].address = ini::ReadValue(text, kAddressBookSection, ServerIpKey(i + 1));
+        keys.push_back({std::string(kAddressBookSection), ServerNameKey(i + 1)});
+        keys.push_back({std::string(kAddressBookSection), ServerIpKey(i + 1)});
+    }
+    const std::vector<std::string> values = ReadIniValues(keys, iniFile);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i].name = values[2 * i];
+        rows[i].address = values[2 * i + 1];
     }
     return rows;
 }

@@ -27,7 +27,8 @@
 // lets go of the standard streams, so a starter that reads them is not held open for those ten minutes.
 //
 // Standard C++ only, and the server part POSIX sockets: on Windows a dedicated start is recorded and
-// ends as any other start.
+// ends as any other start. On Windows it sees names in the ANSI code page, as the game, an 8-bit
+// program, does.
 
 #include <chrono>
 #include <cstdio>
@@ -42,7 +43,9 @@
 #include <utility>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -56,6 +59,29 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+#ifdef _WIN32
+std::string Text(const fs::path& path) {
+    const std::wstring& wide = path.native();
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                         nullptr);
+    std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr, nullptr);
+    return text;
+}
+
+fs::path PathOf(std::string_view text) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return fs::path(wide);
+}
+#else
+std::string Text(const fs::path& path) { return path.string(); }
+fs::path PathOf(std::string_view text) { return fs::path(text); }
+#endif
 
 constexpr std::string_view kDefaultGame = "baseq2";
 constexpr std::string_view kRecordName = "standin_record.txt";
@@ -170,7 +196,7 @@ ReadResult ReadBytes(const fs::path& file, std::string& bytes) {
 /// interleave: the stream's buffer is larger than the record, so the library hands the record to the
 /// system in one piece, and append mode puts each piece at the end of the file.
 bool AppendRecord(const fs::path& file, const std::string& record, std::string& why) {
-    std::FILE* out = std::fopen(file.string().c_str(), "ab");
+    std::FILE* out = std::fopen(Text(file).c_str(), "ab");
     if (out == nullptr) {
         why = "cannot open for appending";
         return false;
@@ -352,7 +378,7 @@ int Serve(const ServerSettings& settings, const fs::path& gameDir) {
     (void)std::freopen("/dev/null", "w", stdout);
     (void)std::freopen("/dev/null", "w", stderr);
 
-    const fs::path playersFile = gameDir / fs::path(kPlayersName);
+    const fs::path playersFile = gameDir / PathOf(kPlayersName);
     const auto deadline = std::chrono::steady_clock::now() + kServerLifetime;
     std::vector<char> buffer(2048);
     std::error_code ec;
@@ -394,9 +420,9 @@ int main(int argc, char** argv) {
         std::cerr << "stand-in game: cannot tell the current folder: " << ec.message() << '\n';
         return kExitNoGameFolder;
     }
-    const fs::path gameDir = cwd / fs::path(options.game);
+    const fs::path gameDir = cwd / PathOf(options.game);
     if (!fs::is_directory(gameDir, ec)) {
-        std::cerr << "stand-in game: game folder " << gameDir.string() << " not found\n";
+        std::cerr << "stand-in game: game folder " << Text(gameDir) << " not found\n";
         return kExitNoGameFolder;
     }
 
@@ -404,13 +430,13 @@ int main(int argc, char** argv) {
     for (const std::string& argument : options.arguments) {
         record += "arg " + OneLine(argument) + '\n';
     }
-    record += "cwd " + OneLine(cwd.string()) + '\n';
+    record += "cwd " + OneLine(Text(cwd)) + '\n';
 
     int exitCode = kExitOk;
     std::string summary;
     std::vector<std::string> scriptLines; // every executed line, in order
     for (const std::string& script : options.scripts) {
-        const fs::path file = gameDir / fs::path(script);
+        const fs::path file = gameDir / PathOf(script);
         record += "exec " + OneLine(script) + '\n';
         std::string bytes;
         switch (ReadBytes(file, bytes)) {
@@ -425,14 +451,14 @@ int main(int argc, char** argv) {
             break;
         }
         case ReadResult::Missing:
-            record += "error script " + OneLine(file.string()) + " not found\n";
-            std::cerr << "stand-in game: script " << file.string() << " not found\n";
+            record += "error script " + OneLine(Text(file)) + " not found\n";
+            std::cerr << "stand-in game: script " << Text(file) << " not found\n";
             summary += ", script " + script + " not found";
             exitCode = kExitScriptMissing;
             break;
         case ReadResult::Unreadable:
-            record += "error script " + OneLine(file.string()) + " unreadable\n";
-            std::cerr << "stand-in game: script " << file.string() << " unreadable\n";
+            record += "error script " + OneLine(Text(file)) + " unreadable\n";
+            std::cerr << "stand-in game: script " << Text(file) << " unreadable\n";
             summary += ", script " + script + " unreadable";
             exitCode = kExitScriptMissing;
             break;
@@ -443,15 +469,15 @@ int main(int argc, char** argv) {
     }
     record += "end\n";
 
-    const fs::path recordFile = gameDir / fs::path(kRecordName);
+    const fs::path recordFile = gameDir / PathOf(kRecordName);
     std::string why;
     if (!AppendRecord(recordFile, record, why)) {
-        std::cerr << "stand-in game: record " << recordFile.string() << ": " << why << '\n';
+        std::cerr << "stand-in game: record " << Text(recordFile) << ": " << why << '\n';
         return kExitNoGameFolder;
     }
 
-    std::cout << "stand-in game: started in " << cwd.string() << ", game " << options.game << summary
-              << ", record appended to " << recordFile.string() << std::endl;
+    std::cout << "stand-in game: started in " << Text(cwd) << ", game " << options.game << summary
+              << ", record appended to " << Text(recordFile) << std::endl;
     bool dedicated = false;
     for (const auto& [name, value] : options.sets) {
         if (name == "dedicated")

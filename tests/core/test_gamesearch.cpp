@@ -7,7 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace trel {
 namespace {
@@ -133,6 +138,123 @@ TEST(SearchRoots, FakeStoreLibrariesInATemporaryHomeRankedWithTheModFirst) {
     env.variables.erase("HOME");
     EXPECT_EQ(SearchRoots(env, SearchSystem::Unix),
               (std::vector<std::string>{"/usr/share/games/quake2", "/usr/local/games/quake2", "/opt/quake2"}));
+}
+#endif
+
+#ifdef _WIN32
+// Values written into the registry view given for one test, taken away at its end with every key that
+// had to be made for them; a value that was there gets its old data back.
+class RegistryFixture {
+public:
+    ~RegistryFixture() {
+        for (auto it = undo_.rbegin(); it != undo_.rend(); ++it)
+            (*it)();
+    }
+
+    void Set(HKEY root, const std::string& path, REGSAM view, const std::string& value, const std::string& data) {
+        for (std::size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
+            const std::string key = path.substr(0, end);
+            HKEY opened;
+            DWORD made = 0;
+            ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &opened, &made),
+                      ERROR_SUCCESS) << key;
+            RegCloseKey(opened);
+            if (made == REG_CREATED_NEW_KEY)
+                undo_.push_back([=] { RegDeleteKeyExA(root, key.c_str(), view, 0); });
+            if (end == std::string::npos)
+                break;
+        }
+        const std::optional<std::string> old = Value(root, path, view, value);
+        ASSERT_EQ(Store(root, path, view, value, data), ERROR_SUCCESS) << path;
+        undo_.push_back([=] { Store(root, path, view, value, old); });
+    }
+
+private:
+    // Runs use on the key opened with access (its view included).
+    template <typename Use>
+    static LSTATUS WithKey(HKEY root, const std::string& path, REGSAM access, Use use) {
+        HKEY key;
+        LSTATUS status = RegOpenKeyExA(root, path.c_str(), 0, access, &key);
+        if (status == ERROR_SUCCESS) {
+            status = use(key);
+            RegCloseKey(key);
+        }
+        return status;
+    }
+
+    static std::optional<std::string> Value(HKEY root, const std::string& path, REGSAM view, const std::string& value) {
+        char data[2048];
+        DWORD size = sizeof data;
+        if (WithKey(root, path, KEY_QUERY_VALUE | view, [&](HKEY key) {
+                return RegGetValueA(key, nullptr, value.c_str(), RRF_RT_REG_SZ, nullptr, data, &size);
+            }) != ERROR_SUCCESS)
+            return std::nullopt;
+        return std::string(data);
+    }
+
+    // Nothing as data takes the value away.
+    static LSTATUS Store(HKEY root, const std::string& path, REGSAM view, const std::string& value,
+                         const std::optional<std::string>& data) {
+        return WithKey(root, path, KEY_SET_VALUE | view, [&](HKEY key) {
+            return data ? RegSetValueExA(key, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data->c_str()),
+                                         static_cast<DWORD>(data->size() + 1))
+                        : RegDeleteValueA(key, value.c_str());
+        });
+    }
+
+    std::vector<std::function<void()>> undo_;
+};
+
+// The system's own registry: the store's path as its client writes it (forward slashes) and a game in
+// HKLM's 32-bit view, where the stores' 32-bit installers write, found; the same game key in the 64-bit
+// view is not the store's and must not count.
+TEST(SearchRoots, WindowsRegistryOfTheSystem) {
+    TempDir dir;
+    const auto install = [](const std::filesystem::path& folder, bool mod) {
+        std::filesystem::create_directories(folder);
+        WriteBytes(folder / "quake2.exe", "MZ");
+        if (mod)
+            std::filesystem::create_directories(folder / "vorn");
+    };
+    const auto steam = dir / "Steam";
+    const auto library = dir / "Library Two";
+    install(steam / "steamapps" / "common" / "Quake 2", false);
+    install(library / "steamapps" / "common" / "Quake 2", true);
+    install(dir / "GOG Quake II", true);
+    install(dir / "64-bit view", true);
+    std::string libraryVdf = PathText(library);
+    for (std::size_t at = 0; (at = libraryVdf.find('\\', at)) != std::string::npos; at += 2)
+        libraryVdf.insert(at, "\\");
+    WriteBytes(steam / "steamapps" / "libraryfolders.vdf",
+               "\"libraryfolders\"\n{\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + libraryVdf + "\"\n\t}\n}\n");
+    std::string steamPath = PathText(steam);
+    std::replace(steamPath.begin(), steamPath.end(), '\\', '/');
+
+    const std::string game = "SOFTWARE\\GOG.com\\Games\\trel-test-" + std::to_string(GetCurrentProcessId());
+    {
+        RegistryFixture registry;
+        registry.Set(HKEY_CURRENT_USER, "Software\\Valve\\Steam", 0, "SteamPath", steamPath);
+        registry.Set(HKEY_LOCAL_MACHINE, game, KEY_WOW64_32KEY, "path", PathText(dir / "GOG Quake II"));
+        registry.Set(HKEY_LOCAL_MACHINE, game, KEY_WOW64_32KEY, "gameName", "Quake II Quad Damage");
+        registry.Set(HKEY_LOCAL_MACHINE, game, KEY_WOW64_64KEY, "path", PathText(dir / "64-bit view"));
+        registry.Set(HKEY_LOCAL_MACHINE, game, KEY_WOW64_64KEY, "gameName", "Quake II");
+
+        std::vector<Quake2Candidate> ours;
+        for (const Quake2Candidate& c : RankCandidates(SearchRoots(SystemSearchEnvironment(), SearchSystem::Windows))) {
+            if (c.folder.rfind(PathText(dir.path()), 0) == 0)
+                ours.push_back(c);
+        }
+        const auto candidate = [](const std::filesystem::path& folder, bool mod) {
+            return Quake2Candidate{PathText(folder), PathText(folder / "quake2.exe"), mod};
+        };
+        EXPECT_EQ(ours, (std::vector<Quake2Candidate>{candidate(library / "steamapps" / "common" / "Quake 2", true),
+                                                      candidate(dir / "GOG Quake II", true),
+                                                      candidate(steam / "steamapps" / "common" / "Quake 2", false)}));
+    }
+    // Nothing of the test is left in the registry.
+    EXPECT_FALSE(SystemSearchEnvironment().RegistryValue("HKLM\\SOFTWARE\\WOW6432Node\\GOG.com\\Games\\trel-test-" +
+                                                             std::to_string(GetCurrentProcessId()),
+                                                         "path"));
 }
 #endif
 

@@ -207,6 +207,23 @@ TEST(IniWrite, SeveralValuesEqualSequentialWrites) {
         EXPECT_EQ(ReadBytes(file), expected);
         EXPECT_EQ(ReadIni("Settings", "Map", file), "2");
         EXPECT_EQ(ReadIni("Settings", "DMflags", file), "6");
+
+        // Key by key, as the system's store writes a batch: a key that fails stops none after it, and
+        // the failure is told once.
+        if (name != "missing")
+            WriteBytes(file, before);
+        else
+            std::filesystem::remove(file);
+        expected = before;
+        for (const auto& [key, value] : values)
+            expected = key == "Map" ? expected : WriteValue(expected, "Settings", key, value);
+        const trel::ini::ValueWriter failMap = [&](const std::string& key, const std::string& value, std::string& r) {
+            r = "refused " + key;
+            return key != "Map" && WriteIni("Settings", key, value, file) == 1;
+        };
+        EXPECT_FALSE(trel::ini::WriteEachValue("Settings", values, failMap, why));
+        EXPECT_EQ(why, "refused Map (the setting Map and 1 more in section Settings could not be written)");
+        EXPECT_EQ(ReadBytes(file), expected);
     }
 }
 

@@ -547,12 +547,18 @@ TEST(ExportLaunch, CmdScriptQuotesForCmd) {
                      "rem Starts Vorn as Trel's Run button does: the launch script first, then the game.\r\n"
                      "setlocal DisableDelayedExpansion\r\n"
                      "chcp 1252 >nul 2>&1\r\n"
-                     "type nul >\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" || exit /b 1\r\n"
-                     ">>\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" echo(set a \"b&c^\" ^& 50%% ^^^|^<^>!x!\r\n"
-                     ">>\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" echo(\r\n"
+                     "if exist \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" del /f /q "
+                     "\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\"\r\n"
+                     "type nul >\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\"\r\n"
+                     "if not exist \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" exit /b 1\r\n"
+                     ">>\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" echo:set a \"b&c^\" ^& 50%% ^^^|^<^>!x!\r\n"
+                     ">>\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" echo:\r\n"
                      "move /y \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg\" "
-                     ">nul || exit /b 1\r\n"
-                     "cd /d \"C:\\Q 2 & 100%%\" || exit /b 1\r\n"
+                     ">nul\r\n"
+                     "if exist \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" exit /b 1\r\n"
+                     "(call )\r\n"
+                     "cd /d \"C:\\Q 2 & 100%%\"\r\n"
+                     "if errorlevel 1 exit /b 1\r\n"
                      "\"C:\\Q 2 & 100%%\\quake2.exe\" \"+set\" \"game\" \"vorn\"\r\n");
     // What cmd cannot hold: a quotation mark in a path, a lone line end inside the launch script.
     LaunchRequest quoted = request;

@@ -1,8 +1,10 @@
 // Windows only: the executable check reads the name the file system stores, and the stand-in game,
-// started the way Trel starts the game, runs the launch script Trel wrote and leaves its record.
+// started the way Trel starts the game, runs the launch script Trel wrote and leaves its record; the
+// exported command script, run by the command shell, leaves the same record.
 
 #ifdef _WIN32
 
+#include "launchexport.h"
 #include "mdlmaincode.h"
 #include "platform.h"
 #include "test_helpers.h"
@@ -73,6 +75,19 @@ TEST(WindowsExecutable, StoredNameMustBeExactlyQuake2Exe) {
     }
 }
 
+TEST(WindowsScript, TextsInTheCodePageTheCommandShellReadsFirstWhenItHoldsThem) {
+    if (GetACP() != 1252 || GetOEMCP() != 437)
+        GTEST_SKIP() << "the texts below are written for the code pages 1252 and 437";
+    // An e with acute accent is in both code pages; the euro sign only in the ANSI one, so that text stays
+    // as it is and the script switches to the ANSI code page.
+    std::vector<std::string> texts = {"C:\\Q2 \xe9t\xe9", "+set"};
+    EXPECT_EQ(trel::ScriptCodePage(texts), 437u);
+    EXPECT_EQ(texts, (std::vector<std::string>{"C:\\Q2 \x82t\x82", "+set"}));
+    std::vector<std::string> euro = {"C:\\Q2 \x80", "+set"};
+    EXPECT_EQ(trel::ScriptCodePage(euro), 1252u);
+    EXPECT_EQ(euro, (std::vector<std::string>{"C:\\Q2 \x80", "+set"}));
+}
+
 // Quotes one argument so that the C runtime of the started program splits it back as it was.
 std::string QuoteArgument(const std::string& argument) {
     if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos)
@@ -126,6 +141,7 @@ std::vector<std::string> RecordLines(const std::string& bytes) {
 struct GameStartCase {
     std::string name;
     LaunchOptions options;
+    std::string folder; // the Quake 2 folder's name, in the ANSI code page
 };
 
 LaunchOptions Options(int gametype, int map, int dedicated, std::string addparam) {
@@ -144,15 +160,18 @@ TEST(WindowsGameStart, StandInGameRunsTheLaunchScriptTrelWrote) {
     const std::filesystem::path standIn(TREL_STANDIN_GAME);
     ASSERT_TRUE(std::filesystem::is_regular_file(standIn)) << TREL_STANDIN_GAME;
     const std::vector<GameStartCase> cases = {
-        {"deathmatch", Options(3, 1, 0, "")},
-        {"dedicated_single_player", Options(0, 4, 1, "set developer 1")},
-        {"no_game_type_chosen", Options(-1, 0, 0, "echo \"quoted words\"")},
+        {"deathmatch", Options(3, 1, 0, ""), "Quake 2"},
+        {"dedicated_single_player", Options(0, 4, 1, "set developer 1"), "Quake 2"},
+        {"no_game_type_chosen", Options(-1, 0, 0, "echo \"quoted words\""), "Quake 2"},
+        // Everything a command script acts on, and letters beyond ASCII (\xe9 is an e with acute accent).
+        {"folder_name_a_script_acts_on", Options(1, 2, 0, "say \"a&b\" 100% ^x !y! (z) & | <>"),
+         "Q2 it's 100% !a! & ^ (x) `$HOME` ;,= \xe9t\xe9"},
     };
     for (const GameStartCase& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         // A folder with a blank in its name, as "Program Files" has.
-        const std::filesystem::path folder = dir / "Quake 2";
+        const std::filesystem::path folder = dir.path() / trel::PathFromText(c.folder);
         std::filesystem::create_directories(folder / "vorn");
         std::filesystem::copy_file(standIn, folder / "quake2.exe");
         const SharedValues shared{dir.path(), PathText(folder / "quake2.exe"), PathText(folder), 1};
@@ -173,7 +192,25 @@ TEST(WindowsGameStart, StandInGameRunsTheLaunchScriptTrelWrote) {
         for (const std::string& line : trel::LaunchScriptLines(c.options))
             expected.push_back("line " + line);
         expected.push_back("end");
-        EXPECT_EQ(RecordLines(ReadBytes(folder / "vorn" / "standin_record.txt")), expected);
+        const std::filesystem::path record = folder / "vorn" / "standin_record.txt";
+        const std::string runRecord = ReadBytes(record);
+        EXPECT_EQ(RecordLines(runRecord), expected);
+
+        // The exported script, run by the command shell from another folder, does the same.
+        std::filesystem::remove(record);
+        WriteBytes(folder / "vorn" / "trel_launcher.cfg", "an older, longer launch script\r\n\r\n\r\n");
+        const std::filesystem::path script = dir / "out dir" / "vorn-launch.bat";
+        std::filesystem::create_directories(script.parent_path());
+        const trel::LaunchPreparation exported = trel::ExportLaunch(shared, c.options, script);
+        ASSERT_EQ(exported.outcome, LaunchOutcome::Ready) << exported.why;
+        char system[MAX_PATH] = {};
+        ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
+        const std::optional<DWORD> shellExit =
+            RunAndWait(LaunchRequest{std::string(system) + "\\cmd.exe", {"/c", PathText(script)}, PathText(dir.path())});
+        ASSERT_TRUE(shellExit.has_value());
+        EXPECT_EQ(*shellExit, 0u);
+        EXPECT_EQ(ReadBytes(record), runRecord);
+        EXPECT_EQ(ReadBytes(folder / "vorn" / "trel_launcher.cfg"), trel::LaunchScriptText(c.options));
     }
 }
 

@@ -3,7 +3,7 @@
 # those packages instead.
 set -euo pipefail
 packages=(cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libgtest-dev googletest fonts-liberation
-          xvfb xauth qstat)
+          xvfb xauth qstat dpkg-dev file lintian xdotool)
 [ $# -eq 0 ] || packages=("$@")
 missing=()
 for p in "${packages[@]}"; do

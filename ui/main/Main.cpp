@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -152,8 +153,9 @@ void Main::createControls() {
     helpline->setObjectName(QStringLiteral("helpline"));
     statusbar->addPermanentWidget(helpline, 1);
 
-    createGeneralTab();
-    createServerOptionsTab();
+    QCompleter standIn; // lent to the value fields while they are made (MakeValueField)
+    createGeneralTab(standIn);
+    createServerOptionsTab(standIn);
     createServerAdminTab();
 
     for (QComboBox* field : {valgemgoal, valmaxclients, valmaxgems, valtimelimit}) {

@@ -41,9 +41,16 @@ QImage StoredBitmap(const QResource& resource) {
     if (bits != 24 || compression != 0 || width <= 0 || height <= 0 || width > 4096 || height > 4096 ||
         offset + stride * height > size)
         return {};
-    // Rows are stored bottom-up in blue, green, red order.
-    const QImage rows(bytes + offset, width, height, static_cast<qsizetype>(stride), QImage::Format_BGR888);
-    return rows.mirrored();
+    // Rows are stored bottom-up in blue, green, red order. They are written once, top-down, in the format an
+    // opaque pixmap keeps, so making the pixmap copies and converts nothing.
+    QImage image(width, height, QImage::Format_RGB32);
+    for (std::int32_t y = 0; y < height; ++y) {
+        const uchar* in = bytes + offset + stride * (height - 1 - y);
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (std::int32_t x = 0; x < width; ++x, in += 3)
+            out[x] = qRgb(in[2], in[1], in[0]);
+    }
+    return image;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -152,8 +153,9 @@ void Main::createControls() {
     helpline->setObjectName(QStringLiteral("helpline"));
     statusbar->addPermanentWidget(helpline, 1);
 
-    createGeneralTab();
-    createServerOptionsTab();
+    QCompleter standIn; // lent to the value fields while they are made (MakeValueField)
+    createGeneralTab(standIn);
+    createServerOptionsTab(standIn);
     createServerAdminTab();
 
     for (QComboBox* field : {valgemgoal, valmaxclients, valmaxgems, valtimelimit}) {
@@ -230,8 +232,13 @@ void Main::placeControls() {
     };
     const QFont regular = RegularFont();
     const QFont bold = ProgramBoldFont();
+    // A control already showing the wanted font from its parent is left alone: setting a font walks every child.
+    const auto setFont = [](QWidget* control, const QFont& font) {
+        if (control->font() != font)
+            control->setFont(font);
+    };
     for (const Place& place : places) {
-        place.control->setFont(place.bold ? bold : regular);
+        setFont(place.control, place.bold ? bold : regular);
         if (place.width == 0) {
             place.control->move(place.x, place.y);
             place.control->adjustSize();
@@ -242,7 +249,7 @@ void Main::placeControls() {
     for (std::size_t i = 0; i < q2option.size(); ++i) {
         const std::size_t column = i / kDmRowsPerColumn;
         const int row = static_cast<int>(i % kDmRowsPerColumn);
-        q2option[i]->setFont(regular);
+        setFont(q2option[i], regular);
         q2option[i]->setGeometry(kDmColumnX[column], kDmFirstRowY + row * kDmRowHeight, kDmColumnWidth[column], 17);
     }
     centralWidget()->setFixedSize(kClientWidth, kClientHeight - kStatusBarHeight);

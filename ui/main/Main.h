@@ -20,6 +20,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QCompleter;
 class QFrame;
 class QGroupBox;
 class QKeyEvent;
@@ -172,8 +173,8 @@ private:
     void showEvent(QShowEvent* event) override;
 
     void createControls();
-    void createGeneralTab();
-    void createServerOptionsTab();
+    void createGeneralTab(QCompleter& standIn);
+    void createServerOptionsTab(QCompleter& standIn);
     void createServerAdminTab();
     void createMenus();
     void placeControls();

@@ -33,7 +33,7 @@ QStringList NumberListTexts() {
 
 // The General tab: the executable, the game type, the command-line switch, the start map, the gem goal
 // and the map cycle button, the additional parameters; with the game type's enabling rules.
-void Main::createGeneralTab() {
+void Main::createGeneralTab(QCompleter& standIn) {
     QWidget* general = tabPanes[kTabGeneral];
     Frame4 = MakeFrame(general, "Frame4");
     Label4 = MakeLabel(Frame4, "Label4", "Quake2 executable:");
@@ -60,7 +60,7 @@ void Main::createGeneralTab() {
     Frame1 = MakeFrame(general, "Frame1");
     boolgemgoal = MakeCheckBox(Frame1, "boolgemgoal", "Gem Goal:");
     boolgemgoal->setEnabled(false);
-    valgemgoal = MakeValueField(Frame1, "valgemgoal", "10");
+    valgemgoal = MakeValueField(Frame1, "valgemgoal", "10", standIn);
     valgemgoal->setEnabled(false);
     editmapcycle = MakeButton(Frame1, "editmapcycle", "Edit Map Cycle");
     Label2 = MakeLabel(general, "Label2", "Additional Parameters:");

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
@@ -51,10 +52,15 @@ inline QFont RegularFont() {
     return font;
 }
 
-inline QComboBox* MakeValueField(QWidget* parent, const char* name, const char* initial) {
+// An editable combo box builds a completer over its list for a text field that has none. The value fields
+// complete nothing, so their text fields come holding one shared stand-in, which is taken off again at once:
+// the same boxes, without a completer built and dropped for each of them.
+inline QComboBox* MakeValueField(QWidget* parent, const char* name, const char* initial, QCompleter& standIn) {
     auto* field = new QComboBox(parent);
     field->setObjectName(QLatin1String(name));
-    field->setEditable(true);
+    auto* edit = new QLineEdit(field);
+    edit->setCompleter(&standIn);
+    field->setLineEdit(edit); // makes the box editable
     field->setInsertPolicy(QComboBox::NoInsert);
     field->setCompleter(nullptr); // typed digits stay as typed, never completed from the list
     field->lineEdit()->setMaxLength(10); // what a 32-bit number needs

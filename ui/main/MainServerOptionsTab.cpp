@@ -17,7 +17,7 @@ using namespace mainwindow;
 
 // The Server Options tab: the sixteen deathmatch flags and their running total, and the server's
 // ticks and values.
-void Main::createServerOptionsTab() {
+void Main::createServerOptionsTab(QCompleter& standIn) {
     QWidget* server = tabPanes[kTabServerOptions];
     framedm = new QGroupBox(QStringLiteral("Deathmatch Spawnflags"), server);
     framedm->setObjectName(QStringLiteral("framedm"));
@@ -36,11 +36,11 @@ void Main::createServerOptionsTab() {
     dedserver = MakeCheckBox(Frame2, "dedserver", "Dedicated Server");
     forcejoin = MakeCheckBox(Frame2, "forcejoin", "Forcejoin");
     boolmaxgems = MakeCheckBox(Frame2, "boolmaxgems", "Max Gems");
-    valmaxgems = MakeValueField(Frame2, "valmaxgems", "0");
+    valmaxgems = MakeValueField(Frame2, "valmaxgems", "0", standIn);
     boolmaxclients = MakeCheckBox(Frame2, "boolmaxclients", "Maxclients:");
-    valmaxclients = MakeValueField(Frame2, "valmaxclients", "0");
+    valmaxclients = MakeValueField(Frame2, "valmaxclients", "0", standIn);
     booltimelimit = MakeCheckBox(Frame2, "booltimelimit", "Timelimit:");
-    valtimelimit = MakeValueField(Frame2, "valtimelimit", "0");
+    valtimelimit = MakeValueField(Frame2, "valtimelimit", "0", standIn);
 }
 
 void Main::onDmFlagToggled(std::size_t box, bool ticked) {

@@ -35,7 +35,9 @@ imports() { "$objdump" -p "$1" | sed -n 's/^[[:space:]]*DLL Name: //p'; }
 is_system_dll() {
     local base=${1%.[dD][lL][lL]}
     base=${base,,}
-    [ -f "$mingw_root/lib/lib$base.a" ] || [ -f "$mingw_root/lib/lib${base%.*}.a" ]
+    # api-ms-win-* and ext-ms-* name API sets, which Windows itself resolves.
+    [[ $base == api-ms-win-* || $base == ext-ms-* ]] ||
+        [ -f "$mingw_root/lib/lib$base.a" ] || [ -f "$mingw_root/lib/lib${base%.*}.a" ]
 }
 declare -A seen=()
 queue=("$folder/trel.exe")
@@ -60,6 +62,9 @@ while [ ${#queue[@]} -gt 0 ]; do
         fi
     done < <(imports "$file")
 done
+
+# Symbols serve no player: the programs and DLLs go out stripped.
+find "$folder" -type f \( -name '*.exe' -o -name '*.dll' \) -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
 
 sed "s/@VERSION@/$version/g" "$(dirname "$0")/../dist/README-windows.txt" | sed 's/$/\r/' >"$folder/README.txt"
 zip_file=$out/trel-$version-win64.zip

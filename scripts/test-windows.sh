@@ -72,7 +72,12 @@ read -r -t 30 display <"$demo/display" || { echo "test-windows.sh: Xvfb did not 
 export DISPLAY=:$display
 (cd "$app" && wine trel.exe >/dev/null 2>&1) &
 if timeout 120 xdotool search --sync --onlyvisible --name '^Trel - v0\.48b$' >/dev/null; then
-    import -window root "$build/trel-windows.png"
+    # Mapped is not yet painted: the picture is taken again until the screen is no longer black (20 s at most).
+    for _ in $(seq 80); do
+        import -window root "$build/trel-windows.png"
+        [ "$(convert "$build/trel-windows.png" -format '%[fx:mean>0.05]' info:)" = 1 ] && break
+        sleep 0.25
+    done
     echo "trel.exe from the zip showed its main window on the windows platform; screenshot $build/trel-windows.png"
 else
     echo "trel.exe from the zip showed no main window within 120 s" >&2

@@ -6,6 +6,12 @@ Xvfb of its own when there is none). On xcb the real trel is also measured from 
 its window "Trel - v0.48b" to be mapped), against the bare windows measured the same way.
 
     python3 bench/startup.py [build-dir] [runs]
+
+With --wine, the Windows build under Wine on one Xvfb: trel.exe watched from outside against the bare windows
+built with the same Qt, watched the same way (peak resident memory of the Wine process), and the in-process
+probes (peak working set as Windows counts it). map_watch comes from the Linux build.
+
+    python3 bench/startup.py --wine [windows-build-dir] [linux-build-dir] [runs]
 """
 import os
 import shutil
@@ -14,21 +20,31 @@ import subprocess
 import sys
 import tempfile
 
-build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
-runs = int(sys.argv[2]) if len(sys.argv) > 2 else 9
+args = sys.argv[1:]
+wine = bool(args) and args[0] == "--wine"
+if wine:
+    args = args[1:]
+    windows_build = os.path.abspath(args.pop(0) if args else "build-windows")
+build = os.path.abspath(args.pop(0) if args else "build")
+runs = int(args.pop(0)) if args else 9
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TITLE = "Trel - v0.48b"
 
 
-def prepared_folder():
+def windows_path(path):
+    """A path of this machine as a Windows program under Wine names it: the root is drive Z:."""
+    return "Z:" + path.replace("/", "\\")
+
+
+def prepared_folder(game_build, game, name=lambda path: path):
     folder = tempfile.mkdtemp(prefix="trel bench ")
     quake = os.path.join(folder, "Quake 2")
     os.makedirs(os.path.join(quake, "vorn"))
-    shutil.copy(os.path.join(build, "tools", "quake2"), os.path.join(quake, "quake2"))
+    shutil.copy(os.path.join(game_build, "tools", game), os.path.join(quake, game))
     with open(os.path.join(root, "dist", "trel.ini"), "rb") as f:
         ini = f.read()
-    ini = ini.replace(b"Used=0\r\n", b"Used=1\r\nPath=" + os.path.join(quake, "quake2").encode() +
-                      b"\r\nDir=" + quake.encode() + b"\r\n")
+    ini = ini.replace(b"Used=0\r\n", b"Used=1\r\nPath=" + name(os.path.join(quake, game)).encode() +
+                      b"\r\nDir=" + name(quake).encode() + b"\r\n")
     with open(os.path.join(folder, "trel.ini"), "wb") as f:
         f.write(ini)
     return folder
@@ -81,8 +97,54 @@ def virtual_display():
     return server, ":" + number
 
 
+def cache_value(build_dir, key):
+    with open(os.path.join(build_dir, "CMakeCache.txt")) as f:
+        for line in f:
+            if line.startswith(key + ":"):
+                return line.split("=", 1)[1].strip()
+    sys.exit(f"{key} is not in {build_dir}/CMakeCache.txt")
+
+
+def main_wine():
+    watch = os.path.join(build, "bench", "map_watch")
+    if not os.path.exists(watch):
+        sys.exit(f"{watch} is missing: build the Linux build first (cmake --build {build})")
+    folder = prepared_folder(windows_build, "quake2.exe", windows_path)
+    prefix = tempfile.mkdtemp(prefix="trel-bench-wine.")
+    dlls = ";".join(windows_path(d) for d in cache_value(windows_build, "TREL_WINDOWS_DLL_DIRS").split(":"))
+    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", WINEPATH=dlls)
+    env.pop("QT_QPA_PLATFORM", None)
+    server, display = virtual_display()
+    if not server:
+        sys.exit("no Xvfb")
+    env["DISPLAY"] = display
+    wine_program = shutil.which("wine64") or shutil.which("wine")
+    try:
+        subprocess.run(["bash", os.path.join(root, "scripts", "wine-run.sh"), "--prepare"], env=env, check=True)
+        # One Wine server for every run, as on a desktop where Wine is already up.
+        persistent = subprocess.Popen(["wineserver", "-f", "-p"], env=env)
+        exe = lambda *parts: os.path.join(windows_build, *parts)
+        bare = exe("bench", "bare_window.exe")
+        table("wine, windows platform, watched from outside",
+              {"trel.exe": [watch, TITLE, wine_program, exe("app", "trel.exe")],
+               "bare, one line of text": [watch, "bare window", wine_program, bare, "--text", "--stay"],
+               "bare, empty": [watch, "bare window", wine_program, bare, "--stay"]}, folder, env)
+        table("wine, windows platform, in-process probes (peak working set)",
+              {"trel (probe)": [wine_program, exe("bench", "startup_probe.exe")],
+               "bare, one line of text": [wine_program, bare, "--text"],
+               "bare, empty": [wine_program, bare]}, folder, env)
+        subprocess.run(["wineserver", "-k"], env=env)
+        persistent.wait()
+    finally:
+        server.terminate()
+        shutil.rmtree(folder)
+        shutil.rmtree(prefix, ignore_errors=True)
+
+
 def main():
-    folder = prepared_folder()
+    if wine:
+        return main_wine()
+    folder = prepared_folder(build, "quake2")
     bare = os.path.join(build, "bench", "bare_window")
     probe = os.path.join(build, "bench", "startup_probe")
     trel = os.path.join(build, "app", "trel")

@@ -2,6 +2,8 @@
 # Windows, and here under Wine through scripts/wine-run.sh, which CTest puts in front of every test.
 #
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64.cmake -DTREL_WITH_QT=OFF
+#   <Qt for Windows>/bin/qt-cmake -S . -B build-windows -DQT_CHAINLOAD_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64.cmake
+#       (scripts/test-windows.sh builds that Qt and configures so)
 
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
@@ -33,9 +35,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_C_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags for Release builds")
 set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags for Release builds")
 
-# Everything linked in statically (libgcc, libstdc++, winpthread), so a program runs from its own
-# folder without the compiler's DLLs beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# How programs get the compiler's runtime (libgcc, libstdc++, winpthread) is decided per program:
+# see trel_mingw_runtime in the top CMakeLists.txt.
 
 # CTest runs every Windows program of the build through Wine.
 get_filename_component(TREL_WINE_RUN ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh ABSOLUTE)

@@ -20,17 +20,16 @@ package_deb() {
     (cd "$build" && cpack -G DEB)
 }
 
-# ---- The Windows zip: package_zip, which writes build/packages/trel-<version>-win64.zip, goes here. ----
+# The Windows zip from the Windows build of the program (scripts/build-windows.sh).
+package_zip() {
+    bash scripts/build-windows.sh trel
+    bash scripts/package-zip.sh "${TREL_WINDOWS_BUILD_DIR:-build-windows}" "$build/packages"
+}
 
 if [ $what != zip ]; then
     package_deb
 fi
 if [ $what != deb ]; then
-    if declare -F package_zip >/dev/null; then
-        package_zip
-    else
-        echo "the Windows zip is not made yet" >&2
-        [ $what = all ] || exit 1
-    fi
+    package_zip
 fi
 ls -l "$build"/packages/

@@ -67,6 +67,7 @@ QStringList Texts(const std::vector<std::string>& items) {
     return texts;
 }
 
+#ifndef _WIN32
 /// What qstat's XML says of one server: the texts of each element by its path below <server> ("map",
 /// "players/player/name"), in order, and the server's status attribute as "status".
 QMap<QString, QStringList> ReadQstatXml(const QByteArray& xml) {
@@ -91,6 +92,7 @@ QMap<QString, QStringList> ReadQstatXml(const QByteArray& xml) {
 QString Shown(const std::string& serverText) {
     return QString::fromLatin1(QByteArray::fromStdString(trel::CleanServerText(serverText)));
 }
+#endif
 
 trel::LaunchOptions Options(int dedicated, int gametype, int map, const QByteArray& addparam) {
     return {.DMflags = 16 + 512,

@@ -73,6 +73,15 @@ class TestTrel : public QObject {
         return "[Quake2exe]\r\nUsed=1\r\nPath=" + QFile::encodeName(gamePath()) + "\r\nDir=" + QFile::encodeName(quakeDir) +
                "\r\n";
     }
+    // Another Trel started by the test runs on the test's own platform, named to it: the test may have
+    // been given its platform as an argument (a Windows program under Wine sees no QT_* variable of the
+    // Unix environment), and then its own environment names none.
+    void startOnThisPlatform(QProcess& process) const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QGuiApplication::platformName());
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(startDir);
+    }
     Trel& start() {
         app = std::make_unique<Trel>(QFile::encodeName(startDir).toStdString(), Seams{boxes, starter, documents});
         app->StartUp();
@@ -374,7 +383,12 @@ private slots:
         QVERIFY(QFile::remove(recordFile));
         QVERIFY(QFile::remove(quakeDir + QStringLiteral("/vorn/trel_launcher.cfg")));
 
-        const QString script = root->filePath(QStringLiteral("out 'dir'/vorn-launch.sh"));
+#ifdef Q_OS_WIN
+        const QString scriptName = QStringLiteral("vorn-launch.bat");
+#else
+        const QString scriptName = QStringLiteral("vorn-launch.sh");
+#endif
+        const QString script = root->filePath(QStringLiteral("out 'dir'/") + scriptName);
         QVERIFY(QDir().mkpath(QFileInfo(script).path()));
         QString title, suggested;
         app->setExportFileChooser([&](QWidget*, const QString& t, const QString& s) {
@@ -384,14 +398,18 @@ private slots:
         });
         mainWindow().mnuexport->trigger();
         QCOMPARE(title, QStringLiteral("Export Launch Script"));
-        QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("vorn-launch.sh"));
+        QCOMPARE(QFileInfo(suggested).fileName(), scriptName);
         QVERIFY(boxes.shown.isEmpty());
         QVERIFY(!QFile::exists(recordFile)); // the export starts nothing
         QVERIFY(QFileInfo(script).isExecutable());
 
         QProcess shell;
         shell.setWorkingDirectory(startDir);
+#ifdef Q_OS_WIN
+        shell.start(QStringLiteral("cmd.exe"), {QStringLiteral("/c"), QDir::toNativeSeparators(script)});
+#else
         shell.start(QStringLiteral("sh"), {script});
+#endif
         QVERIFY(shell.waitForFinished(10000));
         QCOMPARE(shell.exitCode(), 0);
         QCOMPARE(ReadAll(recordFile), byRun);
@@ -409,7 +427,7 @@ private slots:
         const QByteArray before = ReadAll(iniFile);
 
         QProcess second;
-        second.setWorkingDirectory(startDir);
+        startOnThisPlatform(second);
         QElapsedTimer clock;
         clock.start();
         second.start(QStringLiteral(TREL_PROGRAM), QStringList());
@@ -430,7 +448,7 @@ private slots:
         writeIni(usedSection());
         SingleInstance next(QFile::encodeName(iniFile).toStdString());
         QProcess killed;
-        killed.setWorkingDirectory(startDir);
+        startOnThisPlatform(killed);
         killed.start(QStringLiteral(TREL_PROGRAM), QStringList());
         QVERIFY(killed.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(([&] {

@@ -12,7 +12,11 @@ std::string MapName(int map) {
 
 std::filesystem::path SettingsFile(const SharedValues& shared) { return shared.StartDir / "trel.ini"; }
 
-std::filesystem::path ModDir(const std::string& quake2Folder) { return std::filesystem::path(quake2Folder) / "vorn"; }
+std::filesystem::path ModDir(const std::string& quake2Folder) {
+    // The Quake 2 folder may hold '/' (a trel.ini edited by hand); the files below it are shown to the user,
+    // so they carry the system's own separator throughout.
+    return std::filesystem::path(quake2Folder).make_preferred() / "vorn";
+}
 
 std::string VersionNumberText() {
     // Minor and revision run together: 0.4.8 is shown as 0.48.

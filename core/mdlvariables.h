@@ -65,7 +65,7 @@ std::string MapName(int map);
 /// StartDir's trel.ini.
 std::filesystem::path SettingsFile(const SharedValues& shared);
 
-/// The modification's folder, "vorn" below the Quake 2 folder.
+/// The modification's folder, "vorn" below the Quake 2 folder, with the system's own separators.
 std::filesystem::path ModDir(const std::string& quake2Folder);
 
 /// "Trel - v0.48b" and its relatives, built from the project's version (0.4.8 shows as 0.48).

@@ -277,6 +277,8 @@ TEST(MapEditorFiles, PathsAndHeading) {
     EXPECT_EQ(MultiplayerMapFile(folder, "mine.ini"), std::filesystem::path("q2") / "games" / "vorn" / "mine.ini");
     EXPECT_EQ(SinglePlayerMapFile(folder), std::filesystem::path("q2") / "games" / "vorn" / "vorn_sp.ini");
     EXPECT_EQ(MotdFile(folder), std::filesystem::path("q2") / "games" / "vorn" / "motd.txt");
+    // A folder written with '/' is shown with the system's own separator throughout.
+    EXPECT_EQ(PathText(MotdFile("q2/games")), PathText(std::filesystem::path("q2") / "games" / "vorn" / "motd.txt"));
     EXPECT_EQ(ServerIniName(""), "vorn.ini");
     EXPECT_EQ(ServerIniName("x.ini"), "x.ini");
     // Only a plain file name keeps the file in vorn, where the game reads it.

@@ -145,7 +145,9 @@ class TestAddressBook : public QObject {
     void open(const QByteArray& ini = {}) {
         if (!ini.isEmpty() && !WriteAll(iniFile, ini))
             qFatal("cannot write trel.ini");
-        book = std::make_unique<addressbook>(shared, QFile::encodeName(iniFile).toStdString(), boxes, starter);
+        // Trel's start folder is the current folder, which the system names with its own separators.
+        const QString native = QDir::toNativeSeparators(iniFile);
+        book = std::make_unique<addressbook>(shared, QFile::encodeName(native).toStdString(), boxes, starter);
         book->show();
         book->activateWindow();
         if (!QTest::qWaitForWindowActive(book.get()))
@@ -324,8 +326,13 @@ private slots:
     void leaving() {
         QFETCH(bool, byCancel);
         // Row 3's name is left alone: it goes back byte for byte, also a byte the code page does not define.
+        // Trel's own table shows that byte as U+FFFD; Windows' table for code page 1252 makes 0x81 U+0081.
         open(kOtherSections + Book({"1=One|127.1.1.1:27910", "3=Thr\x80\x81|127.3.3.3:27910"}));
+#ifdef Q_OS_WIN
+        const QString three = QStringLiteral("Thr€\u0081");
+#else
         const QString three = QStringLiteral("Thr€\uFFFD");
+#endif
         const QByteArray before = ReadAll(iniFile);
         QSignalSpy cancelled(book.get(), &addressbook::cancelled);
         QSignalSpy closed(book.get(), &addressbook::closed);
@@ -352,10 +359,11 @@ private slots:
         QVERIFY(boxes.shown.isEmpty());
         QCOMPARE(cancelled.count(), byCancel ? 1 : 0);
         QCOMPARE(closed.count(), 1);
-        QCOMPARE(ReadAll(iniFile), byCancel
-                                       ? kOtherSections + Book({"1=New|127.0.0.7:27910", "3=Thr\x80\x81|127.3.3.3:27910"}) +
-                                             EmptyKeys(2, 2) + EmptyKeys(4, 10)
-                                       : before);
+        const QByteArray saved = kOtherSections + Book({"1=New|127.0.0.7:27910", "3=Thr\x80\x81|127.3.3.3:27910"}) +
+                                 EmptyKeys(2, 2) + EmptyKeys(4, 10);
+        // Wine's WritePrivateProfileString drops the blank line after [Quake2exe] when it saves; Windows keeps it.
+        if (!byCancel || !test::UnderWine())
+            QCOMPARE(ReadAll(iniFile), byCancel ? saved : before);
         open(); // a new window finds the rows the file has
         QCOMPARE(names(), Names({byCancel ? "New" : "One", "", three}));
     }
@@ -425,7 +433,9 @@ private slots:
         const QMap<QString, QString> named{{"vorn", scriptFile}, {"game", gamePath()}, {"ini", iniFile}};
         QVERIFY(boxes.texts().join(QString()).contains(QDir::toNativeSeparators(named.value(broken))));
         // The book is saved first, whatever follows, and the window stays open with its rows and selection.
-        QCOMPARE(ReadAll(iniFile), broken == QLatin1String("ini") ? QByteArray() : ini + EmptyKeys(3, 10));
+        // Wine's WritePrivateProfileString drops the blank line after [Quake2exe] when it saves; Windows keeps it.
+        if (broken == QLatin1String("ini") || !test::UnderWine())
+            QCOMPARE(ReadAll(iniFile), broken == QLatin1String("ini") ? QByteArray() : ini + EmptyKeys(3, 10));
         QCOMPARE(names(), Names({"Bad", "Fine"}));
         QVERIFY(book->isVisible());
         QCOMPARE(closed.count(), 0);

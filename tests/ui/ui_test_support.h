@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLibrary>
 #include <QList>
 #include <QStringList>
 #include <QTest>
@@ -79,6 +80,16 @@ inline QList<StandInRecord> ReadStandInRecords(const QString& file) {
             records.last().lines << line.mid(5);
     }
     return records;
+}
+
+/// True when the tests run as Windows programs under Wine. Wine's profile-string functions drop the blank lines
+/// of a file they rewrite, where Windows keeps every line it does not change.
+inline bool UnderWine() {
+#ifdef Q_OS_WIN
+    return QLibrary::resolve(QStringLiteral("ntdll"), "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
 }
 
 } // namespace trel::test

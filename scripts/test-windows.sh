@@ -38,15 +38,7 @@ trap cleanup EXIT
 wineserver -p
 bash scripts/wine-run.sh --prepare
 status=0
-# Window suites that do not pass under Wine yet: run and their failures shown, but not counted. Each
-# leaves this list when it passes.
-pending=(test_addressbook test_captions test_editors test_game_start test_trel)
-pending_regex="^($(IFS='|'; echo "${pending[*]}"))\$"
-ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 300 -E "$pending_regex" || status=$?
-if [ ${#pending[@]} -gt 0 ]; then
-    ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 300 -R "$pending_regex" ||
-        echo "Not yet passing under Wine (not counted): ${pending[*]}"
-fi
+ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 300 || status=$?
 test_seconds=$(elapsed "$test_started")
 
 # The black-box start: the zip's own contents, unpacked into a folder whose path has a blank, with a

@@ -118,6 +118,9 @@ void Trel::searchForQuake2() {
             locator_->setFound(offered);
         }, Qt::QueuedConnection);
     });
+    // Owned by Trel as well: a search that ends after the last turn of the event loop, whose deleteLater is
+    // never carried out, still goes with Trel (which waits for it first).
+    search_->setParent(this);
     connect(search_, &QThread::finished, this, [this] {
         search_->deleteLater();
         search_ = nullptr;

@@ -39,25 +39,11 @@
 
 #include <memory>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
-
 using namespace trel;
 using test::ReadAll;
 using test::WriteAll;
 
 namespace {
-
-// A Windows build running under Wine, whose ntdll has an export of its own.
-bool RunsUnderWine() {
-#ifdef Q_OS_WIN
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-#else
-    return false;
-#endif
-}
 
 const QByteArray kSettings = "[Settings]\r\nDMflags=5\r\nDedicated=0\r\nBoolmaxclients=1\r\nValmaxclients=12\r\n"
                              "Booltimelimit=0\r\nValtimelimit=20\r\nBoolgemgoal=0\r\nValgemgoal=10\r\n"
@@ -563,7 +549,7 @@ private slots:
             .replace("Gametype=1", "Gametype=3")
             .replace("Map=2", "Map=-1");
         const QByteArray saved = ReadAll(iniFile);
-        if (RunsUnderWine()) {
+        if (test::UnderWine()) {
             // Wine's WritePrivateProfileString rewrites the whole file: it drops the blank line and the blanks
             // around "=" of the section Trel never writes, where Windows leaves those lines alone.
             QCOMPARE(saved.mid(saved.indexOf("[Quake2exe]")), usedSection() + expected);

@@ -37,7 +37,7 @@ is_system_dll() {
     base=${base,,}
     # api-ms-win-* and ext-ms-* name API sets, which Windows itself resolves.
     [[ $base == api-ms-win-* || $base == ext-ms-* ]] ||
-        [ -f "$mingw_root/lib/lib$base.a" ] || [ -f "$mingw_root/lib/lib${base%.*}.a" ]
+        [ -f "$mingw_root/lib/lib$base.a" ]
 }
 declare -A seen=()
 queue=("$folder/trel.exe")

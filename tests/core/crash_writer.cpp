@@ -2,8 +2,9 @@
 //
 //   crash_writer <writer> <folder> <first number>
 //
-// The folder must hold the layout of hardening_writers.h. One "R" on standard output says the loop has
-// begun; a failed write ends the program with status 2 and the reason on standard error.
+// The folder must hold the layout of hardening_writers.h. An "R" on standard output says the loop has
+// begun, a "W" that its first write is complete; a failed write ends the program with status 2 and the
+// reason on standard error.
 
 #include "hardening_writers.h"
 
@@ -24,7 +25,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const trel::test::Layout layout{argv[2]};
-    std::uint64_t generation = std::stoull(argv[3]);
+    const std::uint64_t first = std::stoull(argv[3]);
+    std::uint64_t generation = first;
     if (::write(STDOUT_FILENO, "R", 1) != 1)
         return 1;
     for (;; ++generation) {
@@ -33,5 +35,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "crash_writer: %s\n", why.c_str());
             return 2;
         }
+        if (generation == first && ::write(STDOUT_FILENO, "W", 1) != 1)
+            return 1;
     }
 }

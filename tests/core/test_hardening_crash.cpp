@@ -12,15 +12,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -32,9 +35,12 @@ namespace trel::test {
 namespace {
 
 constexpr int kTrials = 200;
-// The kill comes at a random moment up to this long after the writer's loop has begun: long enough for
-// many writes, so that kills land in every part of one.
+// The kill comes at a random moment after the writer's first write is complete, up to this long or three
+// times that first write's time, whichever is longer: long enough for several writes, so that kills land
+// in every part of one however slow the machine.
 constexpr std::chrono::microseconds kLongestRun{15000};
+// A writer whose first write takes longer than this is stuck.
+constexpr std::chrono::seconds kFirstWriteLimit{20};
 // Numbers of one trial's contents start here times the trial's number, so that no content of an earlier
 // trial can pass for a new one.
 constexpr std::uint64_t kGenerationsPerTrial = 1'000'000;
@@ -115,7 +121,7 @@ TEST_P(CrashConsistency, EveryFileIsWholeAfterSigkill) {
     const std::uint64_t seed = std::random_device{}();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937_64 random(seed);
-    std::uniform_int_distribution<std::int64_t> delay(0, kLongestRun.count());
+    std::uniform_real_distribution<double> fraction(0.0, 1.0);
 
     int renewed = 0;     // trials after which a file held new content
     int interrupted = 0; // trials killed while a temporary file existed: in the middle of a write
@@ -126,23 +132,39 @@ TEST_P(CrashConsistency, EveryFileIsWholeAfterSigkill) {
         ASSERT_GT(child.pid, 0);
         char ready = 0;
         const ssize_t got = ::read(child.output, &ready, 1);
-        ::close(child.output);
+        const auto begun = std::chrono::steady_clock::now();
+        ::fcntl(child.output, F_SETFL, O_NONBLOCK);
+        if (got != 1)
+            ::kill(child.pid, SIGKILL);
         ASSERT_EQ(got, 1) << "the writer ended before its loop began";
 
         // Until the random moment comes, the files are watched: a replacement must never leave a moment
         // without the file.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(delay(random));
+        std::optional<std::chrono::steady_clock::time_point> deadline;
         bool allThere = true;
+        bool stuck = false;
+        bool ended = false; // the writer closed its output: it stopped by itself
         do {
             for (const auto& file : files)
                 allThere = allThere && Exists(file);
-        } while (allThere && std::chrono::steady_clock::now() < deadline);
+            const auto now = std::chrono::steady_clock::now();
+            const ssize_t news = deadline ? -1 : ::read(child.output, &ready, 1);
+            ended = news == 0;
+            if (news == 1) {
+                const auto span = std::max<std::chrono::steady_clock::duration>(kLongestRun, 3 * (now - begun));
+                deadline = now + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                     span * fraction(random));
+            }
+            stuck = !deadline && now - begun > kFirstWriteLimit;
+        } while (allThere && !stuck && !ended && (!deadline || std::chrono::steady_clock::now() < *deadline));
+        ::close(child.output);
         ::kill(child.pid, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child.pid, &status, 0), child.pid);
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
             << "the writer stopped by itself, status " << status;
         ASSERT_TRUE(allThere) << "a file was missing while the writer ran";
+        ASSERT_FALSE(stuck) << "the writer's first write took longer than " << kFirstWriteLimit.count() << " s";
 
         std::map<std::filesystem::path, std::string> after;
         std::map<std::filesystem::path, std::optional<std::uint64_t>> generation;

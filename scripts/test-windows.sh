@@ -17,7 +17,7 @@ bash scripts/install-deps.sh wine wine64 fonts-liberation xvfb xdotool imagemagi
 install_seconds=$(elapsed "$started")
 
 build_started=$(date +%s)
-build=${TREL_WINDOWS_BUILD_DIR:-build-windows}
+build=$(realpath -m "${TREL_WINDOWS_BUILD_DIR:-build-windows}")
 bash scripts/build-windows.sh
 build_seconds=$(elapsed "$build_started")
 
@@ -56,14 +56,22 @@ quake=$(printf 'Z:%s' "${demo//\//\\}\\Quake 2")
 { printf '[Quake2exe]\r\nUsed=1\r\nPath=%s\\quake2.exe\r\nDir=%s\r\n' "$quake" "$quake"
   sed -n '/^\[Settings\]/,$p' dist/trel.ini; } >"$app/trel.ini.new"
 mv "$app/trel.ini.new" "$app/trel.ini"
+# The Wine session of the tests ends first: its desktop process was started without a display and
+# would outlive them, and every window of a later program in the session would then find no display
+# driver ("no driver could be loaded"). The next program starts a session that has the display.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w
 # Xvfb names the display it found free on the pipe once it is ready for clients.
 mkfifo "$demo/display"
 Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$demo/display" >/dev/null 2>&1 &
 xvfb=$!
 read -r -t 30 display <"$demo/display" || { echo "test-windows.sh: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=:$display
-(cd "$app" && wine trel.exe >/dev/null 2>&1) &
+# Wine's own errors and warnings (no trace channels) go to a log that is shown if no window comes.
+(cd "$app" && WINEDEBUG=err+all,warn+all wine trel.exe >"$build/trel-windows.log" 2>&1) &
 if timeout 120 xdotool search --sync --onlyvisible --name '^Trel - v0\.48b$' >/dev/null; then
+    # Wine's GDI font engine draws no text in line edits (a plain Qt program shows the same; with
+    # -platform windows:fontengine=freetype they have it), so the screenshot's text boxes look empty.
     # Mapped is not yet painted: the picture is taken again until the screen is no longer black (20 s at most).
     for _ in $(seq 80); do
         import -window root "$build/trel-windows.png"
@@ -72,7 +80,11 @@ if timeout 120 xdotool search --sync --onlyvisible --name '^Trel - v0\.48b$' >/d
     done
     echo "trel.exe from the zip showed its main window on the windows platform; screenshot $build/trel-windows.png"
 else
-    echo "trel.exe from the zip showed no main window within 120 s" >&2
+    echo "trel.exe from the zip showed no main window within 120 s; the windows on the display:" >&2
+    xdotool search --name '.' getwindowname %@ >&2 2>/dev/null || true
+    import -window root "$build/trel-windows.png" 2>/dev/null || true
+    echo "Wine's errors and Qt's messages (all of Wine's in $build/trel-windows.log):" >&2
+    grep -E ':err:|OutputDebugString' "$build/trel-windows.log" | tail -n 40 >&2
     status=1
 fi
 box_seconds=$(elapsed "$box_started")

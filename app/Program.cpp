@@ -8,9 +8,11 @@
 #include "seams/DocumentOpener.h"
 #include "seams/GameStarter.h"
 #include "seams/MessageBoxes.h"
+#include "Network.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -19,7 +21,8 @@ namespace trel {
 int RunTrel(QApplication& app) {
     // A second start in the same folder brings the first to the front and ends without touching trel.ini.
     const std::filesystem::path startDir = std::filesystem::current_path();
-    SingleInstance instance(SettingsFile(SharedValues{startDir, {}, {}, 0}));
+    NetworkModule network;
+    SingleInstance instance(SettingsFile(SharedValues{startDir, {}, {}, 0}), network);
     if (!instance.claim())
         return 0;
     InitResources();
@@ -33,10 +36,12 @@ int RunTrel(QApplication& app) {
     QtMessageBoxes boxes;
     ProcessGameStarter starter;
     DesktopDocumentOpener documents;
-    Trel trel(startDir, Seams{boxes, starter, documents});
+    Trel trel(startDir, Seams{boxes, starter, documents, network});
     QObject::connect(&instance, &SingleInstance::raiseRequested, &trel, &Trel::bringToFront);
     QObject::connect(&trel, &Trel::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     trel.StartUp();
+    // Later starts are listened for once the first window is up: the network parts are not loaded before.
+    QTimer::singleShot(0, &instance, &SingleInstance::listen);
     return QApplication::exec();
 }
 

@@ -1,14 +1,15 @@
 #include "SingleInstance.h"
 
+#include "Network.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 
 namespace trel {
 
-SingleInstance::SingleInstance(const std::filesystem::path& settingsFile, QObject* parent) : QObject(parent) {
+SingleInstance::SingleInstance(const std::filesystem::path& settingsFile, NetworkSource& network, QObject* parent)
+    : QObject(parent), network_(network) {
     const QFileInfo file(QString::fromStdString(std::filesystem::absolute(settingsFile).lexically_normal().string()));
     QString folder = file.absoluteDir().canonicalPath();
     if (folder.isEmpty())
@@ -24,34 +25,24 @@ SingleInstance::SingleInstance(const std::filesystem::path& settingsFile, QObjec
 SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::claim() {
-    if (lock_->tryLock(0)) {
-        // A socket left behind by a killed Trel would refuse the name.
-        QLocalServer::removeServer(name_);
-        server_ = new QLocalServer(this);
-        server_->setSocketOptions(QLocalServer::UserAccessOption);
-        connect(server_, &QLocalServer::newConnection, this, [this] {
-            while (QLocalSocket* peer = server_->nextPendingConnection()) {
-                connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-                peer->disconnectFromServer();
-                emit raiseRequested();
-            }
-        });
-        server_->listen(name_);
+    if (lock_->tryLock(0))
         return true;
-    }
     // The running Trel may still be starting: a few short tries, then this start ends all the same.
+    Network* network = network_.network();
     for (int attempt = 0; attempt < 5; ++attempt) {
-        QLocalSocket socket;
-        socket.connectToServer(name_);
-        if (socket.waitForConnected(200)) {
-            // The connection itself is the request; nothing needs to be said.
-            socket.disconnectFromServer();
+        if (network && network->knock(name_, 200))
             return false;
-        }
         if (lock_->tryLock(200))
-            return lock_->unlock(), claim(); // its holder ended meanwhile
+            return true; // its holder ended meanwhile
     }
     return false;
+}
+
+void SingleInstance::listen() {
+    if (listener_ || !lock_->isLocked())
+        return;
+    if (Network* network = network_.network())
+        listener_ = network->listen(name_, [this] { emit raiseRequested(); });
 }
 
 } // namespace trel

@@ -431,7 +431,7 @@ void Trel::openAddressBook() {
         addressBook_->bringForward();
         return;
     }
-    addressBook_ = new addressbook(shared_, settingsFile(), seams_.boxes, seams_.starter);
+    addressBook_ = new addressbook(shared_, settingsFile(), seams_.boxes, seams_.starter, seams_.network);
     connect(addressBook_, &addressbook::cancelled, this, &Trel::showMainAgain);
     connect(addressBook_, &addressbook::closed, addressBook_, &QObject::deleteLater);
     // Joining with a wrong Quake 2 path leads to the locator, as starting a game does, but leaves the viewer be.

@@ -26,6 +26,7 @@ class DocumentOpener;
 class GameStarter;
 class Main;
 class MessageBoxes;
+class NetworkSource;
 class dirfinder;
 class frmCommand;
 class mapcycle;
@@ -38,6 +39,7 @@ struct Seams {
     MessageBoxes& boxes;
     GameStarter& starter;
     DocumentOpener& documents;
+    NetworkSource& network;
 };
 
 class Trel : public QObject {

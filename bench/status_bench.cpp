@@ -4,6 +4,7 @@
 // Prints the medians over the runs and the worst gap.
 // Run: QT_QPA_PLATFORM=offscreen build/bench/status_bench
 
+#include "LinkedNetwork.h"
 #include "addressbook.h"
 #include "seams/GameStarter.h"
 #include "seams/MessageBoxes.h"
@@ -89,7 +90,8 @@ Figures Measure(const std::vector<int>& delays) {
     trel::SharedValues shared;
     trel::RecordedMessageBoxes boxes;
     NoStarts starter;
-    trel::addressbook book(shared, QFile::encodeName(file.fileName()).toStdString(), boxes, starter);
+    trel::LinkedNetworkSource network;
+    trel::addressbook book(shared, QFile::encodeName(file.fileName()).toStdString(), boxes, starter, network);
     book.show();
 
     const auto filled = [&] {

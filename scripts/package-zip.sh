@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Packs the Windows build into trel-<version>-win64.zip: one folder Trel-<version>/ with trel.exe, the
 # fresh trel.ini, the manual and the to-do list (the build's own install rules), a short README.txt, and
-# every DLL the programs load, found by following their imports from trel.exe and the plugins down.
+# every DLL the programs load, found by following their imports from trel.exe, the network module and the
+# plugins down.
 # A DLL is taken from the folders the build names (Qt's, the compiler's runtime); one found in none
 # must be a part of Windows (the MinGW tree has an import library for it), or the packing fails.
 #
@@ -40,7 +41,8 @@ is_system_dll() {
         [ -f "$mingw_root/lib/lib$base.a" ]
 }
 declare -A seen=()
-queue=("$folder/trel.exe")
+# The network module is loaded by name, not imported: its own imports are followed from it.
+queue=("$folder/trel.exe" "$folder/trelnet.dll")
 for p in "${plugins[@]}"; do queue+=("$folder/$p"); done
 while [ ${#queue[@]} -gt 0 ]; do
     file=${queue[0]}

@@ -39,11 +39,15 @@ if ! timeout 60 xdotool search --sync --onlyvisible --name '^Select your Quake2 
     exit 1
 fi
 [ "$(readlink "/proc/$trel/exe")" = "$work/root/usr/games/trel" ] || { echo "not the unpacked trel runs" >&2; exit 1; }
+# Once its first window is up, Trel loads its network module from the package's own library folder.
+module_loaded() { grep -Eq " $work/root/usr/lib/([^/]+/)?trel/trelnet\.so\$" "/proc/$trel/maps"; }
+for _ in $(seq 100); do module_loaded && break; sleep 0.1; done
+module_loaded || { echo "Trel did not load the package's network module within 10 s" >&2; exit 1; }
 seeded=$work/home/.local/share/trel
 cmp dist/trel.ini "$seeded/trel.ini"
 cmp docs/manual.html "$seeded/manual.html"
 cmp docs/todolist.txt "$seeded/todolist.txt"
-echo "The unpacked package started Trel's locator in $seeded, seeded with the fresh files."
+echo "The unpacked package started Trel's locator in $seeded, seeded with the fresh files; its network module loaded."
 
 if ! lintian --fail-on error "$deb" >"$work/lintian.txt" 2>&1; then
     cat "$work/lintian.txt"

@@ -79,6 +79,18 @@ if timeout 120 xdotool search --sync --onlyvisible --name '^Trel - v0\.48b$' >/d
         sleep 0.25
     done
     echo "trel.exe from the zip showed its main window on the windows platform; screenshot $build/trel-windows.png"
+    # Once the window is up, the network module of the zip is loaded (Wine maps it into the process).
+    module_loaded() {
+        for pid in $(pgrep -f 'trel\.exe'); do grep -qF "$app/trelnet.dll" "/proc/$pid/maps" && return 0; done
+        return 1
+    }
+    for _ in $(seq 100); do module_loaded && break; sleep 0.1; done
+    if module_loaded; then
+        echo "trel.exe loaded the zip's network module"
+    else
+        echo "trel.exe did not load the zip's network module within 10 s" >&2
+        status=1
+    fi
 else
     echo "trel.exe from the zip showed no main window within 120 s; the windows on the display:" >&2
     xdotool search --name '.' getwindowname %@ >&2 2>/dev/null || true

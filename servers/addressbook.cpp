@@ -7,7 +7,7 @@
 #include "seams/MessageBoxes.h"
 #include "platform.h"
 #include "server.h"
-#include "statusqueries.h"
+#include "Network.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -125,7 +125,7 @@ void SetColours(QLineEdit* box, const QColor& text, const QColor& background) {
 } // namespace
 
 addressbook::addressbook(const SharedValues& shared, std::filesystem::path iniFile, MessageBoxes& boxes,
-                         GameStarter& starter, QWidget* parent)
+                         GameStarter& starter, NetworkSource& network, QWidget* parent)
     : QWidget(parent), shared_(shared), iniFile_(std::move(iniFile)), boxes_(boxes), starter_(starter) {
     InitResources();
     setObjectName(QStringLiteral("addressbook"));
@@ -204,10 +204,11 @@ addressbook::addressbook(const SharedValues& shared, std::filesystem::path iniFi
     playerlist->setColumnWidth(0, 160);
     playerlist->setColumnWidth(1, 50);
 
-    queries_ = new StatusQueries(this);
-    connect(queries_, &StatusQueries::answered, this, &addressbook::showStatus);
-    connect(queries_, &StatusQueries::unanswered, this,
-            [this](std::size_t row, const QString& why) { clearStatus(row, why); });
+    // The network parts are loaded now, when the book is first opened.
+    if (Network* parts = network.network())
+        queries_ = parts->statusQueries(
+            {[this](std::size_t row, const ServerStatus& status, qint64 ms) { showStatus(row, status, ms); },
+             [this](std::size_t row, const QString& why) { clearStatus(row, why); }});
 
     Frame2 = MakeFrame(this, "Frame2", layout::kFrame2);
     Image1 = new QLabel(Frame2);
@@ -328,7 +329,8 @@ void addressbook::RemoveServer() {
     if (!row)
         return;
     showRow(*row, {});
-    queries_->forget(*row); // its late answer is ignored
+    if (queries_)
+        queries_->forget(*row); // its late answer is ignored
     clearStatus(*row, QString());
     deselectRow(*row);
     serverselect[*row]->setEnabled(false);
@@ -444,6 +446,10 @@ void addressbook::RefreshStatus() {
 }
 
 void addressbook::queryRow(std::size_t row) {
+    if (!queries_) {
+        clearStatus(row, QStringLiteral("no network"));
+        return;
+    }
     clearStatus(row, QStringLiteral("..."));
     queries_->query(row, StoredText(*serverIP[row]));
 }

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 class QFrame;
@@ -29,6 +30,7 @@ namespace trel {
 class GameStarter;
 class MessageBoxes;
 class server;
+class NetworkSource;
 class StatusQueries;
 
 class addressbook : public QWidget {
@@ -37,7 +39,7 @@ public:
     /// Loads the book from iniFile at once; the window is shown by whoever made it. shared is read at the
     /// moment of a join, so a Quake 2 location chosen meanwhile is used.
     addressbook(const SharedValues& shared, std::filesystem::path iniFile, MessageBoxes& boxes, GameStarter& starter,
-                QWidget* parent = nullptr);
+                NetworkSource& network, QWidget* parent = nullptr);
     ~addressbook() override;
 
     /// Shows the window in front of the others, rows and dialog as they are.
@@ -64,8 +66,8 @@ public:
 
     /// "&Refresh": asks every filled row's server for its status at once.
     void RefreshStatus();
-    /// The queries behind the status columns.
-    StatusQueries& statusQueries() const { return *queries_; }
+    /// The queries behind the status columns; none when the network parts could not be loaded.
+    StatusQueries* statusQueries() const { return queries_.get(); }
 
 signals:
     /// "&Cancel" saved the book: the main window should be shown. closed() follows.
@@ -127,7 +129,7 @@ private:
     MessageBoxes& boxes_;
     GameStarter& starter_;
     QPointer<server> dialog_;
-    StatusQueries* queries_ = nullptr;
+    std::unique_ptr<StatusQueries> queries_;
     std::array<std::optional<ServerStatus>, kAddressBookRows> status_; // the last answer of each row
     bool cancelling_ = false;
 };

@@ -2,6 +2,7 @@
 // folder named by TREL_SCREENSHOT_DIR (the build folder's "screenshots" by default); the test checks that
 // each one shows the window whole.
 
+#include "LinkedNetwork.h"
 #include "MOTD.h"
 #include "Wizard.h"
 #include "addressbook.h"
@@ -146,7 +147,8 @@ private slots:
         Shoot(motd, QStringLiteral("motd"));
 
         ProcessGameStarter starter;
-        addressbook book(shared, SettingsFile(shared), boxes, starter);
+        LinkedNetworkSource network;
+        addressbook book(shared, SettingsFile(shared), boxes, starter, network);
         book.show();
         QVERIFY(QTest::qWaitForWindowExposed(&book));
         Shoot(book, QStringLiteral("address-book"));

@@ -1,6 +1,7 @@
 // The program as a user meets it: first run, normal start, load errors, the game start, the preview and
 // leaving the main window. Every test runs in its own start folder and Quake 2 folder.
 
+#include "LinkedNetwork.h"
 #include "SingleInstance.h"
 #include "Trel.h"
 #include "auxiliary/Resources.h"
@@ -66,6 +67,7 @@ class TestTrel : public QObject {
     RecordedMessageBoxes boxes;
     ProcessGameStarter starter;
     RecordedDocumentOpener documents;
+    LinkedNetworkSource network;
     std::unique_ptr<Trel> app;
     QString previousDir;
 
@@ -103,7 +105,7 @@ class TestTrel : public QObject {
     Trel& start() {
         // The start folder as the program has it: the current directory, in the system's form.
         app =
-            std::make_unique<Trel>(QFile::encodeName(native(startDir)).toStdString(), Seams{boxes, starter, documents});
+            std::make_unique<Trel>(QFile::encodeName(native(startDir)).toStdString(), Seams{boxes, starter, documents, network});
         app->StartUp();
         return *app;
     }
@@ -296,7 +298,7 @@ private slots:
         if (!ini.isEmpty())
             QVERIFY(WriteAll(iniFile, ini));
         app =
-            std::make_unique<Trel>(QFile::encodeName(native(startDir)).toStdString(), Seams{boxes, starter, documents});
+            std::make_unique<Trel>(QFile::encodeName(native(startDir)).toStdString(), Seams{boxes, starter, documents, network});
         QSignalSpy quit(app.get(), &Trel::quitRequested);
         app->StartUp();
         QCOMPARE(boxes.shown.size(), 1);
@@ -464,8 +466,9 @@ private slots:
     void secondStartInTheSameFolderRaisesTheFirstAndEnds() {
         writeIni(usedSection());
         start();
-        SingleInstance first(QFile::encodeName(iniFile).toStdString());
+        SingleInstance first(QFile::encodeName(iniFile).toStdString(), network);
         QVERIFY(first.claim());
+        first.listen();
         connect(&first, &SingleInstance::raiseRequested, app.get(), &Trel::bringToFront);
         mainWindow().showMinimized();
         QVERIFY(mainWindow().isMinimized());
@@ -485,13 +488,13 @@ private slots:
         QCOMPARE(ReadAll(iniFile), before);
 
         // Another folder's settings file is another Trel's.
-        SingleInstance elsewhere(QFile::encodeName(quakeDir + QStringLiteral("/trel.ini")).toStdString());
+        SingleInstance elsewhere(QFile::encodeName(quakeDir + QStringLiteral("/trel.ini")).toStdString(), network);
         QVERIFY(elsewhere.claim());
     }
 
     void killedTrelDoesNotBlockTheNextStart() {
         writeIni(usedSection());
-        SingleInstance next(QFile::encodeName(iniFile).toStdString());
+        SingleInstance next(QFile::encodeName(iniFile).toStdString(), network);
         QProcess killed;
         startOnThisPlatform(killed);
         killed.start(QStringLiteral(TREL_PROGRAM), QStringList());

@@ -4,6 +4,7 @@
 // datagram is checked against the address and port that was asked before its bytes are read.
 
 #include "mdlServercode.h"
+#include "Network.h"
 #include "serverstatus.h"
 
 #include <QElapsedTimer>
@@ -22,30 +23,15 @@ class QHostInfo;
 
 namespace trel {
 
-class StatusQueries : public QObject {
+class UdpStatusQueries : public QObject, public StatusQueries {
     Q_OBJECT
 public:
-    /// With no reply this long after a request, it is sent once more.
-    static constexpr int kRetryMs = 1000;
-    /// With no reply this long after the first request, the row has no answer.
-    static constexpr int kGiveUpMs = 2500;
+    explicit UdpStatusQueries(Replies replies, QObject* parent = nullptr);
+    ~UdpStatusQueries() override;
 
-    explicit StatusQueries(QObject* parent = nullptr);
-    ~StatusQueries() override;
-
-    /// Asks the server at address for row (0 to 9); an earlier query of the row is forgotten. A bad address
-    /// is reported at once, a name is looked up first.
-    void query(std::size_t row, const std::string& address);
-    /// Forgets the row's query: a late reply or look-up for it is ignored.
-    void forget(std::size_t row);
-    /// How many requests have been sent for the row's current query.
-    int requestsSent(std::size_t row) const { return rows_.at(row).sent; }
-
-signals:
-    /// The row's server answered: its status and the round trip in whole milliseconds.
-    void answered(std::size_t row, const trel::ServerStatus& status, qint64 milliseconds);
-    /// The row's query ended without an answer: "bad address", "unknown host" or "no answer".
-    void unanswered(std::size_t row, const QString& why);
+    void query(std::size_t row, const std::string& address) override;
+    void forget(std::size_t row) override;
+    int requestsSent(std::size_t row) const override { return rows_.at(row).sent; }
 
 private:
     enum class State { Idle, LookingUp, Waiting };
@@ -67,6 +53,7 @@ private:
     void readDatagrams();
     void finish(std::size_t row);
 
+    Replies replies_;
     QUdpSocket* socket_ = nullptr;
     std::array<Row, kAddressBookRows> rows_;
 };

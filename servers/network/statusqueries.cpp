@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace trel {
 namespace {
@@ -17,10 +18,11 @@ constexpr int kDatagramsPerTurn = 64;
 
 } // namespace
 
-StatusQueries::StatusQueries(QObject* parent) : QObject(parent), socket_(new QUdpSocket(this)) {
+UdpStatusQueries::UdpStatusQueries(Replies replies, QObject* parent)
+    : QObject(parent), replies_(std::move(replies)), socket_(new QUdpSocket(this)) {
     // One socket for every row, both address families; the system picks the port.
     socket_->bind(QHostAddress::Any, 0);
-    connect(socket_, &QUdpSocket::readyRead, this, &StatusQueries::readDatagrams);
+    connect(socket_, &QUdpSocket::readyRead, this, &UdpStatusQueries::readDatagrams);
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         rows_[i].timer.setSingleShot(true);
         rows_[i].timer.setTimerType(Qt::PreciseTimer);
@@ -28,25 +30,25 @@ StatusQueries::StatusQueries(QObject* parent) : QObject(parent), socket_(new QUd
     }
 }
 
-StatusQueries::~StatusQueries() {
+UdpStatusQueries::~UdpStatusQueries() {
     for (std::size_t i = 0; i < rows_.size(); ++i)
         finish(i);
 }
 
-void StatusQueries::query(std::size_t row, const std::string& address) {
+void UdpStatusQueries::query(std::size_t row, const std::string& address) {
     finish(row);
     Row& r = rows_.at(row);
     r.sent = 0;
     const std::optional<ServerEndpoint> endpoint = ParseServerAddress(address);
     if (!endpoint) {
-        emit unanswered(row, QStringLiteral("bad address"));
+        replies_.unanswered(row, QStringLiteral("bad address"));
         return;
     }
     r.port = endpoint->port;
     const QString host = QString::fromLatin1(endpoint->host.data(), static_cast<qsizetype>(endpoint->host.size()));
     if (endpoint->kind != HostKind::Name) {
         if (!r.host.setAddress(host)) {
-            emit unanswered(row, QStringLiteral("bad address"));
+            replies_.unanswered(row, QStringLiteral("bad address"));
             return;
         }
         r.state = State::Waiting;
@@ -59,11 +61,11 @@ void StatusQueries::query(std::size_t row, const std::string& address) {
         host, this, [this, row, generation](const QHostInfo& info) { resolved(row, generation, info); });
 }
 
-void StatusQueries::forget(std::size_t row) {
+void UdpStatusQueries::forget(std::size_t row) {
     finish(row);
 }
 
-void StatusQueries::resolved(std::size_t row, unsigned generation, const QHostInfo& info) {
+void UdpStatusQueries::resolved(std::size_t row, unsigned generation, const QHostInfo& info) {
     Row& r = rows_.at(row);
     if (r.state != State::LookingUp || r.generation != generation)
         return;
@@ -74,7 +76,7 @@ void StatusQueries::resolved(std::size_t row, unsigned generation, const QHostIn
                                  [](const QHostAddress& a) { return a.protocol() == QAbstractSocket::IPv4Protocol; });
     if (found.isEmpty()) {
         finish(row);
-        emit unanswered(row, QStringLiteral("unknown host"));
+        replies_.unanswered(row, QStringLiteral("unknown host"));
         return;
     }
     r.host = v4 != found.end() ? *v4 : found.front();
@@ -82,7 +84,7 @@ void StatusQueries::resolved(std::size_t row, unsigned generation, const QHostIn
     send(row);
 }
 
-void StatusQueries::send(std::size_t row) {
+void UdpStatusQueries::send(std::size_t row) {
     Row& r = rows_.at(row);
     static const QByteArray request = QByteArray::fromStdString(StatusRequest());
     socket_->writeDatagram(request, r.host, r.port);
@@ -96,7 +98,7 @@ void StatusQueries::send(std::size_t row) {
     }
 }
 
-void StatusQueries::timeout(std::size_t row) {
+void UdpStatusQueries::timeout(std::size_t row) {
     Row& r = rows_.at(row);
     if (r.state != State::Waiting)
         return;
@@ -105,10 +107,10 @@ void StatusQueries::timeout(std::size_t row) {
         return;
     }
     finish(row);
-    emit unanswered(row, QStringLiteral("no answer"));
+    replies_.unanswered(row, QStringLiteral("no answer"));
 }
 
-void StatusQueries::readDatagrams() {
+void UdpStatusQueries::readDatagrams() {
     for (int n = 0; n < kDatagramsPerTurn && socket_->hasPendingDatagrams(); ++n) {
         // One byte more than a reply may have tells a longer datagram from one of the largest size.
         const QNetworkDatagram datagram = socket_->receiveDatagram(static_cast<qint64>(kLargestStatusReply) + 1);
@@ -135,14 +137,14 @@ void StatusQueries::readDatagrams() {
                 continue;
             const qint64 milliseconds = rows_[i].sinceLast.elapsed();
             finish(i);
-            emit answered(i, *status, milliseconds);
+            replies_.answered(i, *status, milliseconds);
         }
     }
     if (socket_->hasPendingDatagrams())
-        QTimer::singleShot(0, this, &StatusQueries::readDatagrams);
+        QTimer::singleShot(0, this, &UdpStatusQueries::readDatagrams);
 }
 
-void StatusQueries::finish(std::size_t row) {
+void UdpStatusQueries::finish(std::size_t row) {
     Row& r = rows_.at(row);
     if (r.lookup >= 0)
         QHostInfo::abortHostLookup(r.lookup);

@@ -62,21 +62,19 @@ public:
 class NetworkSource {
 public:
     virtual ~NetworkSource() = default;
-    /// The network parts, loaded on the first call; nullptr when they cannot be, with the reason in why.
-    virtual Network* network(QString* why = nullptr) = 0;
+    /// The network parts, loaded on the first call; nullptr when they cannot be.
+    virtual Network* network() = 0;
 };
 
-/// The module "trelnet", looked for beside the program and then in the folder it is installed in.
+/// The module "trelnet", looked for beside the program and then in the folder it is installed in. A module
+/// that cannot be loaded is reported once on standard error, with the reasons.
 class NetworkModule : public NetworkSource {
 public:
-    NetworkModule();
-    ~NetworkModule() override;
-    Network* network(QString* why = nullptr) override;
+    Network* network() override;
 
 private:
     bool tried_ = false;
     Network* network_ = nullptr;
-    QString why_;
 };
 
 } // namespace trel

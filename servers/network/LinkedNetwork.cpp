@@ -57,9 +57,7 @@ Network& LinkedNetwork() {
     return network;
 }
 
-Network* LinkedNetworkSource::network(QString* why) {
-    if (why)
-        why->clear();
+Network* LinkedNetworkSource::network() {
     return &LinkedNetwork();
 }
 

@@ -11,7 +11,7 @@ Network& LinkedNetwork();
 /// A source that hands out the parts linked into the program.
 class LinkedNetworkSource : public NetworkSource {
 public:
-    Network* network(QString* why = nullptr) override;
+    Network* network() override;
 };
 
 } // namespace trel

@@ -16,7 +16,6 @@
 #include "seams/MessageBoxes.h"
 #include "ui_test_support.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
 #include <QFontInfo>
 #include <QGroupBox>
@@ -27,8 +26,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-
-#include <memory>
 
 using namespace trel;
 
@@ -68,8 +65,7 @@ QStringList CutCaptions(const QWidget& window) {
                 cut << Describe(w, label->sizeHint().width());
             }
         } else if (const auto* frame = qobject_cast<const QGroupBox*>(w)) {
-            QFont titleFont = frame->font();
-            const int needed = QFontMetrics(titleFont).horizontalAdvance(frame->title()) + 16;
+            const int needed = QFontMetrics(frame->font()).horizontalAdvance(frame->title()) + 16;
             if (needed > frame->width())
                 cut << Describe(w, needed);
         } else if (const auto* tabs = qobject_cast<const QTabWidget*>(w)) {
@@ -105,49 +101,34 @@ private slots:
 #endif
     }
 
-    void mainWindowCaptionsFit() {
+    // Every window, and the main window on each of its tabs.
+    void captionsFit() {
         Main window;
         SettingsLoad load;
         load.DMflags = 0;
         window.LoadSettings(load);
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        for (int tab = 0; tab < window.maintab->count(); ++tab) {
-            window.maintab->setCurrentIndex(tab);
-            const QStringList cut = CutCaptions(window);
-            QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
-        }
-    }
-
-    void auxiliaryCaptionsFit() {
         RecordedMessageBoxes boxes;
+        RecordedDocumentOpener documents;
         dirfinder locator(boxes);
         frmCommand viewer;
         splashscreen splash;
-        for (QWidget* window : std::initializer_list<QWidget*>{&locator, &viewer, &splash}) {
-            window->show();
-            QVERIFY(QTest::qWaitForWindowExposed(window));
-            const QStringList cut = CutCaptions(*window);
-            QVERIFY2(cut.isEmpty(), qPrintable(window->objectName() + QLatin1Char('\n') + cut.join(QLatin1Char('\n'))));
-        }
-    }
-
-    void wizardAndAboutCaptionsFit() {
-        Main mainWindow;
-        SettingsLoad load;
-        load.DMflags = 0;
-        mainWindow.LoadSettings(load);
-        RecordedMessageBoxes boxes;
-        RecordedDocumentOpener documents;
-        frmwizard1 page1(mainWindow);
-        frmwizard2 page2(mainWindow);
-        frmwizard3 page3(mainWindow);
-        frmwizard4 page4(mainWindow);
+        frmwizard1 page1(window);
+        frmwizard2 page2(window);
+        frmwizard3 page3(window);
+        frmwizard4 page4(window);
         Aboutform about(documents, boxes, QStringLiteral("/usr/share/trel/manual.html"));
-        for (QWidget* window : std::initializer_list<QWidget*>{&page1, &page2, &page3, &page4, &about}) {
-            window->show();
-            QVERIFY(QTest::qWaitForWindowExposed(window));
-            const QStringList cut = CutCaptions(*window);
-            QVERIFY2(cut.isEmpty(), qPrintable(window->objectName() + QLatin1Char('\n') + cut.join(QLatin1Char('\n'))));
+        QList<QPair<QWidget*, int>> shown;
+        for (int tab = 0; tab < window.maintab->count(); ++tab)
+            shown.append({&window, tab});
+        for (QWidget* w : std::initializer_list<QWidget*>{&locator, &viewer, &splash, &page1, &page2, &page3, &page4, &about})
+            shown.append({w, -1});
+        for (const auto& [w, tab] : shown) {
+            if (tab >= 0)
+                window.maintab->setCurrentIndex(tab);
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            const QStringList cut = CutCaptions(*w);
+            QVERIFY2(cut.isEmpty(), qPrintable(w->objectName() + QLatin1Char('\n') + cut.join(QLatin1Char('\n'))));
         }
     }
 };

@@ -18,13 +18,11 @@
 #include "seams/MessageBoxes.h"
 #include "ui_test_support.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
 #include <QListWidget>
 #include <QPixmap>
-#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -102,17 +100,7 @@ private slots:
         }
     }
 
-    void aboutBox() {
-        RecordedDocumentOpener documents;
-        RecordedMessageBoxes boxes;
-        QPointer<Aboutform> box = new Aboutform(documents, boxes, QDir::temp().filePath(QStringLiteral("manual.html")));
-        box->show();
-        QVERIFY(QTest::qWaitForWindowExposed(box));
-        Shoot(*box, QStringLiteral("about"));
-        delete box;
-    }
-
-    void serverFilesAndAddressBook() {
+    void otherWindows() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString quake = dir.filePath(QStringLiteral("Quake 2"));
@@ -130,28 +118,25 @@ private slots:
         shared.Quake2Folder = QFile::encodeName(quake).toStdString();
         shared.Quake2Path = shared.Quake2Folder + "/quake2";
         RecordedMessageBoxes boxes;
-
-        mapedit editor(shared, [] { return std::string(); }, boxes);
-        QVERIFY(editor.open());
-        QVERIFY(QTest::qWaitForWindowExposed(&editor));
-        Shoot(editor, QStringLiteral("map-editor"));
-
-        mapcycle cycle(shared, boxes);
-        cycle.open();
-        QVERIFY(QTest::qWaitForWindowExposed(&cycle));
-        Shoot(cycle, QStringLiteral("map-cycle"));
-
-        MOTD motd(shared, boxes);
-        QVERIFY(motd.open());
-        QVERIFY(QTest::qWaitForWindowExposed(&motd));
-        Shoot(motd, QStringLiteral("motd"));
-
+        RecordedDocumentOpener documents;
         ProcessGameStarter starter;
         LinkedNetworkSource network;
+        mapedit editor(shared, [] { return std::string(); }, boxes);
+        mapcycle cycle(shared, boxes);
+        MOTD motd(shared, boxes);
         addressbook book(shared, SettingsFile(shared), boxes, starter, network);
+        Aboutform about(documents, boxes, QDir::temp().filePath(QStringLiteral("manual.html")));
+        QVERIFY(editor.open());
+        cycle.open();
+        QVERIFY(motd.open());
         book.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&book));
-        Shoot(book, QStringLiteral("address-book"));
+        about.show();
+        const std::pair<QWidget*, const char*> shots[] = {
+            {&editor, "map-editor"}, {&cycle, "map-cycle"}, {&motd, "motd"}, {&book, "address-book"}, {&about, "about"}};
+        for (const auto& [window, name] : shots) {
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            Shoot(*window, QString::fromLatin1(name));
+        }
         QVERIFY(boxes.shown.isEmpty());
     }
 };

@@ -5,7 +5,6 @@
 #include "mdlmaincode.h"
 #include "ui_test_support.h"
 
-#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -27,6 +26,8 @@
 #include <string>
 
 using trel::Main;
+using trel::test::ChooseFromList;
+using trel::test::ClickBox;
 using trel::test::Control;
 
 namespace {
@@ -67,20 +68,6 @@ Loaded LoadMain(const Stored& changes = {}) {
 void ShowTab(const Main& main, int tab) {
     QTabBar* bar = main.maintab->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
-}
-
-// A check box reacts to a click on its indicator, not on the blank beyond its caption.
-void ClickBox(QCheckBox* box) {
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(7, box->height() / 2));
-}
-
-// Opens the list with the keyboard (a mouse-opened list ignores an immediate release) and clicks an entry.
-void ChooseFromList(QComboBox* combo, int row) {
-    QTest::keyClick(combo, Qt::Key_F4);
-    QAbstractItemView* view = combo->view();
-    QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), kTimeoutMs);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(row, 0)).center());
-    QTRY_VERIFY_WITH_TIMEOUT(!view->isVisible(), kTimeoutMs);
 }
 
 // Each table row is one struct in the column "row", named by its first member.

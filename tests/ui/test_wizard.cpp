@@ -9,7 +9,6 @@
 #include "mdlmaincode.h"
 #include "ui_test_support.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,6 +33,8 @@
 #include <memory>
 
 using namespace trel;
+using trel::test::ChooseFromList;
+using trel::test::ClickBox;
 using trel::test::Control;
 
 namespace {
@@ -66,22 +67,8 @@ void Click(QPushButton* button) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-// A check box reacts to a click on its indicator, not on the blank beyond its caption.
-void ClickBox(QCheckBox* box) {
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(7, box->height() / 2));
-}
-
 void ClickMap(QListWidget* list, int row) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-}
-
-// Opens the list with the keyboard (a mouse-opened list ignores an immediate release) and clicks an entry.
-void ChooseFromList(QComboBox* combo, int row) {
-    QTest::keyClick(combo, Qt::Key_F4);
-    QAbstractItemView* view = combo->view();
-    QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), kTimeoutMs);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(row, 0)).center());
-    QTRY_VERIFY_WITH_TIMEOUT(!view->isVisible(), kTimeoutMs);
 }
 
 // Replaces the text of an editable box as a user does: select everything, then type.

@@ -3,7 +3,10 @@
 
 #include "ProgramFont.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLibrary>
 #include <QList>
@@ -35,6 +38,20 @@ template <typename T> T* Control(const QObject* window, const QString& name) {
 inline void TypeText(QWidget* box, const QString& text) {
     for (const QChar c : text)
         QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+/// A check box reacts to a click on its indicator, not on the blank beyond its caption.
+inline void ClickBox(QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(7, box->height() / 2));
+}
+
+/// Opens the list with the keyboard (a mouse-opened list ignores an immediate release) and clicks an entry.
+inline void ChooseFromList(QComboBox* combo, int row) {
+    QTest::keyClick(combo, Qt::Key_F4);
+    QAbstractItemView* view = combo->view();
+    QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), 5000);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(row, 0)).center());
+    QTRY_VERIFY_WITH_TIMEOUT(!view->isVisible(), 5000);
 }
 
 /// The whole file, or nothing when it cannot be read.

@@ -22,18 +22,15 @@
 #include "ui_test_support.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QElapsedTimer>
 #include <QLocalSocket>
-#include <QPlainTextEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -591,6 +588,15 @@ private slots:
         mainWindow().addparam->setText(QStringLiteral("set deathmatch 1"));
         QCOMPARE(trel.viewer()->commandText(), expected());
         QVERIFY(trel.viewer()->pos().y() > mainWindow().frameGeometry().bottom());
+        // The locator hides both windows; its close box acts as Cancel and brings them back.
+        QTest::mouseClick(mainWindow().findquake2dir, Qt::LeftButton);
+        QVERIFY(trel.locator() && trel.locator()->isVisible());
+        QVERIFY(!mainWindow().isVisible());
+        QVERIFY(trel.viewer() && !trel.viewer()->isVisible());
+        trel.locator()->close();
+        QTRY_VERIFY(!trel.locator());
+        QVERIFY(mainWindow().isVisible());
+        QVERIFY(trel.viewer() && trel.viewer()->isVisible());
 
         mainWindow().ShowCommandLine->setChecked(false);
         QTRY_VERIFY(!trel.viewer());
@@ -601,20 +607,6 @@ private slots:
         mainWindow().ShowCommandLine->setCheckState(Qt::PartiallyChecked);
         QTest::mouseClick(mainWindow().dedserver, Qt::LeftButton);
         QVERIFY(!trel.viewer());
-    }
-
-    void locatorHidesAndCancelRestores() {
-        QByteArray settings = kSettings;
-        writeIni(usedSection(), settings.replace("Commandline=0", "Commandline=1"));
-        Trel& trel = start();
-        QTest::mouseClick(mainWindow().findquake2dir, Qt::LeftButton);
-        QVERIFY(trel.locator() && trel.locator()->isVisible());
-        QVERIFY(!mainWindow().isVisible());
-        QVERIFY(trel.viewer() && !trel.viewer()->isVisible());
-        trel.locator()->close(); // the close box acts as Cancel
-        QTRY_VERIFY(!trel.locator());
-        QVERIFY(mainWindow().isVisible());
-        QVERIFY(trel.viewer() && trel.viewer()->isVisible());
     }
 
     void mapEditorFromTheMenuTakesTheMainWindowsPlace() {
@@ -709,7 +701,7 @@ private slots:
         QVERIFY(app->viewer() && app->viewer()->isVisible());
     }
 
-    void helpMenuOpensTheStartFoldersDocuments() {
+    void helpMenuDocumentsAboutAndWizard() {
         writeIni(usedSection());
         start();
         QVERIFY(WriteAll(startDir + QStringLiteral("/manual.html"), "<html></html>"));
@@ -720,11 +712,9 @@ private slots:
         QCOMPARE(documents.opened.size(), 1);
         QCOMPARE(boxes.shown.size(), 1);
         QVERIFY2(boxes.shown.first().text.contains(QStringLiteral("todolist.txt")), qPrintable(boxes.shown.first().text));
-    }
 
-    void aboutAndWizardOpenOnce() {
-        writeIni(usedSection());
-        Trel& trel = start();
+        // The about box and the wizard open once.
+        Trel& trel = *app;
         QTest::mouseClick(mainWindow().about, Qt::LeftButton);
         Aboutform* box = trel.aboutBox();
         QVERIFY(box && box->isVisible());

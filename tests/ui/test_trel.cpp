@@ -609,7 +609,7 @@ private slots:
         QVERIFY(!trel.viewer());
     }
 
-    void mapEditorFromTheMenuTakesTheMainWindowsPlace() {
+    void serverFileEditorsOpenOnceInTheMainWindowsPlace() {
         writeIni(usedSection());
         Trel& trel = start();
         QVERIFY(mainWindow().mnumaplist->isEnabled());
@@ -626,25 +626,9 @@ private slots:
         QTRY_VERIFY(!trel.mapEditor());
         QVERIFY(mainWindow().isVisible());
         QVERIFY(boxes.shown.isEmpty());
-    }
 
-    void mapEditorOnAWrongPathLeadsToTheLocator() {
-        QByteArray ini = usedSection();
-        storeGameInOtherCase(ini);
-        writeIni(ini);
-        Trel& trel = start();
-        QTest::mouseClick(mainWindow().Command3, Qt::LeftButton);
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("You have selected the wrong directory")});
-        QVERIFY(!trel.mapEditor());
-        QVERIFY(trel.locator() && trel.locator()->isVisible());
-        QVERIFY(!mainWindow().isVisible());
-        QVERIFY(!QFile::exists(quakeDir + QStringLiteral("/vorn/vorn.ini")));
-    }
-
-    void mapCycleAndMotdOpenOnceAndBringTheMainWindowBack() {
-        QByteArray settings = kSettings;
-        writeIni(usedSection(), settings.replace("Gametype=1", "Gametype=0"));
-        Trel& trel = start();
+        // The map cycle (single player) and the message of the day open once and bring the main window back.
+        mainWindow().gametype->setCurrentIndex(0);
         QVERIFY(mainWindow().editmapcycle->isEnabled());
         QTest::mouseClick(mainWindow().editmapcycle, Qt::LeftButton);
         QVERIFY(trel.mapCycle() && trel.mapCycle()->isVisible());
@@ -661,6 +645,20 @@ private slots:
         trel.motdEditor()->close();
         QTRY_VERIFY(!trel.motdEditor());
         QVERIFY(mainWindow().isVisible());
+    }
+
+
+    void mapEditorOnAWrongPathLeadsToTheLocator() {
+        QByteArray ini = usedSection();
+        storeGameInOtherCase(ini);
+        writeIni(ini);
+        Trel& trel = start();
+        QTest::mouseClick(mainWindow().Command3, Qt::LeftButton);
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("You have selected the wrong directory")});
+        QVERIFY(!trel.mapEditor());
+        QVERIFY(trel.locator() && trel.locator()->isVisible());
+        QVERIFY(!mainWindow().isVisible());
+        QVERIFY(!QFile::exists(quakeDir + QStringLiteral("/vorn/vorn.ini")));
     }
 
     void addressBookJoinsAndIsThereAfterARestart() {

@@ -233,16 +233,12 @@ private slots:
         QTest::addColumn<bool>("grey");
         QTest::addColumn<QString>("typed"); // reaches the main window unfiltered
         QTest::addColumn<QString>("arrives"); // but never a character the code page cannot hold
-        QTest::newRow("Gem Goal:, letters") << QStringLiteral("boolgemgoal") << QStringLiteral("valgemgoal") << false
-                                            << QStringLiteral("1a2") << QStringLiteral("1a2");
+        QTest::newRow("Gem Goal:, letters") << "boolgemgoal" << "valgemgoal" << false << "1a2" << "1a2";
         QTest::newRow("Gem Goal:, outside the code page")
-            << QStringLiteral("boolgemgoal") << QStringLiteral("valgemgoal") << false << QStringLiteral("1\u03A92")
-            << QStringLiteral("12");
-        QTest::newRow("Max Gems, grey, minus") << QStringLiteral("boolmaxgems") << QStringLiteral("valmaxgems") << true
-                                               << QStringLiteral("-5") << QStringLiteral("-5");
-        QTest::newRow("Timelimit:, emptied")
-            << QStringLiteral("booltimelimit") << QStringLiteral("valtimelimit") << false << QString() << QString();
-        QTest::newRow("Monster Respawn") << QStringLiteral("mrespawn") << QString() << false << QString() << QString();
+            << "boolgemgoal" << "valgemgoal" << false << QStringLiteral("1\u03A92") << "12";
+        QTest::newRow("Max Gems, grey, minus") << "boolmaxgems" << "valmaxgems" << true << "-5" << "-5";
+        QTest::newRow("Timelimit:, emptied") << "booltimelimit" << "valtimelimit" << false << "" << "";
+        QTest::newRow("Monster Respawn") << "mrespawn" << "" << false << "" << "";
     }
     void page3ReachesTheMainWindow() {
         QFETCH(QString, box);

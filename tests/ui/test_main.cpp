@@ -243,14 +243,6 @@ private slots:
         QCOMPARE(main.maintab->currentIndex(), row.serverTabs ? 2 : 0);
     }
 
-    void singlePlayerSetByProgramBringsGeneralForward() {
-        auto loaded = LoadMain();
-        ShowTab(*loaded.main, 1);
-        loaded.main->gametype->setCurrentIndex(0); // as the quick-start wizard sets it
-        QCOMPARE(loaded.main->maintab->currentIndex(), 0);
-        QVERIFY(!loaded.main->maintab->isTabEnabled(1));
-    }
-
     void storedGameTypeHasTheLastWord_data() {
         QTest::addColumn<QString>("gametype");
         QTest::addColumn<bool>("gemGoal");
@@ -305,7 +297,7 @@ private slots:
         QCOMPARE(value->currentText(), shown);
     }
 
-    void typingIntoGametypeChangesNothing() {
+    void gametypeByKeysAndByTheProgram() {
         auto loaded = LoadMain();
         Main& main = *loaded.main;
         QSignalSpy changed(&main, &Main::optionsChanged);
@@ -316,6 +308,13 @@ private slots:
         QCOMPARE(changed.count(), 0);
         QTest::keyClick(main.gametype, Qt::Key_Down); // an arrow chooses, as in any drop-down list
         QCOMPARE(main.gametypeText(), QStringLiteral("Single Player"));
+        // Set by the program (as the quick-start wizard sets it), single player brings General forward.
+        main.gametype->setCurrentIndex(3);
+        ShowTab(main, 1);
+        QCOMPARE(main.maintab->currentIndex(), 1);
+        main.gametype->setCurrentIndex(0);
+        QCOMPARE(main.maintab->currentIndex(), 0);
+        QVERIFY(!main.maintab->isTabEnabled(1));
     }
 
     void optionsChangedOnlyOnChange_data() {

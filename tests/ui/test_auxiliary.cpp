@@ -227,26 +227,18 @@ private slots:
         QCOMPARE(window->lbldrive->text(), labelBefore);
     }
 
-    void viewerShowsTheCommandTextAndTellsWhenClosed() {
-        trel::frmCommand viewer;
-        QCOMPARE(viewer.commandText(), QStringLiteral("No parameters set\n"));
-        viewer.setCommandText(QStringLiteral("quake2 +set game vorn\r\n+set dmflags 5\r\n"));
-        QCOMPARE(viewer.commandline->toPlainText(), QStringLiteral("quake2 +set game vorn\n+set dmflags 5\n"));
-        QVERIFY(viewer.commandline->isReadOnly());
-        viewer.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
-        QSignalSpy closed(&viewer, &trel::frmCommand::closedByUser);
-        QVERIFY(viewer.close());
-        QCOMPARE(closed.count(), 1);
-        QVERIFY(!viewer.isVisible());
-    }
-
-    void viewerSitsBelowTheMainWindowAndFollowsResizes() {
+    // The viewer shows the command text read-only, sits below the main window, follows resizes and tells
+    // when the user closes it.
+    void commandViewer() {
         QWidget mainWindow;
         mainWindow.setGeometry(120, 80, 420, 300);
         mainWindow.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
         trel::frmCommand viewer;
+        QCOMPARE(viewer.commandText(), QStringLiteral("No parameters set\n"));
+        viewer.setCommandText(QStringLiteral("quake2 +set game vorn\r\n+set dmflags 5\r\n"));
+        QCOMPARE(viewer.commandline->toPlainText(), QStringLiteral("quake2 +set game vorn\n+set dmflags 5\n"));
+        QVERIFY(viewer.commandline->isReadOnly());
         viewer.placeBelow(mainWindow);
         viewer.show();
         QVERIFY(QTest::qWaitForWindowExposed(&viewer));
@@ -258,6 +250,10 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(viewer.size(), size, kTimeoutMs);
             QCOMPARE(viewer.commandline->geometry(), QRect(QPoint(), size)); // the text area fills the window
         }
+        QSignalSpy closed(&viewer, &trel::frmCommand::closedByUser);
+        QVERIFY(viewer.close());
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(!viewer.isVisible());
     }
 
     void splashShowsTheLogoAboveAllOthers() {

@@ -380,15 +380,14 @@ protected:
     LaunchOptions options;
 };
 
-TEST_F(PrepareLaunchTest, WritesTheScriptAndRequestsTheGame) {
+TEST_F(PrepareLaunchTest, WritesTheWholeScriptAndRequestsTheGame) {
     options.Dedicated = 1;
     const auto prep = PrepareLaunch(shared, options);
     ASSERT_EQ(prep.outcome, LaunchOutcome::Ready) << prep.why;
     EXPECT_EQ(ReadBytes(script()), "set gametype 3\r\nset dmflags 0\r\nset server_ini vorn.ini\r\nmap vorn02\r\n");
     EXPECT_EQ(prep.request, GameLaunchRequest(shared, true, "trel_launcher.cfg"));
-}
 
-TEST_F(PrepareLaunchTest, ScriptIsRewrittenWhole) {
+    // The script is rewritten whole: a longer one before leaves nothing behind.
     options.Booltimelimit = options.Boolmaxgems = options.MonsterRespawn = 1;
     options.addparam = "set a very long line that the next run must not leave behind";
     ASSERT_EQ(PrepareLaunch(shared, options).outcome, LaunchOutcome::Ready);

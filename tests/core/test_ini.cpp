@@ -315,7 +315,7 @@ TEST(IniWrite, SizeLimitFailureKeepsOldFile) {
 
 // The new content goes to a file of its own renamed over the old one, so a write that stops half-way can
 // never leave a half-written settings file behind; the old file's mode carries over, a new file takes the umask.
-TEST(IniWrite, ReplacementIsANewFileWithTheOldMode) {
+TEST(IniWrite, ReplacementIsANewFileWithTheOldModeANewFileTakesTheUmask) {
     TempDir dir;
     const auto file = dir / "trel.ini";
     for (const mode_t mode : {0600, 0604, 0755}) {
@@ -333,18 +333,14 @@ TEST(IniWrite, ReplacementIsANewFileWithTheOldMode) {
         EXPECT_EQ(ReadBytes(file), "[S]\r\nk=2\r\nl=3\r\n");
         EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"trel.ini"});
     }
-}
-
-TEST(IniWrite, NewFileTakesTheUmask) {
-    TempDir dir;
     for (const mode_t mask : {022, 077}) {
-        const auto file = dir / ("new " + std::to_string(mask) + ".ini");
+        const auto fresh = dir / ("new " + std::to_string(mask) + ".ini");
         const mode_t previous = umask(mask);
-        const auto result = WriteIni("S", "k", "v", file);
+        const auto result = WriteIni("S", "k", "v", fresh);
         umask(previous);
         EXPECT_EQ(result, 1);
         struct stat info {};
-        ASSERT_EQ(stat(file.c_str(), &info), 0);
+        ASSERT_EQ(stat(fresh.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 07777, 0666 & ~mask);
     }
 }

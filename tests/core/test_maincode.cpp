@@ -153,18 +153,12 @@ TEST(SettingsLoad, MissingOrUnreadableFileIsALoadErrorNotACrash) {
 
 TEST(DmFlags, StoredNumberTicksTheseBoxes) {
     using V = std::vector<std::int32_t>;
+    const V all = {32768, 16384, 8192, 4096, 2048, 1024, 512, 256, 128, 64, 32, 16, 8, 4, 2, 1};
     const std::vector<std::pair<std::int32_t, V>> cases = {
-        {0, {}},
-        {-1, {}},
-        {INT_MIN, {}},
-        {5, {4, 1}},
-        {1, {1}},
-        {32768, {32768}},
-        {65536, {32768}},
-        {65537, {32768, 1}},
-        {32768 * 3 + 6, {32768, 4, 2}},
-        {65535, {32768, 16384, 8192, 4096, 2048, 1024, 512, 256, 128, 64, 32, 16, 8, 4, 2, 1}},
-        {INT_MAX, {32768, 16384, 8192, 4096, 2048, 1024, 512, 256, 128, 64, 32, 16, 8, 4, 2, 1}},
+        {0, {}},         {-1, {}},      {INT_MIN, {}},          {5, {4, 1}}, {1, {1}}, {32768, {32768}},
+        {65536, {32768}}, {65537, {32768, 1}}, {32768 * 3 + 6, {32768, 4, 2}},
+        {65535, all},
+        {INT_MAX, all},
     };
     for (const auto& [stored, boxes] : cases)
         EXPECT_EQ(DmFlagsToTick(stored), boxes) << stored;
@@ -177,13 +171,13 @@ TEST(DmFlags, RunningTotalWrapsInsteadOfOverflowing) {
     EXPECT_EQ(AddDmFlag(INT_MIN, -1), INT_MAX);
 }
 
-TEST(SettingsSave, SixteenKeysInOrderWithTheirTexts) {
+TEST(SettingsSave, SixteenKeysInOrderWithTheirTextsThatLoadBackTheSame) {
     LaunchOptions o;
     o.DMflags = 99; // the running total is not what is saved: the text of the box is
     o.Valgemgoal = "lots";
     o.Booltimelimit = 1;
     o.serverini = "mine.ini";
-    const auto pairs = SettingsToSave(o, "abc");
+    auto pairs = SettingsToSave(o, "abc");
     ASSERT_EQ(pairs.size(), 16u);
     for (std::size_t i = 0; i < pairs.size(); ++i)
         EXPECT_EQ(pairs[i].first, kSettingsKeys[i]);
@@ -193,25 +187,19 @@ TEST(SettingsSave, SixteenKeysInOrderWithTheirTexts) {
     EXPECT_EQ(pairs[10].second, "-1"); // no game type chosen
     EXPECT_EQ(pairs[12].second, "-1"); // no map chosen
     EXPECT_EQ(pairs[15].second, "mine.ini");
-}
 
-TEST(SettingsSave, SavedThenLoadedGivesTheSameOptions) {
-    LaunchOptions o;
-    o.DMflags = 1028;
-    o.Dedicated = 1;
-    o.Boolmaxclients = 1;
+    o.Dedicated = o.Boolmaxclients = o.Commandline = 1;
     o.Valmaxclients = "16";
     o.Gametype = 2;
     o.Map = 3;
-    o.Commandline = 1;
-    o.serverini = "x.ini";
+    pairs = SettingsToSave(o, "1028");
     TempDir dir;
     std::string why;
-    ASSERT_TRUE(WriteIniValues("Settings", SettingsToSave(o, "1028"), dir / "trel.ini", why)) << why;
+    ASSERT_TRUE(WriteIniValues("Settings", pairs, dir / "trel.ini", why)) << why;
     const SettingsLoad load = ReadSettingsForLoad(dir / "trel.ini");
     ASSERT_FALSE(load.error.has_value()) << load.error->description;
     EXPECT_EQ(load.DMflags, 1028);
-    const auto pairs = SettingsToSave(o, "1028");
+    ASSERT_EQ(load.steps.size(), 15u);
     for (const auto& step : load.steps)
         EXPECT_EQ(step.text, pairs[static_cast<std::size_t>(step.key)].second);
 }
@@ -291,9 +279,9 @@ struct ScriptCase {
     std::vector<std::string> lines;
 };
 
-LaunchOptions With(void (*edit)(LaunchOptions&)) {
+LaunchOptions With(void (*edit)(LaunchOptions&), int map = 0) {
     LaunchOptions o;
-    o.Map = 0;
+    o.Map = map;
     edit(o);
     return o;
 }
@@ -392,15 +380,14 @@ protected:
     LaunchOptions options;
 };
 
-TEST_F(PrepareLaunchTest, WritesTheScriptAndRequestsTheGame) {
+TEST_F(PrepareLaunchTest, WritesTheWholeScriptAndRequestsTheGame) {
     options.Dedicated = 1;
     const auto prep = PrepareLaunch(shared, options);
     ASSERT_EQ(prep.outcome, LaunchOutcome::Ready) << prep.why;
     EXPECT_EQ(ReadBytes(script()), "set gametype 3\r\nset dmflags 0\r\nset server_ini vorn.ini\r\nmap vorn02\r\n");
     EXPECT_EQ(prep.request, GameLaunchRequest(shared, true, "trel_launcher.cfg"));
-}
 
-TEST_F(PrepareLaunchTest, ScriptIsRewrittenWhole) {
+    // The script is rewritten whole: a longer one before leaves nothing behind.
     options.Booltimelimit = options.Boolmaxgems = options.MonsterRespawn = 1;
     options.addparam = "set a very long line that the next run must not leave behind";
     ASSERT_EQ(PrepareLaunch(shared, options).outcome, LaunchOutcome::Ready);
@@ -409,31 +396,26 @@ TEST_F(PrepareLaunchTest, ScriptIsRewrittenWhole) {
     EXPECT_EQ(ReadBytes(script()), LaunchScriptText(shorter));
 }
 
-TEST_F(PrepareLaunchTest, WrongExecutableWritesNothing) {
+TEST_F(PrepareLaunchTest, WrongExecutableOrNoMapWritesNothing) {
     WriteBytes(folder() / "Quake2", "game");
     std::filesystem::create_directories(folder() / "dir" / std::string(kGameExecutableName));
-    std::vector<std::string> names = {"Quake2", "missing", "dir/" + std::string(kGameExecutableName), ""};
+    std::vector<std::pair<std::string, int>> cases = {
+        {"Quake2", 1}, {"missing", 1}, {"dir/" + std::string(kGameExecutableName), 1}, {"", 1},
+        {std::string(kGameExecutableName), -1}, {std::string(kGameExecutableName), 5}};
 #ifndef _WIN32
     // Windows file names ignore letter case: there this would name the game's own file, and the names
     // stored in other case are checked in test_platform_windows.cpp.
     WriteBytes(folder() / "QUAKE2.EXE", "game");
-    names.push_back("QUAKE2.EXE");
+    cases.emplace_back("QUAKE2.EXE", 1);
 #endif
-    for (const std::string& name : names) {
+    for (const auto& [name, map] : cases) {
+        SCOPED_TRACE(name + " map " + std::to_string(map));
         SharedValues wrong = shared;
         wrong.Quake2Path = name.empty() ? "" : PathText(folder() / name);
-        EXPECT_EQ(PrepareLaunch(wrong, options).outcome, LaunchOutcome::WrongExecutable) << name;
-        EXPECT_EQ(ExportLaunch(wrong, options, dir / "launch").outcome, LaunchOutcome::WrongExecutable) << name;
-        EXPECT_FALSE(std::filesystem::exists(script())) << name;
-        EXPECT_FALSE(std::filesystem::exists(dir / "launch")) << name;
-    }
-}
-
-TEST_F(PrepareLaunchTest, NoMapWritesNothing) {
-    for (int map : {-1, 5}) {
         options.Map = map;
-        EXPECT_EQ(PrepareLaunch(shared, options).outcome, LaunchOutcome::NoMap);
-        EXPECT_EQ(ExportLaunch(shared, options, dir / "launch").outcome, LaunchOutcome::NoMap);
+        const auto outcome = map == 1 ? LaunchOutcome::WrongExecutable : LaunchOutcome::NoMap;
+        EXPECT_EQ(PrepareLaunch(wrong, options).outcome, outcome);
+        EXPECT_EQ(ExportLaunch(wrong, options, dir / "launch").outcome, outcome);
         EXPECT_FALSE(std::filesystem::exists(script()));
         EXPECT_FALSE(std::filesystem::exists(dir / "launch"));
     }
@@ -584,24 +566,21 @@ TEST(Preview, FragmentsInOrder) {
         LaunchOptions options;
         std::string text;
     };
-    LaunchOptions none;
     const Case cases[] = {
-        {"single player example", [] { LaunchOptions o; o.Gametype = 0; return o; }(),
+        {"single player example", With([](LaunchOptions& o) { o.Gametype = 0; }, -1),
          exe + " +set game vorn +set gametype 0 +set dmflags 0 + set server_ini  +sp 1"},
-        {"nothing chosen", none, exe + " +set game vorn +set gametype 3 +set dmflags 0 + set server_ini  "},
-        {"dedicated comes right after the modification", [] { LaunchOptions o; o.Dedicated = 1; return o; }(),
+        {"nothing chosen", LaunchOptions(), exe + " +set game vorn +set gametype 3 +set dmflags 0 + set server_ini  "},
+        {"dedicated comes right after the modification", With([](LaunchOptions& o) { o.Dedicated = 1; }, -1),
          exe + " +set game vorn +set dedicated 1 +set gametype 3 +set dmflags 0 + set server_ini  "},
         {"force-join shown with deathmatch, the ini quoted as in the script",
-         [] { LaunchOptions o; o.Gametype = 3; o.Forcejoin = 1; o.serverini = "my server.ini"; return o; }(),
+         With([](LaunchOptions& o) { o.Gametype = 3; o.Forcejoin = 1; o.serverini = "my server.ini"; }, -1),
          exe + " +set game vorn +set gametype 3 +set forcejoin 1 +set dmflags 0 + set server_ini \"my server.ini\" "},
         {"everything",
-         [] {
-             LaunchOptions o;
+         With([](LaunchOptions& o) {
              o.Gametype = 0; o.Forcejoin = 1; o.DMflags = 1028; o.Booltimelimit = 1; o.Valtimelimit = "20";
              o.Boolmaxclients = 1; o.Valmaxclients = "8"; o.Boolgemgoal = 1; o.Valgemgoal = "10"; o.Boolmaxgems = 1;
-             o.Valmaxgems = "3"; o.MonsterRespawn = 1; o.addparam = "set x 1"; o.serverini = "mine.ini"; o.Map = 4;
-             return o;
-         }(),
+             o.Valmaxgems = "3"; o.MonsterRespawn = 1; o.addparam = "set x 1"; o.serverini = "mine.ini";
+         }, 4),
          exe + " +set game vorn +set gametype 0 +set forcejoin 1 +set dmflags 1028 +set vorn_timelimit 20 "
                "+set maxclients 8 +set gem_goal 10 +set max_gems 3 +set monster_respawn 1 + set x 1 "
                "+ set server_ini mine.ini +map vorn_sp01 +sp 1"},

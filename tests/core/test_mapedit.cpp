@@ -28,7 +28,12 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-// Names each case of a table after its name field.
+// A table's cases are named and listed by their name field, not their bytes.
+template <typename Case>
+    requires requires(const Case& c) { c.name; }
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 struct CaseName {
     template <typename Case> std::string operator()(const ::testing::TestParamInfo<Case>& param) const {
         return param.param.name;
@@ -53,8 +58,6 @@ struct BlockCase {
     bool multiplayer;
     std::string expected;
 };
-// Listed by its name, not its bytes.
-void PrintTo(const BlockCase& c, std::ostream* os) { *os << c.name; }
 
 class MapDetailsBlock : public ::testing::TestWithParam<BlockCase> {};
 
@@ -87,30 +90,20 @@ INSTANTIATE_TEST_SUITE_P(
 // ---------------------------------------------------------------------------------------------------
 // The map cycle writer
 
-const std::string kFiveMapsBlock = "# begin vorn.ini ===============\r\n"
-                                   "# Do not delete these comment lines\r\n"
-                                   "# This vorn.ini was produced automatically by Trel, the original is now "
-                                   "vorn.bak\r\n"
-                                   "\r\n"
-                                   "[vorn01]\r\n[vorn02]\r\n[vorn03]\r\n[vorn04]\r\n[vorn_sp01]\r\n"
-                                   "\r\n"
-                                   "# end vorn.ini ===============\r\n";
-
-const std::string kEmptyCycleBlock = "# begin vorn.ini ===============\r\n"
-                                     "# Do not delete these comment lines\r\n"
-                                     "# This vorn.ini was produced automatically by Trel, the original is now "
-                                     "vorn.bak\r\n"
-                                     "\r\n"
-                                     "\r\n"
-                                     "# end vorn.ini ===============\r\n";
+// The marker block around the given lines.
+std::string CycleBlock(const std::string& lines) {
+    return "# begin vorn.ini ===============\r\n# Do not delete these comment lines\r\n"
+           "# This vorn.ini was produced automatically by Trel, the original is now vorn.bak\r\n\r\n" +
+           lines + "\r\n# end vorn.ini ===============\r\n";
+}
+const std::string kFiveMapsBlock = CycleBlock("[vorn01]\r\n[vorn02]\r\n[vorn03]\r\n[vorn04]\r\n[vorn_sp01]\r\n");
+const std::string kEmptyCycleBlock = CycleBlock(""); // six lines
 
 struct CycleCase {
     const char* name;
     std::vector<std::string> maps;
     std::string expected;
 };
-// Listed by its name, not its bytes.
-void PrintTo(const CycleCase& c, std::ostream* os) { *os << c.name; }
 
 class MapCycleBlock : public ::testing::TestWithParam<CycleCase> {};
 
@@ -127,12 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, MapCycleBlock,
     ::testing::Values(CycleCase{"StandardFive", {"vorn01", "vorn02", "vorn03", "vorn04", "vorn_sp01"}, kFiveMapsBlock},
                       CycleCase{"EmptyCycleIsSixLines", {}, kEmptyCycleBlock},
-                      CycleCase{"NamesUnchecked",
-                                {"odd]name", ""},
-                                "# begin vorn.ini ===============\r\n"
-                                "# Do not delete these comment lines\r\n"
-                                "# This vorn.ini was produced automatically by Trel, the original is now "
-                                "vorn.bak\r\n\r\n[odd]name]\r\n[]\r\n\r\n# end vorn.ini ===============\r\n"}),
+                      CycleCase{"NamesUnchecked", {"odd]name", ""}, CycleBlock("[odd]name]\r\n[]\r\n")}),
     CaseName());
 
 TEST(MapCycleWriter, OldFileBecomesTheBackupByteForByte) {
@@ -149,24 +137,19 @@ TEST(MapCycleWriter, OldFileBecomesTheBackupByteForByte) {
     EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"vorn.bak", "vorn.ini"}));
 }
 
-TEST(MapCycleWriter, NoOldFileLeavesAnEarlierBackupAlone) {
+// With no vorn.ini an earlier backup stays and none is made; a second run backs up the first's block.
+TEST(MapCycleWriter, BackupOnlyOfAnExistingVornIni) {
     TempDir dir;
     WriteBytes(dir / "vorn.bak", "kept");
-    ASSERT_TRUE(writemapcycle({"vorn01"}, dir.path()));
+    ASSERT_TRUE(writemapcycle({"vorn01", "vorn02", "vorn03", "vorn04", "vorn_sp01"}, dir.path()));
     EXPECT_EQ(ReadBytes(dir / "vorn.bak"), "kept");
+    ASSERT_TRUE(writemapcycle({}, dir.path()));
+    EXPECT_EQ(ReadBytes(dir / "vorn.bak"), kFiveMapsBlock);
+    EXPECT_EQ(ReadBytes(dir / "vorn.ini"), kEmptyCycleBlock);
 
     TempDir fresh;
     ASSERT_TRUE(writemapcycle({"vorn01"}, fresh.path()));
     EXPECT_FALSE(std::filesystem::exists(fresh / "vorn.bak"));
-}
-
-TEST(MapCycleWriter, SecondRunBacksUpTheFirstMarkerBlock) {
-    TempDir dir;
-    WriteBytes(dir / "vorn.ini", "[ handwritten ]\r\nmax_gems 3\r\n");
-    ASSERT_TRUE(writemapcycle({"vorn01", "vorn02", "vorn03", "vorn04", "vorn_sp01"}, dir.path()));
-    ASSERT_TRUE(writemapcycle({}, dir.path()));
-    EXPECT_EQ(ReadBytes(dir / "vorn.bak"), kFiveMapsBlock);
-    EXPECT_EQ(ReadBytes(dir / "vorn.ini"), kEmptyCycleBlock);
 }
 
 struct CycleFailure {
@@ -175,8 +158,6 @@ struct CycleFailure {
     std::function<std::filesystem::path(const TempDir&)> arrange;
     const char* namedFile;
 };
-// Listed by its name, not its bytes.
-void PrintTo(const CycleFailure& c, std::ostream* os) { *os << c.name; }
 
 class MapCycleWriterFailure : public ::testing::TestWithParam<CycleFailure> {};
 
@@ -204,25 +185,21 @@ TEST_P(MapCycleWriterFailure, LeavesVornIniAsItWasAndSaysWhy) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, MapCycleWriterFailure,
     ::testing::Values(
-        CycleFailure{"FolderIsAFile",
-                     [](const TempDir& dir) {
-                         WriteBytes(dir / "vorn", "not a folder");
-                         return dir / "vorn";
-                     },
+        CycleFailure{"FolderIsAFile", [](const TempDir& d) { WriteBytes(d / "vorn", "not a folder"); return d / "vorn"; },
                      "vorn.ini"},
-        CycleFailure{"FolderMissing", [](const TempDir& dir) { return dir / "no such folder"; }, "vorn.ini"},
+        CycleFailure{"FolderMissing", [](const TempDir& d) { return d / "no such folder"; }, "vorn.ini"},
         CycleFailure{"VornIniIsAFolder",
-                     [](const TempDir& dir) {
-                         std::filesystem::create_directory(dir / "vorn.ini");
-                         WriteBytes(dir / "vorn.ini" / "inside", "x");
-                         return dir.path();
+                     [](const TempDir& d) {
+                         std::filesystem::create_directory(d / "vorn.ini");
+                         WriteBytes(d / "vorn.ini" / "inside", "x");
+                         return d.path();
                      },
                      "vorn.ini"},
         CycleFailure{"BackupIsAFolder",
-                     [](const TempDir& dir) {
-                         WriteBytes(dir / "vorn.ini", "[ vorn01 ]\r\nmax_gems 7\r\n");
-                         std::filesystem::create_directory(dir / "vorn.bak");
-                         return dir.path();
+                     [](const TempDir& d) {
+                         WriteBytes(d / "vorn.ini", "[ vorn01 ]\r\nmax_gems 7\r\n");
+                         std::filesystem::create_directory(d / "vorn.bak");
+                         return d.path();
                      },
                      "vorn.bak"}),
     CaseName());
@@ -367,26 +344,12 @@ TEST(MapEditorFiles, UnreadableFileIsReportedNotReplaced) {
     EXPECT_FALSE(std::filesystem::exists(dir / "gone"));
 }
 
-struct TextCase {
-    const char* name;
-    std::string from;
-    std::string to;
-};
-// Listed by its name, not its bytes.
-void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
-
-class MapEditorText : public ::testing::TestWithParam<TextCase> {};
-
-TEST_P(MapEditorText, FileBytesToEditorText) { EXPECT_EQ(EditorTextFromFile(GetParam().from), GetParam().to); }
-
-INSTANTIATE_TEST_SUITE_P(Cases, MapEditorText,
-                         ::testing::Values(TextCase{"Empty", "", ""}, TextCase{"CrLf", "a\r\nb\r\n", "a\nb\n"},
-                                           TextCase{"LoneCr", "a\rb\r", "a\nb\n"},
-                                           TextCase{"CrCrLf", "a\r\r\nb", "a\n\nb"},
-                                           TextCase{"NulKept", std::string("a\0b", 3), std::string("a\0b", 3)}),
-                         CaseName());
-
 TEST(MapEditorTextBytes, EveryOtherByteSurvivesBothWays) {
+    const std::pair<std::string, std::string> texts[] = {
+        {"", ""}, {"a\r\nb\r\n", "a\nb\n"}, {"a\rb\r", "a\nb\n"}, {"a\r\r\nb", "a\n\nb"},
+        {std::string("a\0b", 3), std::string("a\0b", 3)}};
+    for (const auto& [from, to] : texts)
+        EXPECT_EQ(EditorTextFromFile(from), to) << from;
     std::string bytes;
     for (int b = 0; b < 256; ++b) {
         if (b != '\r' && b != '\n')
@@ -460,8 +423,6 @@ struct SpanCase {
     std::vector<ColourSpan> comments;
     std::vector<ColourSpan> passes;
 };
-// Listed by its name, not its bytes.
-void PrintTo(const SpanCase& c, std::ostream* os) { *os << c.name; }
 
 class ColourSpans : public ::testing::TestWithParam<SpanCase> {};
 
@@ -625,8 +586,6 @@ struct TypingCase {
     const char* name;
     std::vector<TypingStep> steps;
 };
-// Listed by its name, not its bytes.
-void PrintTo(const TypingCase& c, std::ostream* os) { *os << c.name; }
 
 class MapEditorTypingColour : public ::testing::TestWithParam<TypingCase> {};
 
@@ -645,31 +604,25 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, MapEditorTypingColour,
     ::testing::Values(
         TypingCase{"HeadTyped",
-                   {{U'[', 5, TypedEffect::HeadOpened, {}},
-                    {U'v', 6, TypedEffect::TypeBlack, {}},
-                    {U'1', 7, TypedEffect::TypeBlack, {}},
-                    {U']', 8, TypedEffect::ColourHead, H(5, 3)},
+                   {{U'[', 5, TypedEffect::HeadOpened, {}}, {U'v', 6, TypedEffect::TypeBlack, {}},
+                    {U'1', 7, TypedEffect::TypeBlack, {}}, {U']', 8, TypedEffect::ColourHead, H(5, 3)},
                     {U']', 9, TypedEffect::None, {}}}},
         TypingCase{"CaretMovedBackColoursNothing",
-                   {{U'[', 10, TypedEffect::HeadOpened, {}},
-                    {U']', 4, TypedEffect::None, {}},
+                   {{U'[', 10, TypedEffect::HeadOpened, {}}, {U']', 4, TypedEffect::None, {}},
                     {U']', 12, TypedEffect::None, {}}}},
         TypingCase{"SecondOpenMovesTheStart",
-                   {{U'[', 2, TypedEffect::HeadOpened, {}},
-                    {U'[', 6, TypedEffect::HeadOpened, {}},
+                   {{U'[', 2, TypedEffect::HeadOpened, {}}, {U'[', 6, TypedEffect::HeadOpened, {}},
                     {U']', 9, TypedEffect::ColourHead, H(6, 3)}}},
         TypingCase{"BackspaceAndEnterTypeBlack",
                    {{U'\b', 3, TypedEffect::TypeBlack, {}}, {U'\r', 2, TypedEffect::TypeBlack, {}},
                     {U'\u00e9', 2, TypedEffect::TypeBlack, {}}, {U'\t', 2, TypedEffect::TypeBlack, {}},
                     {U'\x7f', 2, TypedEffect::TypeBlack, {}}}},
+        // Copy, select all, paste, escape.
         TypingCase{"ShortcutsTypeNothing",
-                   {{U'\x03', 3, TypedEffect::None, {}}, // copy
-                    {U'\x01', 3, TypedEffect::None, {}}, // select all
-                    {U'\x16', 3, TypedEffect::None, {}}, // paste
-                    {U'\x1b', 3, TypedEffect::None, {}}}},
+                   {{U'\x03', 3, TypedEffect::None, {}}, {U'\x01', 3, TypedEffect::None, {}},
+                    {U'\x16', 3, TypedEffect::None, {}}, {U'\x1b', 3, TypedEffect::None, {}}}},
         TypingCase{"ShortcutKeepsTheOpenHead",
-                   {{U'[', 1, TypedEffect::HeadOpened, {}},
-                    {U'\x03', 4, TypedEffect::None, {}},
+                   {{U'[', 1, TypedEffect::HeadOpened, {}}, {U'\x03', 4, TypedEffect::None, {}},
                     {U']', 4, TypedEffect::ColourHead, H(1, 3)}}}),
     CaseName());
 

@@ -1,16 +1,19 @@
-// Settings keys, the deathmatch-flag decomposition, the launch script, the command text and the preview.
+// Launch options: the settings keys' load and save, the launch script, the command text and preview, the
+// exported launch; start-up's decision and store of the executable; the wizard's summary.
 
 #include "launchexport.h"
 #include "mdlIniStuff.h"
 #include "mdlmaincode.h"
+#include "mdlsplash.h"
+#include "mdlwizard.h"
 #include "platform.h"
 #include "test_helpers.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <tuple>
 
 namespace trel {
 namespace {
@@ -19,65 +22,13 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-TEST(Version, TextsComeFromTheProjectVersion) {
-    EXPECT_EQ(MainWindowTitle(), "Trel - v0.48b");
-    EXPECT_EQ(HelpVersionText(), "Trel v0.48");
-    EXPECT_EQ(AboutVersionText(), "Version 0.48");
-    EXPECT_EQ(MapEditorTitle(), "Trel maplist editor - v0.48");
-}
-
-TEST(WholeNumber, ReadingRules) {
-    struct Case {
-        const char* text;
-        std::optional<std::int32_t> expected;
-        bool overflow;
-    };
-    const Case cases[] = {
-        {"0", 0, false},
-        {"5", 5, false},
-        {"-1", -1, false},
-        {"+7", 7, false},
-        {" \t12 ", 12, false},
-        {"007", 7, false},
-        {"2147483647", INT_MAX, false},
-        {"-2147483648", INT_MIN, false},
-        {"2147483648", std::nullopt, true},
-        {"-2147483649", std::nullopt, true},
-        {"99999999999999999999999", std::nullopt, true},
-        {"", std::nullopt, false},
-        {"   ", std::nullopt, false},
-        {"abc", std::nullopt, false},
-        {"1.5", std::nullopt, false},
-        {"1,5", std::nullopt, false},
-        {"1 2", std::nullopt, false},
-        {"1e3", std::nullopt, false},
-        {"0x10", std::nullopt, false},
-        {"-", std::nullopt, false},
-        {"+", std::nullopt, false},
-        {"--1", std::nullopt, false},
-        {"- 1", std::nullopt, false},
-        {"12abc", std::nullopt, false},
-    };
-    for (const auto& c : cases) {
-        bool overflow = !c.overflow;
-        EXPECT_EQ(ParseWholeNumber(c.text, &overflow), c.expected) << '"' << c.text << '"';
-        EXPECT_EQ(overflow, c.overflow) << '"' << c.text << '"';
-    }
-}
-
-TEST(LoadError, FormatHasTwoBlanksBeforeANonNegativeNumber) {
-    EXPECT_EQ(FormatLoadError({"Bad value", 13}), "Bad value -  13");
-    EXPECT_EQ(FormatLoadError({"Bad value", 0}), "Bad value -  0");
-    EXPECT_EQ(FormatLoadError({"Bad value", -5}), "Bad value - -5");
-}
-
 constexpr const char* kValidSettings = "[Quake2exe]\r\nUsed=1\r\nPath=/games/q2/quake2\r\ndir=/games/q2\r\n"
                                        "[Settings]\r\nDMflags=5\r\nDedicated=1\r\nBoolmaxclients=0\r\n"
                                        "Valmaxclients=8\r\nBooltimelimit=1\r\nValtimelimit=20\r\nBoolgemgoal=2\r\n"
                                        "Valgemgoal=abc\r\nMonsterRespawn=0\r\nForcejoin=1\r\nGametype=-1\r\n"
-                                       "Commandline=0\r\nMap=4\r\nBoolmaxgems=0\r\nValmaxgems=\r\n"
-                                       "serverini=mine.ini\r\n";
+                                       "Commandline=0\r\nMap=4\r\nBoolmaxgems=0\r\nValmaxgems=\r\nserverini=mine.ini\r\n";
 
+// A valid file gives every key in order, numbers for the numeric keys and the text keys as stored.
 TEST(SettingsLoad, ValidFileGivesEveryKeyInOrder) {
     TempDir dir;
     WriteBytes(dir / "trel.ini", kValidSettings);
@@ -86,113 +37,70 @@ TEST(SettingsLoad, ValidFileGivesEveryKeyInOrder) {
     EXPECT_EQ(load.Quake2Path, "/games/q2/quake2");
     EXPECT_EQ(load.Quake2Folder, "/games/q2"); // stored as "dir", read as "Dir"
     EXPECT_EQ(load.DMflags, 5);
-    ASSERT_EQ(load.steps.size(), 15u);
-    for (std::size_t i = 0; i < load.steps.size(); ++i)
-        EXPECT_EQ(static_cast<std::size_t>(load.steps[i].key), i + 1);
-    EXPECT_EQ(load.steps[0].number, 1);             // Dedicated
-    EXPECT_EQ(load.steps[2].text, "8");             // Valmaxclients
-    EXPECT_EQ(load.steps[5].number, 2);             // Boolgemgoal, the grey state
-    EXPECT_EQ(load.steps[6].text, "abc");           // Valgemgoal is text, never converted
-    EXPECT_EQ(load.steps[9].number, -1);            // Gametype
-    EXPECT_EQ(load.steps[11].number, 4);            // Map
-    EXPECT_EQ(load.steps[13].text, "");             // Valmaxgems
-    EXPECT_EQ(load.steps[14].text, "mine.ini");     // serverini
+    const std::vector<std::pair<int, std::string>> expected = {
+        {1, "1"}, {0, "0"}, {0, "8"},  {1, "1"}, {0, "20"}, {2, "2"}, {0, "abc"},     {0, "0"},
+        {1, "1"}, {-1, "-1"}, {0, "0"}, {4, "4"}, {0, "0"},  {0, ""},  {0, "mine.ini"}};
+    ASSERT_EQ(load.steps.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(std::make_pair(load.steps[i].number, load.steps[i].text), expected[i]) << kSettingsKeys[i + 1];
 }
 
+// A value that does not convert stops the load at its key; the message names the key, the value and the file.
 TEST(SettingsLoad, StopsAtTheFailingKeyWithADescription) {
-    struct Case {
-        const char* name;
-        std::string replaceKey; // line of kValidSettings to replace, up to "="
-        std::string newLine;    // "" removes the line
-        std::size_t stepsApplied;
-        int number;
-        const char* mentions;
-    };
-    const Case cases[] = {
-        {"dmflags not a number", "DMflags=", "DMflags=abc", 0, kErrorNotANumber, "\"abc\""},
-        {"dmflags fraction", "DMflags=", "DMflags=1.5", 0, kErrorNotANumber, "\"1.5\""},
-        {"dmflags too large", "DMflags=", "DMflags=4294967296", 0, kErrorOverflow, "\"4294967296\""},
-        {"dmflags missing", "DMflags=", "", 0, kErrorNotANumber, "DMflags"},
-        {"dedicated missing", "Dedicated=", "", 0, kErrorNotANumber, "Dedicated"},
-        {"check state 3", "Booltimelimit=", "Booltimelimit=3", 3, kErrorOutOfRange, "\"3\""},
-        {"check state negative", "Forcejoin=", "Forcejoin=-1", 8, kErrorOutOfRange, "Forcejoin"},
-        {"game type 7", "Gametype=", "Gametype=7", 9, kErrorOutOfRange, "\"7\""},
-        {"game type -2", "Gametype=", "Gametype=-2", 9, kErrorOutOfRange, "Gametype"},
-        {"map -2", "Map=", "Map=-2", 11, kErrorOutOfRange, "\"-2\""},
-        {"map 5", "Map=", "Map=5", 11, kErrorOutOfRange, "Map"},
-        {"max gems check word", "Boolmaxgems=", "Boolmaxgems=yes", 12, kErrorNotANumber, "\"yes\""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    const std::tuple<std::string, std::string, std::size_t, int, const char*> cases[] = {
+        {"DMflags=", "DMflags=4294967296", 0, kErrorOverflow, "\"4294967296\""},
+        {"DMflags=", "", 0, kErrorNotANumber, "DMflags"}, {"Dedicated=", "", 0, kErrorNotANumber, "Dedicated"},
+        {"Booltimelimit=", "Booltimelimit=3", 3, kErrorOutOfRange, "\"3\""},
+        {"Forcejoin=", "Forcejoin=-1", 8, kErrorOutOfRange, "Forcejoin"},
+        {"Gametype=", "Gametype=4", 9, kErrorOutOfRange, "\"4\""}, {"Gametype=", "Gametype=-2", 9, kErrorOutOfRange, "Gametype"},
+        {"Map=", "Map=5", 11, kErrorOutOfRange, "\"5\""}, {"Boolmaxgems=", "Boolmaxgems=yes", 12, kErrorNotANumber, "\"yes\""}};
+    TempDir dir;
+    for (const auto& [key, newLine, stepsApplied, number, mentions] : cases) {
+        SCOPED_TRACE(newLine.empty() ? key + " missing" : newLine);
         std::string text = kValidSettings;
-        const auto at = text.find("\r\n" + c.replaceKey) + 2;
-        const auto end = text.find("\r\n", at) + 2;
-        text.replace(at, end - at, c.newLine.empty() ? "" : c.newLine + "\r\n");
-        TempDir dir;
+        const auto at = text.find("\r\n" + key) + 2;
+        text.replace(at, text.find("\r\n", at) + 2 - at, newLine.empty() ? "" : newLine + "\r\n");
         WriteBytes(dir / "trel.ini", text);
         const SettingsLoad load = ReadSettingsForLoad(dir / "trel.ini");
         ASSERT_TRUE(load.error.has_value());
-        EXPECT_EQ(load.error->number, c.number);
-        EXPECT_NE(load.error->description.find(c.mentions), std::string::npos) << load.error->description;
+        EXPECT_EQ(load.error->number, number);
+        EXPECT_NE(load.error->description.find(mentions), std::string::npos) << load.error->description;
         EXPECT_NE(load.error->description.find("trel.ini"), std::string::npos) << load.error->description;
-        EXPECT_EQ(load.steps.size(), c.stepsApplied);
-        EXPECT_EQ(load.DMflags.has_value(), c.stepsApplied > 0 || c.replaceKey != "DMflags=");
+        EXPECT_EQ(load.steps.size(), stepsApplied);
+        EXPECT_EQ(load.DMflags.has_value(), stepsApplied > 0 || key != "DMflags=");
     }
 }
 
-TEST(SettingsLoad, MissingOrUnreadableFileIsALoadErrorNotACrash) {
-    TempDir dir;
-    for (const auto& file : {dir / "missing.ini", dir.path()}) {
-        const SettingsLoad load = ReadSettingsForLoad(file);
-        ASSERT_TRUE(load.error.has_value());
-        EXPECT_EQ(load.error->number, kErrorNotANumber);
-        EXPECT_TRUE(load.steps.empty());
-        EXPECT_EQ(load.Quake2Path, "");
-    }
-}
-
-TEST(DmFlags, StoredNumberTicksTheseBoxes) {
+// The stored total ticks its boxes largest first, the largest once however often it fits; the running
+// total wraps instead of overflowing.
+TEST(DmFlags, StoredNumberTicksTheseBoxesAndTheTotalWraps) {
     using V = std::vector<std::int32_t>;
     const V all = {32768, 16384, 8192, 4096, 2048, 1024, 512, 256, 128, 64, 32, 16, 8, 4, 2, 1};
-    const std::vector<std::pair<std::int32_t, V>> cases = {
-        {0, {}},         {-1, {}},      {INT_MIN, {}},          {5, {4, 1}}, {1, {1}}, {32768, {32768}},
-        {65536, {32768}}, {65537, {32768, 1}}, {32768 * 3 + 6, {32768, 4, 2}},
-        {65535, all},
-        {INT_MAX, all},
-    };
+    const std::pair<std::int32_t, V> cases[] = {{0, {}}, {INT_MIN, {}}, {5, {4, 1}}, {32768, {32768}}, {65537, {32768, 1}},
+                                                {32768 * 3 + 6, {32768, 4, 2}}, {65535, all}, {INT_MAX, all}};
     for (const auto& [stored, boxes] : cases)
         EXPECT_EQ(DmFlagsToTick(stored), boxes) << stored;
+    EXPECT_EQ(std::make_tuple(AddDmFlag(13, -8), AddDmFlag(INT_MAX, 1), AddDmFlag(INT_MIN, -1)),
+              std::make_tuple(5, INT_MIN, INT_MAX));
 }
 
-TEST(DmFlags, RunningTotalWrapsInsteadOfOverflowing) {
-    EXPECT_EQ(AddDmFlag(5, 8), 13);
-    EXPECT_EQ(AddDmFlag(13, -8), 5);
-    EXPECT_EQ(AddDmFlag(INT_MAX, 1), INT_MIN);
-    EXPECT_EQ(AddDmFlag(INT_MIN, -1), INT_MAX);
-}
-
+// The sixteen keys in order with the boxes' texts (the flags box's text, not the running total); the
+// saved file loads back the same texts.
 TEST(SettingsSave, SixteenKeysInOrderWithTheirTextsThatLoadBackTheSame) {
     LaunchOptions o;
-    o.DMflags = 99; // the running total is not what is saved: the text of the box is
-    o.Valgemgoal = "lots";
-    o.Booltimelimit = 1;
-    o.serverini = "mine.ini";
-    auto pairs = SettingsToSave(o, "abc");
-    ASSERT_EQ(pairs.size(), 16u);
-    for (std::size_t i = 0; i < pairs.size(); ++i)
-        EXPECT_EQ(pairs[i].first, kSettingsKeys[i]);
-    EXPECT_EQ(pairs[0].second, "abc");
-    EXPECT_EQ(pairs[4].second, "1");
-    EXPECT_EQ(pairs[7].second, "lots");
-    EXPECT_EQ(pairs[10].second, "-1"); // no game type chosen
-    EXPECT_EQ(pairs[12].second, "-1"); // no map chosen
-    EXPECT_EQ(pairs[15].second, "mine.ini");
-
+    o.DMflags = 99;
     o.Dedicated = o.Boolmaxclients = o.Commandline = 1;
-    o.Valmaxclients = "16";
-    o.Gametype = 2;
-    o.Map = 3;
-    pairs = SettingsToSave(o, "1028");
+    o.Booltimelimit = o.Gametype = 2;
+    std::tie(o.Valmaxclients, o.Valgemgoal, o.serverini) = std::make_tuple("16", "lots", "mine.ini");
+    const auto pairs = SettingsToSave(o, "1028");
+    ASSERT_EQ(pairs.size(), 16u);
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        EXPECT_EQ(pairs[i].first, kSettingsKeys[i]);
+        texts.push_back(pairs[i].second);
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"1028", "1", "1", "16", "2", "0", "0", "lots", "0", "0", "2", "1", "-1",
+                                               "0", "0", "mine.ini"}));
     TempDir dir;
     std::string why;
     ASSERT_TRUE(WriteIniValues("Settings", pairs, dir / "trel.ini", why)) << why;
@@ -201,83 +109,8 @@ TEST(SettingsSave, SixteenKeysInOrderWithTheirTextsThatLoadBackTheSame) {
     EXPECT_EQ(load.DMflags, 1028);
     ASSERT_EQ(load.steps.size(), 15u);
     for (const auto& step : load.steps)
-        EXPECT_EQ(step.text, pairs[static_cast<std::size_t>(step.key)].second);
+        EXPECT_EQ(step.text, texts[static_cast<std::size_t>(step.key)]);
 }
-
-using Words = std::vector<std::string>;
-
-// The commands the game makes of a script: lines cut at 1023 bytes, commands split at line ends and at ";"
-// outside double quotes, "//" outside quotes ending the line, "$name" outside quotes replaced by the
-// (here always empty) variable, and words cut at every byte the engine sees as at most a blank (control
-// characters and, being signed, bytes from 0x80), except inside double quotes.
-std::vector<Words> EngineCommands(const std::string& script) {
-    std::vector<Words> commands;
-    std::size_t start = 0;
-    while (start < script.size()) {
-        auto end = script.find('\n', start);
-        if (end == std::string::npos)
-            end = script.size();
-        const std::string line = script.substr(start, std::min<std::size_t>(end - start, 1023));
-        start = end + 1;
-        std::string command;
-        bool quoted = false;
-        const auto finish = [&] {
-            Words words;
-            for (std::size_t i = 0; i < command.size();) {
-                if (static_cast<signed char>(command[i]) <= ' ') {
-                    ++i;
-                } else if (command[i] == '"') {
-                    const auto close = command.find('"', i + 1);
-                    words.push_back(command.substr(i + 1, close == std::string::npos ? close : close - i - 1));
-                    i = close == std::string::npos ? command.size() : close + 1;
-                } else {
-                    std::string word;
-                    for (; i < command.size() && static_cast<signed char>(command[i]) > ' '; ++i)
-                        word += command[i];
-                    words.push_back(word);
-                }
-            }
-            if (!words.empty())
-                commands.push_back(words);
-            command.clear();
-        };
-        for (std::size_t i = 0; i < line.size(); ++i) {
-            const char c = line[i];
-            if (c == '"')
-                quoted = !quoted;
-            if (!quoted && c == ';') {
-                finish();
-                continue;
-            }
-            if (!quoted && c == '/' && i + 1 < line.size() && line[i + 1] == '/')
-                break;
-            if (!quoted && c == '$') {
-                while (i + 1 < line.size() && static_cast<signed char>(line[i + 1]) > ' ' && line[i + 1] != ';')
-                    ++i;
-                continue;
-            }
-            command += c;
-        }
-        finish();
-    }
-    return commands;
-}
-
-TEST(EngineReader, ReadsScriptsAsTheGameDoes) {
-    // The reader is what the script rows are checked against, so its own rules are checked once.
-    EXPECT_EQ(EngineCommands("set a b\r\nset c \"d e;f\"\r\n"),
-              (std::vector<Words>{{"set", "a", "b"}, {"set", "c", "d e;f"}}));
-    EXPECT_EQ(EngineCommands("set a x;quit\r\nset b $v\r\nset c p//q\r\nset d \xe9x\r\n"),
-              (std::vector<Words>{{"set", "a", "x"}, {"quit"}, {"set", "b"}, {"set", "c", "p"}, {"set", "d", "x"}}));
-    EXPECT_EQ(EngineCommands("set e " + std::string(1100, 'v') + "\n"),
-              (std::vector<Words>{{"set", "e", std::string(1017, 'v')}}));
-}
-
-struct ScriptCase {
-    const char* name;
-    LaunchOptions options;
-    std::vector<std::string> lines;
-};
 
 LaunchOptions With(void (*edit)(LaunchOptions&), int map = 0) {
     LaunchOptions o;
@@ -286,82 +119,42 @@ LaunchOptions With(void (*edit)(LaunchOptions&), int map = 0) {
     return o;
 }
 
+// The script for each game type and box: force-join only in the team games, grey boxes as unticked, the
+// extra line as typed, the server ini quoted unless a plain name, the map last.
 TEST(LaunchScript, LinesForEachGameType) {
-    const ScriptCase cases[] = {
-        {"deathmatch, nothing ticked",
-         With([](LaunchOptions& o) { o.Gametype = 3; }),
-         {"set gametype 3", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
-        {"no game type, force-join ticked",
-         With([](LaunchOptions& o) { o.Forcejoin = 1; }),
-         {"set gametype 3", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
-        {"single player with force-join",
-         With([](LaunchOptions& o) { o.Gametype = 0; o.Forcejoin = 1; }),
-         {"set gametype 0", "set sp 1", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
-        {"teamplay w/o monsters with force-join",
-         With([](LaunchOptions& o) { o.Gametype = 2; o.Forcejoin = 1; }),
-         {"set gametype 2", "set forcejoin 1", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
-        {"deathmatch with force-join",
-         With([](LaunchOptions& o) { o.Gametype = 3; o.Forcejoin = 1; }),
-         {"set gametype 3", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
-        {"example of a team game",
-         With([](LaunchOptions& o) {
-             o.Gametype = 1; o.Forcejoin = 1; o.Booltimelimit = 1; o.Valtimelimit = "20"; o.DMflags = 4; o.Map = 4;
+    const std::string start = "set gametype 3\r\nset dmflags 0\r\n", end = "set server_ini vorn.ini\r\nmap vorn01\r\n";
+    const std::pair<LaunchOptions, std::string> cases[] = {
+        {With([](LaunchOptions& o) { o.Forcejoin = 1; }), start + end},
+        {With([](LaunchOptions& o) { o.Gametype = 3; o.Forcejoin = 1; }), start + end},
+        {With([](LaunchOptions& o) { o.Gametype = 0; o.Forcejoin = 1; }), "set gametype 0\r\nset sp 1\r\nset dmflags 0\r\n" + end},
+        {With([](LaunchOptions& o) { o.Gametype = 2; o.Forcejoin = 1; }), "set gametype 2\r\nset forcejoin 1\r\nset dmflags 0\r\n" + end},
+        {With([](LaunchOptions& o) { o.Gametype = 1; o.Forcejoin = o.Booltimelimit = o.MonsterRespawn = 2; }),
+         "set gametype 1\r\nset dmflags 0\r\n" + end},
+        {With([](LaunchOptions& o) { o.Gametype = o.Forcejoin = o.Booltimelimit = 1; o.Valtimelimit = "20"; o.DMflags = 4; }, 4),
+         "set gametype 1\r\nset forcejoin 1\r\nset dmflags 4\r\nset vorn_timelimit 20\r\nset server_ini vorn.ini\r\nmap vorn_sp01\r\n"},
+        {With([](LaunchOptions& o) {
+             o.Gametype = o.Booltimelimit = o.Boolmaxclients = o.Boolgemgoal = o.Boolmaxgems = o.MonsterRespawn = o.Dedicated = 1;
+             o.Valtimelimit = "5"; o.Valmaxclients = "8"; o.Valgemgoal = "x"; o.Valmaxgems = "9"; o.DMflags = -7;
+             o.addparam = "set hostname \"Gem  hunt\""; o.serverini = "My_server-2.ini";
          }),
-         {"set gametype 1", "set forcejoin 1", "set dmflags 4", "set vorn_timelimit 20", "set server_ini vorn.ini",
-          "map vorn_sp01"}},
-        {"every box ticked",
-         With([](LaunchOptions& o) {
-             o.Gametype = 1; o.Booltimelimit = 1; o.Valtimelimit = "5"; o.Boolmaxclients = 1; o.Valmaxclients = "8";
-             o.Boolgemgoal = 1; o.Valgemgoal = "x"; o.Boolmaxgems = 1; o.Valmaxgems = "9"; o.MonsterRespawn = 1;
-             o.addparam = "set cheats 1"; o.serverini = "mine.ini"; o.DMflags = -7; o.Dedicated = 1;
-         }),
-         {"set gametype 1", "set dmflags -7", "set vorn_timelimit 5", "set maxclients 8", "set gem_goal x",
-          "set max_gems 9", "set monster_respawn 1", "set cheats 1", "set server_ini mine.ini", "map vorn01"}},
-        {"a server ini name with a blank is one quoted word",
-         With([](LaunchOptions& o) { o.serverini = "my server.ini"; }),
-         {"set gametype 3", "set dmflags 0", "set server_ini \"my server.ini\"", "map vorn01"}},
-        {"quoted so that ; $ // and bytes from 0x80 stay in the name",
-         With([](LaunchOptions& o) { o.serverini = "a.ini;quit$x//\xe9"; }),
-         {"set gametype 3", "set dmflags 0", "set server_ini \"a.ini;quit$x//\xe9\"", "map vorn01"}},
-        {"plain names keep their bytes; the extra line stays as typed",
-         With([](LaunchOptions& o) { o.serverini = "My_server-2.ini"; o.addparam = "set hostname \"Gem  hunt\""; }),
-         {"set gametype 3", "set dmflags 0", "set hostname \"Gem  hunt\"", "set server_ini My_server-2.ini",
-          "map vorn01"}},
-        {"grey boxes count as unticked",
-         With([](LaunchOptions& o) { o.Gametype = 1; o.Forcejoin = 2; o.Booltimelimit = 2; o.MonsterRespawn = 2; }),
-         {"set gametype 1", "set dmflags 0", "set server_ini vorn.ini", "map vorn01"}},
+         "set gametype 1\r\nset dmflags -7\r\nset vorn_timelimit 5\r\nset maxclients 8\r\nset gem_goal x\r\nset max_gems 9\r\n"
+         "set monster_respawn 1\r\nset hostname \"Gem  hunt\"\r\nset server_ini My_server-2.ini\r\nmap vorn01\r\n"},
+        {With([](LaunchOptions& o) { o.serverini = "my server.ini;quit$x//\xe9"; }),
+         start + "set server_ini \"my server.ini;quit$x//\xe9\"\r\nmap vorn01\r\n"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(LaunchScriptLines(c.options), c.lines) << c.name;
-        for (const auto& line : c.lines) {
-            if (line.rfind("set ", 0) != 0)
-                continue;
-            // What the line means: the name up to the next blank, the rest as the value, its quotes taken off.
-            const auto blank = line.find(' ', 4);
-            const std::string name = line.substr(4, blank - 4);
-            std::string value = line.substr(blank + 1);
-            if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-                value = value.substr(1, value.size() - 2);
-            EXPECT_EQ(EngineCommands(line + "\r\n"), (std::vector<Words>{{"set", name, value}})) << c.name;
-        }
-        std::string text;
-        for (const auto& line : c.lines)
-            text += line + "\r\n";
-        EXPECT_EQ(LaunchScriptText(c.options), text) << c.name;
-    }
+    for (const auto& [options, text] : cases)
+        EXPECT_EQ(LaunchScriptText(options), text);
 }
 
+// The game's command, with and without a dedicated server.
 TEST(LaunchScript, CommandTextAndRequest) {
-    EXPECT_EQ(CommandText("C:\\Quake2\\quake2.exe", false), "C:\\Quake2\\quake2.exe +set game vorn +exec trel_launcher.cfg");
-    EXPECT_EQ(CommandText("C:\\Quake 2\\quake2.exe", true),
-              "C:\\Quake 2\\quake2.exe +set game vorn +set dedicated 1 +exec trel_launcher.cfg");
+    EXPECT_EQ(CommandText("C:\\Quake 2\\quake2.exe", false), "C:\\Quake 2\\quake2.exe +set game vorn +exec trel_launcher.cfg");
+    EXPECT_EQ(CommandText("q2", true), "q2 +set game vorn +set dedicated 1 +exec trel_launcher.cfg");
     const SharedValues shared{"/start", "/my games/q2/quake2", "/my games/q2", 1};
     EXPECT_EQ(GameLaunchRequest(shared, false, "trel_launcher.cfg"),
-              (LaunchRequest{"/my games/q2/quake2", {"+set", "game", "vorn", "+exec", "trel_launcher.cfg"},
-                             "/my games/q2"}));
-    EXPECT_EQ(GameLaunchRequest(shared, true, "trel_launcher.cfg").arguments,
-              (std::vector<std::string>{"+set", "game", "vorn", "+set", "dedicated", "1", "+exec",
-                                        "trel_launcher.cfg"}));
+              (LaunchRequest{"/my games/q2/quake2", {"+set", "game", "vorn", "+exec", "trel_launcher.cfg"}, "/my games/q2"}));
+    EXPECT_EQ(GameLaunchRequest(shared, true, "x.cfg").arguments,
+              (std::vector<std::string>{"+set", "game", "vorn", "+set", "dedicated", "1", "+exec", "x.cfg"}));
 }
 
 class PrepareLaunchTest : public ::testing::Test {
@@ -380,82 +173,72 @@ protected:
     LaunchOptions options;
 };
 
+// The script is written whole, a longer one before leaving nothing behind, and the game is asked for.
 TEST_F(PrepareLaunchTest, WritesTheWholeScriptAndRequestsTheGame) {
     options.Dedicated = 1;
     const auto prep = PrepareLaunch(shared, options);
     ASSERT_EQ(prep.outcome, LaunchOutcome::Ready) << prep.why;
     EXPECT_EQ(ReadBytes(script()), "set gametype 3\r\nset dmflags 0\r\nset server_ini vorn.ini\r\nmap vorn02\r\n");
     EXPECT_EQ(prep.request, GameLaunchRequest(shared, true, "trel_launcher.cfg"));
-
-    // The script is rewritten whole: a longer one before leaves nothing behind.
-    options.Booltimelimit = options.Boolmaxgems = options.MonsterRespawn = 1;
     options.addparam = "set a very long line that the next run must not leave behind";
     ASSERT_EQ(PrepareLaunch(shared, options).outcome, LaunchOutcome::Ready);
     const LaunchOptions shorter = With([](LaunchOptions& o) { o.Gametype = 3; });
     ASSERT_EQ(PrepareLaunch(shared, shorter).outcome, LaunchOutcome::Ready);
     EXPECT_EQ(ReadBytes(script()), LaunchScriptText(shorter));
+    // An export that cannot be written names its file.
+    WriteBytes(dir / "in the way", "a file where the folder should be");
+    const auto file = dir / "in the way" / std::string(kExportScriptName);
+    const auto failed = ExportLaunch(shared, options, file);
+    EXPECT_EQ(failed.outcome, LaunchOutcome::ScriptNotWritten);
+    EXPECT_EQ(failed.why.rfind(PathText(file) + ": ", 0), 0u) << failed.why;
 }
 
-TEST_F(PrepareLaunchTest, WrongExecutableOrNoMapWritesNothing) {
+// Neither the Run button nor the export writes anything for a wrong executable, no map or options the
+// game would misread; the refusal names the option.
+TEST_F(PrepareLaunchTest, WrongExecutableNoMapOrRefusedOptionsWriteNothing) {
+    const std::string exe(kGameExecutableName);
     WriteBytes(folder() / "Quake2", "game");
-    std::filesystem::create_directories(folder() / "dir" / std::string(kGameExecutableName));
-    std::vector<std::pair<std::string, int>> cases = {
-        {"Quake2", 1}, {"missing", 1}, {"dir/" + std::string(kGameExecutableName), 1}, {"", 1},
-        {std::string(kGameExecutableName), -1}, {std::string(kGameExecutableName), 5}};
+    std::filesystem::create_directories(folder() / "dir" / exe);
+    using Edit = void (*)(LaunchOptions&);
+    const Edit none = [](LaunchOptions&) {};
+    std::vector<std::tuple<std::string, int, Edit, std::vector<std::string>>> cases = {
+        {"Quake2", 1, none, {}}, {"missing", 1, none, {}}, {"dir/" + exe, 1, none, {}}, {"", 1, none, {}},
+        {exe, -1, none, {}}, {exe, 5, none, {}},
+        {exe, 1, [](LaunchOptions& o) { o.serverini = "a\"b.ini"; }, {"Custom server ini", "quotation mark"}},
+        {exe, 1, [](LaunchOptions& o) { o.serverini = "a\tb.ini"; }, {"Custom server ini", "0x09"}},
+        {exe, 1, [](LaunchOptions& o) { o.Boolmaxclients = 1; o.Valmaxclients = ""; }, {"Maxclients"}},
+        {exe, 1, [](LaunchOptions& o) { o.addparam = std::string(1001, 'x'); }, {"Additional Parameters", "1001"}},
+        {exe, 1, [](LaunchOptions& o) { o.Boolmaxgems = 1; o.Valmaxgems = std::string(995, '9'); }, {"Max Gems", "1008"}}};
 #ifndef _WIN32
-    // Windows file names ignore letter case: there this would name the game's own file, and the names
-    // stored in other case are checked in test_platform_windows.cpp.
-    WriteBytes(folder() / "QUAKE2.EXE", "game");
-    cases.emplace_back("QUAKE2.EXE", 1);
+    WriteBytes(folder() / "QUAKE2.EXE", "game"); // names in other case on Windows: test_platform_windows.cpp
+    cases.emplace_back("QUAKE2.EXE", 1, none, std::vector<std::string>{});
 #endif
-    for (const auto& [name, map] : cases) {
-        SCOPED_TRACE(name + " map " + std::to_string(map));
+    for (const auto& [name, map, edit, mentions] : cases) {
+        SCOPED_TRACE(name + " map " + std::to_string(map) + " " + (mentions.empty() ? "" : mentions.front()));
         SharedValues wrong = shared;
         wrong.Quake2Path = name.empty() ? "" : PathText(folder() / name);
-        options.Map = map;
-        const auto outcome = map == 1 ? LaunchOutcome::WrongExecutable : LaunchOutcome::NoMap;
-        EXPECT_EQ(PrepareLaunch(wrong, options).outcome, outcome);
-        EXPECT_EQ(ExportLaunch(wrong, options, dir / "launch").outcome, outcome);
+        LaunchOptions o = options;
+        o.Map = map;
+        edit(o);
+        const auto outcome = !mentions.empty() ? LaunchOutcome::Refused : map == 1 ? LaunchOutcome::WrongExecutable : LaunchOutcome::NoMap;
+        const auto prep = PrepareLaunch(wrong, o);
+        EXPECT_EQ(prep.outcome, outcome);
+        EXPECT_EQ(ExportLaunch(wrong, o, dir / "launch").outcome, outcome);
         EXPECT_FALSE(std::filesystem::exists(script()));
         EXPECT_FALSE(std::filesystem::exists(dir / "launch"));
-    }
-}
-
-TEST_F(PrepareLaunchTest, OptionsTheGameWouldMisreadAreRefusedAndNothingIsWritten) {
-    struct Case {
-        const char* name;
-        void (*edit)(LaunchOptions&);
-        std::vector<std::string> mentions; // empty: the script is written
-    };
-    const Case cases[] = {
-        {"quotation mark in the ini", [](LaunchOptions& o) { o.serverini = "a\"b.ini"; },
-         {"Custom server ini", "quotation mark"}},
-        {"tab in the ini", [](LaunchOptions& o) { o.serverini = "a\tb.ini"; }, {"Custom server ini", "0x09"}},
-        {"ticked limit without a value", [](LaunchOptions& o) { o.Boolmaxclients = 1; o.Valmaxclients = ""; },
-         {"Maxclients"}},
-        {"unticked limit without a value", [](LaunchOptions& o) { o.Boolgemgoal = 2; o.Valgemgoal = ""; }, {}},
-        {"extra line of 1,000 bytes", [](LaunchOptions& o) { o.addparam = std::string(1000, 'x'); }, {}},
-        {"extra line of 1,001 bytes", [](LaunchOptions& o) { o.addparam = std::string(1001, 'x'); },
-         {"Additional Parameters", "1001"}},
-        {"long value", [](LaunchOptions& o) { o.Boolmaxgems = 1; o.Valmaxgems = std::string(995, '9'); },
-         {"Max Gems", "1008"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::filesystem::remove(script());
-        LaunchOptions o = options;
-        c.edit(o);
-        const auto prep = PrepareLaunch(shared, o);
-        EXPECT_EQ(prep.outcome, c.mentions.empty() ? LaunchOutcome::Ready : LaunchOutcome::Refused) << prep.why;
-        EXPECT_EQ(std::filesystem::exists(script()), c.mentions.empty());
-        for (const auto& word : c.mentions)
+        for (const auto& word : mentions)
             EXPECT_NE(prep.why.find(word), std::string::npos) << prep.why;
     }
+    // What is just allowed: an unticked limit without a value, an extra line of 1,000 bytes.
+    options.Boolgemgoal = 2;
+    options.Valgemgoal = "";
+    options.addparam = std::string(1000, 'x');
+    EXPECT_EQ(PrepareLaunch(shared, options).outcome, LaunchOutcome::Ready);
 }
 
+// A launch script in an engine's home folder would be run instead: its name is shown, it is never deleted.
 TEST_F(PrepareLaunchTest, AScriptInAnEngineHomeFolderIsNamedAndNeverDeleted) {
     const auto home = dir / "home";
-    EXPECT_TRUE(EngineHomeModFolders("").empty());
     std::filesystem::create_directories(home / ".yq2" / "vorn");
     WriteBytes(home / ".yq2" / "vorn" / "trel_connect.cfg", "old"); // the other script does not count
     EXPECT_EQ(PrepareLaunch(shared, options, PathText(home)).outcome, LaunchOutcome::Ready);
@@ -463,84 +246,57 @@ TEST_F(PrepareLaunchTest, AScriptInAnEngineHomeFolderIsNamedAndNeverDeleted) {
     const auto stale = home / ".local" / "share" / "YamagiQ2" / "vorn" / "trel_launcher.cfg";
     std::filesystem::create_directories(stale.parent_path());
     WriteBytes(stale, "old");
-    auto prep = PrepareLaunch(shared, options, PathText(home));
+    const auto prep = PrepareLaunch(shared, options, PathText(home));
     EXPECT_EQ(prep.outcome, LaunchOutcome::StaleScript);
     EXPECT_NE(prep.why.find(PathText(stale)), std::string::npos) << prep.why;
     EXPECT_FALSE(std::filesystem::exists(script()));
-    prep = PrepareLaunch(shared, options, PathText(home), true);
-    EXPECT_EQ(prep.outcome, LaunchOutcome::Ready);
+    EXPECT_EQ(PrepareLaunch(shared, options, PathText(home), true).outcome, LaunchOutcome::Ready);
     EXPECT_EQ(ReadBytes(stale), "old");
 }
 
-TEST_F(PrepareLaunchTest, ScriptThatCannotBeWrittenIsReportedWithItsFile) {
-    // No modification folder; then a file where the folder should be.
-    std::filesystem::remove_all(folder() / "vorn");
-    auto prep = PrepareLaunch(shared, options);
-    EXPECT_EQ(prep.outcome, LaunchOutcome::ScriptNotWritten);
-    EXPECT_NE(prep.why.find("trel_launcher.cfg"), std::string::npos) << prep.why;
-    WriteBytes(folder() / "vorn", "a file in the way");
-    prep = PrepareLaunch(shared, options);
-    EXPECT_EQ(prep.outcome, LaunchOutcome::ScriptNotWritten);
-    EXPECT_NE(prep.why.find("trel_launcher.cfg"), std::string::npos) << prep.why;
-    EXPECT_TRUE(prep.request.program.empty());
-}
-
 #ifndef _WIN32
-// The exported script, run by sh from another folder, leaves the same launch script and starts the same
-// program with the same arguments in the same folder as the Run button, whatever the folder's name holds.
+// The exported script, run by sh from another folder, leaves the Run button's launch script and starts the
+// same program with the same arguments in the same folder, whatever the folder's name holds.
 TEST(ExportLaunch, ShellScriptDoesWhatRunDoes) {
     for (const std::string name : {"Quake 2", "it's \"q2\" $HOME `id` %P% !a! & ^ (x) \\ \xe9t\xe9"}) {
         TempDir dir;
-        const auto folder = dir / name;
+        const auto folder = dir / name, game = folder / std::string(kGameExecutableName);
         std::filesystem::create_directories(folder / "vorn");
-        // The stand-in game records its folder and arguments.
-        WriteBytes(folder / std::string(kGameExecutableName), "#!/bin/sh\npwd > ../record\nprintf '%s\\n' \"$@\" >> ../record\n");
-        std::filesystem::permissions(folder / std::string(kGameExecutableName), std::filesystem::perms::owner_all);
-        const SharedValues shared{dir.path(), PathText(folder / std::string(kGameExecutableName)), PathText(folder), 1};
+        WriteBytes(game, "#!/bin/sh\npwd > ../record\nprintf '%s\\n' \"$@\" >> ../record\n"); // records what it got
+        std::filesystem::permissions(game, std::filesystem::perms::owner_all);
+        const SharedValues shared{dir.path(), PathText(game), PathText(folder), 1};
         LaunchOptions options;
-        options.Map = 1;
-        options.Dedicated = 1;
+        options.Map = options.Dedicated = 1;
         options.addparam = "say 100% \"'$x'\" \\n";
         const auto file = dir / "out" / "vorn-launch.sh";
         std::filesystem::create_directories(file.parent_path());
         const auto prep = ExportLaunch(shared, options, file);
         ASSERT_EQ(prep.outcome, LaunchOutcome::Ready) << prep.why;
-        EXPECT_FALSE(std::filesystem::exists(folder / "vorn" / "trel_launcher.cfg")) << "export starts nothing";
-        EXPECT_NE(std::filesystem::status(file).permissions() & std::filesystem::perms::owner_exec,
-                  std::filesystem::perms::none);
-        WriteBytes(folder / "vorn" / "trel_launcher.cfg", "an older, longer launch script\r\n\r\n\r\n");
-        ASSERT_EQ(std::system(("cd / && sh '" + PathText(file) + "'").c_str()), 0) << name;
-        EXPECT_EQ(ReadBytes(folder / "vorn" / "trel_launcher.cfg"), LaunchScriptText(options)) << name;
-        std::string record = PathText(folder) + "\n";
-        for (const std::string& argument : GameLaunchRequest(shared, options).arguments)
-            record += argument + "\n";
-        EXPECT_EQ(ReadBytes(dir / "record"), record) << name;
         EXPECT_EQ(prep.request, GameLaunchRequest(shared, options));
+        EXPECT_FALSE(std::filesystem::exists(folder / "vorn" / "trel_launcher.cfg")) << "export starts nothing";
+        WriteBytes(folder / "vorn" / "trel_launcher.cfg", "an older, longer launch script\r\n\r\n\r\n");
+        ASSERT_EQ(std::system(("cd / && '" + PathText(file) + "'").c_str()), 0) << name; // runs as a program
+        EXPECT_EQ(ReadBytes(folder / "vorn" / "trel_launcher.cfg"), LaunchScriptText(options)) << name;
+        EXPECT_EQ(ReadBytes(dir / "record"), PathText(folder) + "\n+set\ngame\nvorn\n+set\ndedicated\n1\n+exec\n"
+                                                                "trel_launcher.cfg\n") << name;
+        EXPECT_EQ(test::FolderEntries(folder / "vorn"), std::vector<std::string>{"trel_launcher.cfg"});
     }
 }
 #endif
 
+// The cmd script, byte for byte: % doubled, ^ & | < > escaped outside quotation marks, each step checked.
 TEST(ExportLaunch, CmdScriptQuotesForCmd) {
     const LaunchRequest request{"C:\\Q 2 & 100%\\quake2.exe", {"+set", "game", "vorn"}, "C:\\Q 2 & 100%"};
     const auto text = ExportScriptText(request, "C:\\Q 2 & 100%\\vorn\\trel_launcher.cfg",
                                        "set a \"b&c^\" & 50% ^|<>!x!\r\n\r\n", ScriptShell::Cmd, 1252);
+    const std::string tmp = "\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\"";
     ASSERT_TRUE(text);
-    EXPECT_EQ(*text, "@echo off\r\n"
-                     "rem Starts Vorn as Trel's Run button does: the launch script first, then the game.\r\n"
-                     "setlocal DisableDelayedExpansion\r\n"
-                     "chcp 1252 >nul 2>&1\r\n"
-                     "if exist \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" del /f /q "
-                     "\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\"\r\n"
-                     "type nul >\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\"\r\n"
-                     "if not exist \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" exit /b 1\r\n"
-                     ">>\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" echo:set a \"b&c^\" ^& 50%% ^^^|^<^>!x!\r\n"
-                     ">>\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" echo:\r\n"
-                     "move /y \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg\" "
-                     ">nul\r\n"
-                     "if exist \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\" exit /b 1\r\n"
-                     "(call )\r\n"
-                     "cd /d \"C:\\Q 2 & 100%%\"\r\n"
-                     "if errorlevel 1 exit /b 1\r\n"
+    EXPECT_EQ(*text, "@echo off\r\nrem Starts Vorn as Trel's Run button does: the launch script first, then the game.\r\n"
+                     "setlocal DisableDelayedExpansion\r\nchcp 1252 >nul 2>&1\r\nif exist " + tmp + " del /f /q " + tmp +
+                     "\r\ntype nul >" + tmp + "\r\nif not exist " + tmp + " exit /b 1\r\n>>" + tmp +
+                     " echo:set a \"b&c^\" ^& 50%% ^^^|^<^>!x!\r\n>>" + tmp + " echo:\r\nmove /y " + tmp +
+                     " \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg\" >nul\r\nif exist " + tmp + " exit /b 1\r\n(call )\r\n"
+                     "cd /d \"C:\\Q 2 & 100%%\"\r\nif errorlevel 1 exit /b 1\r\n"
                      "\"C:\\Q 2 & 100%%\\quake2.exe\" \"+set\" \"game\" \"vorn\"\r\n");
     // What cmd cannot hold: a quotation mark in a path, a lone line end inside the launch script.
     LaunchRequest quoted = request;
@@ -550,33 +306,17 @@ TEST(ExportLaunch, CmdScriptQuotesForCmd) {
     EXPECT_FALSE(ExportScriptText(request, "C:\\x", "a", ScriptShell::Cmd));
 }
 
-TEST_F(PrepareLaunchTest, ExportThatCannotBeWrittenNamesTheFile) {
-    WriteBytes(dir / "in the way", "a file where the folder should be");
-    const auto file = dir / "in the way" / std::string(kExportScriptName);
-    const auto prep = ExportLaunch(shared, options, file);
-    EXPECT_EQ(prep.outcome, LaunchOutcome::ScriptNotWritten);
-    EXPECT_EQ(prep.why.rfind(PathText(file) + ": ", 0), 0u) << prep.why;
-    EXPECT_FALSE(std::filesystem::exists(script()));
-}
-
+// The command-line viewer's text: its fragments in the game's order, "+ set server_ini" with its blank.
 TEST(Preview, FragmentsInOrder) {
     const std::string exe = "C:\\Quake2\\quake2.exe";
-    struct Case {
-        const char* name;
-        LaunchOptions options;
-        std::string text;
-    };
-    const Case cases[] = {
-        {"single player example", With([](LaunchOptions& o) { o.Gametype = 0; }, -1),
+    const std::pair<LaunchOptions, std::string> cases[] = {
+        {With([](LaunchOptions& o) { o.Gametype = 0; }, -1),
          exe + " +set game vorn +set gametype 0 +set dmflags 0 + set server_ini  +sp 1"},
-        {"nothing chosen", LaunchOptions(), exe + " +set game vorn +set gametype 3 +set dmflags 0 + set server_ini  "},
-        {"dedicated comes right after the modification", With([](LaunchOptions& o) { o.Dedicated = 1; }, -1),
+        {With([](LaunchOptions& o) { o.Dedicated = 1; }, -1),
          exe + " +set game vorn +set dedicated 1 +set gametype 3 +set dmflags 0 + set server_ini  "},
-        {"force-join shown with deathmatch, the ini quoted as in the script",
-         With([](LaunchOptions& o) { o.Gametype = 3; o.Forcejoin = 1; o.serverini = "my server.ini"; }, -1),
+        {With([](LaunchOptions& o) { o.Gametype = 3; o.Forcejoin = 1; o.serverini = "my server.ini"; }, -1),
          exe + " +set game vorn +set gametype 3 +set forcejoin 1 +set dmflags 0 + set server_ini \"my server.ini\" "},
-        {"everything",
-         With([](LaunchOptions& o) {
+        {With([](LaunchOptions& o) {
              o.Gametype = 0; o.Forcejoin = 1; o.DMflags = 1028; o.Booltimelimit = 1; o.Valtimelimit = "20";
              o.Boolmaxclients = 1; o.Valmaxclients = "8"; o.Boolgemgoal = 1; o.Valgemgoal = "10"; o.Boolmaxgems = 1;
              o.Valmaxgems = "3"; o.MonsterRespawn = 1; o.addparam = "set x 1"; o.serverini = "mine.ini";
@@ -585,8 +325,65 @@ TEST(Preview, FragmentsInOrder) {
                "+set maxclients 8 +set gem_goal 10 +set max_gems 3 +set monster_respawn 1 + set x 1 "
                "+ set server_ini mine.ini +map vorn_sp01 +sp 1"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(BuildCommandLineText(exe, c.options), c.text) << c.name;
+    for (const auto& [options, text] : cases)
+        EXPECT_EQ(BuildCommandLineText(exe, options), text);
+}
+
+// Start-up: Used=1 starts normally, any other number is a first run, no number is a load error.
+TEST(StartDecision, UsedFlagDecidesTheStart) {
+    TempDir dir;
+    const auto ini = dir / "trel.ini";
+    EXPECT_EQ(FormatLoadError(*DecideStart(ini).error), "The setting Used in section Quake2exe of " + PathText(ini) +
+                                                            " is missing or empty, and it must be a whole number -  13");
+    const std::tuple<const char*, StartKind, std::int16_t, std::optional<int>> cases[] = {
+        {"1", StartKind::Normal, 1, std::nullopt}, {"2", StartKind::FirstRun, 2, std::nullopt},
+        {"abc", StartKind::FirstRun, 0, kErrorNotANumber}, {"32768", StartKind::FirstRun, 0, kErrorOverflow}};
+    for (const auto& [used, kind, usedFlag, errorNumber] : cases) {
+        WriteBytes(ini, "[Quake2exe]\r\nUsed=" + std::string(used) + "\r\nPath=x\r\n");
+        const StartDecision decision = DecideStart(ini);
+        EXPECT_EQ(decision.error ? std::optional<int>(decision.error->number) : std::nullopt, errorNumber) << used;
+        EXPECT_EQ(std::make_pair(decision.kind, decision.usedFlag), std::make_pair(kind, usedFlag)) << used;
+        if (decision.error) {
+            EXPECT_NE(decision.error->description.find("\"" + std::string(used) + "\""), std::string::npos);
+        }
+    }
+}
+
+// The locator's directory label (cut from 12 characters on) and the path joined from folder and name.
+TEST(Splash, DirectoryLabelAndJoinedPath) {
+#ifdef _WIN32
+    EXPECT_EQ(ShortDirectoryLabel("c:\\quake2ab", "c: [system]"), "c:\\quake2ab");
+    EXPECT_EQ(ShortDirectoryLabel("c:\\quake2abc", "c: [system]"), "c:\\..");
+    EXPECT_EQ(JoinQuake2Path("c:\\quake2", "quake2.exe"), "c:\\quake2\\quake2.exe");
+    EXPECT_EQ(JoinQuake2Path("c:\\", "quake2.exe"), "c:\\quake2.exe");
+#else
+    EXPECT_EQ(ShortDirectoryLabel("/games/q2ab", "/"), "/games/q2ab");
+    EXPECT_EQ(ShortDirectoryLabel("/media/usb/quake2", "/media/usb/"), "/media/usb/..");
+    EXPECT_EQ(JoinQuake2Path("/my games/q2/", "quake2"), "/my games/q2/quake2");
+    EXPECT_EQ(JoinQuake2Path("/", "quake2"), "/quake2");
+#endif
+    EXPECT_EQ(JoinQuake2Path("", "quake2"), "quake2");
+}
+
+// The accepted executable: Used, then Path, then dir, in a new file or in place, other sections kept.
+TEST(SplashStore, WritesUsedThenPathThenDirKeepsTheOtherSections) {
+    TempDir dir;
+    const auto ini = dir / "trel.ini";
+    std::string why;
+    ASSERT_TRUE(StoreQuake2Exe(ini, "/my games/q2/quake2", "/my games/q2", why)) << why;
+    EXPECT_EQ(ReadBytes(ini), "[Quake2exe]\r\nUsed=1\r\nPath=/my games/q2/quake2\r\ndir=/my games/q2\r\n");
+    EXPECT_EQ(DecideStart(ini).kind, StartKind::Normal);
+    WriteBytes(ini, "[Quake2exe]\r\nUsed=0\r\nPath=old\r\nDir=old\r\n[Settings]\r\nDMflags=5\r\n");
+    ASSERT_TRUE(StoreQuake2Exe(ini, "/q2/quake2", "/q2", why)) << why;
+    EXPECT_EQ(ReadBytes(ini), "[Quake2exe]\r\nUsed=1\r\nPath=/q2/quake2\r\nDir=/q2\r\n[Settings]\r\nDMflags=5\r\n");
+}
+
+// The wizard's summary: ten lines with CR LF, the game type right after its colon, vorn01 with no map chosen.
+TEST(WizardSummary, ExampleReadsLineByLine) {
+    EXPECT_EQ(ComposeWizardSummary({"vorn02", "Deathmatch", "20", "0", "10"}),
+              "The map you have chosen is\r\nvorn02\r\n\r\nYou have chosen gametype :Deathmatch\r\n\r\n"
+              "Timelimit : 20\r\n\r\nMaximum gems : 0\r\n\r\nGem goal : 10\r\n");
+    EXPECT_EQ(ComposeWizardSummary({std::nullopt, "", "", "", ""}).substr(0, 36), "The map you have chosen is\r\nvorn01\r\n");
 }
 
 } // namespace

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <map>
 
 #ifdef _WIN32
@@ -80,6 +82,26 @@ TEST(SearchRoots, WindowsStoresAndUsualFolders) {
                                         "C:\\Quake2", "C:\\Games\\Quake2", "C:\\Program Files\\Quake2"}));
 }
 
+// A stand-in game in folder, with the modification's folder when mod is set.
+void Install(const std::filesystem::path& folder, const std::string& exe, bool mod) {
+    std::filesystem::create_directories(folder);
+    WriteBytes(folder / exe, "game");
+    if (mod)
+        std::filesystem::create_directories(folder / "vorn");
+}
+
+Quake2Candidate Candidate(const std::filesystem::path& folder, bool mod) {
+    return Quake2Candidate{PathText(folder), PathText(folder / std::string(kGameExecutableName)), mod};
+}
+
+// The candidates inside dir: the machine's own folders may hold a game too.
+std::vector<Quake2Candidate> Ours(const std::vector<Quake2Candidate>& candidates, const TempDir& dir) {
+    std::vector<Quake2Candidate> ours;
+    std::copy_if(candidates.begin(), candidates.end(), std::back_inserter(ours),
+                 [&](const Quake2Candidate& c) { return c.folder.rfind(PathText(dir.path()), 0) == 0; });
+    return ours;
+}
+
 #ifndef _WIN32
 // A home with two store installs (one a link to the other), the engines' folders; candidates with the
 // modification first, each folder once.
@@ -88,19 +110,13 @@ TEST(SearchRoots, FakeStoreLibrariesInATemporaryHomeRankedWithTheModFirst) {
     const auto home = dir / "home";
     const auto steam = home / ".steam" / "steam";
     const auto library = dir / "Games Library";
-    const auto install = [](const std::filesystem::path& folder, const std::string& exe, bool mod) {
-        std::filesystem::create_directories(folder);
-        WriteBytes(folder / exe, "game");
-        if (mod)
-            std::filesystem::create_directories(folder / "vorn");
-    };
-    install(steam / "steamapps" / "common" / "Quake 2", "quake2", false);
+    Install(steam / "steamapps" / "common" / "Quake 2", "quake2", false);
     WriteBytes(steam / "steamapps" / "libraryfolders.vdf",
                "\"libraryfolders\" { \"0\" { \"path\" \"" + PathText(steam) + "\" } \"1\" { \"path\" \"" +
                    PathText(library) + "\" } }");
-    install(library / "steamapps" / "common" / "Quake 2", "quake2", true);
-    install(home / ".yq2", "Quake2", true);   // the name's letter case differs: no candidate
-    install(home / ".quake2", "quake2", true);
+    Install(library / "steamapps" / "common" / "Quake 2", "quake2", true);
+    Install(home / ".yq2", "Quake2", true);   // the name's letter case differs: no candidate
+    Install(home / ".quake2", "quake2", true);
     std::filesystem::create_directories(home / ".local" / "share");
     std::filesystem::create_directory_symlink(steam, home / ".local" / "share" / "Steam"); // the same store again
     FakeEnvironment env;
@@ -112,15 +128,10 @@ TEST(SearchRoots, FakeStoreLibrariesInATemporaryHomeRankedWithTheModFirst) {
                                                PathText(home) + "/.quake2", "/usr/share/games/quake2",
                                                "/usr/local/games/quake2", "/opt/quake2"}));
 
-    std::vector<Quake2Candidate> ours; // the machine's own folders may hold a game too
-    for (const Quake2Candidate& c : RankCandidates(roots)) {
-        if (c.folder.rfind(PathText(dir.path()), 0) == 0)
-            ours.push_back(c);
-    }
-    const auto candidate = [](const std::string& folder, bool mod) { return Quake2Candidate{folder, folder + "/quake2", mod}; };
-    EXPECT_EQ(ours, (std::vector<Quake2Candidate>{candidate(PathText(library) + common, true),
-                                                  candidate(PathText(home) + "/.quake2", true),
-                                                  candidate(PathText(steam) + common, false)}));
+    EXPECT_EQ(Ours(RankCandidates(roots), dir),
+              (std::vector<Quake2Candidate>{Candidate(library / "steamapps" / "common" / "Quake 2", true),
+                                            Candidate(home / ".quake2", true),
+                                            Candidate(steam / "steamapps" / "common" / "Quake 2", false)}));
     env.variables.erase("HOME");
     EXPECT_EQ(SearchRoots(env, SearchSystem::Unix),
               (std::vector<std::string>{"/usr/share/games/quake2", "/usr/local/games/quake2", "/opt/quake2"}));
@@ -128,84 +139,56 @@ TEST(SearchRoots, FakeStoreLibrariesInATemporaryHomeRankedWithTheModFirst) {
 #endif
 
 #ifdef _WIN32
-// Values written into the registry view given for one test, taken away at its end with every key that
-// had to be made for them; a value that was there gets its old data back.
-class RegistryFixture {
-public:
-    ~RegistryFixture() {
-        for (auto it = undo_.rbegin(); it != undo_.rend(); ++it)
-            (*it)();
+// Sets value in the key at path of root's view, making the keys it needs; undo takes it all away again and
+// gives a value that was there its old data back.
+void SetRegistryValue(HKEY root, const std::string& path, REGSAM view, const std::string& value,
+                      const std::string& data, std::vector<std::function<void()>>& undo) {
+    for (std::size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
+        const std::string key = path.substr(0, end);
+        HKEY opened;
+        DWORD made = 0;
+        ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &opened, &made),
+                  ERROR_SUCCESS) << key;
+        RegCloseKey(opened);
+        if (made == REG_CREATED_NEW_KEY)
+            undo.push_back([=] { RegDeleteKeyExA(root, key.c_str(), view, 0); });
+        if (end == std::string::npos)
+            break;
     }
-
-    void Set(HKEY root, const std::string& path, REGSAM view, const std::string& value, const std::string& data) {
-        for (std::size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
-            const std::string key = path.substr(0, end);
-            HKEY opened;
-            DWORD made = 0;
-            ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &opened, &made),
-                      ERROR_SUCCESS) << key;
-            RegCloseKey(opened);
-            if (made == REG_CREATED_NEW_KEY)
-                undo_.push_back([=] { RegDeleteKeyExA(root, key.c_str(), view, 0); });
-            if (end == std::string::npos)
-                break;
-        }
-        const std::optional<std::string> old = Value(root, path, view, value);
-        ASSERT_EQ(Store(root, path, view, value, data), ERROR_SUCCESS) << path;
-        undo_.push_back([=] { Store(root, path, view, value, old); });
-    }
-
-private:
-    template <typename Use>
-    static LSTATUS WithKey(HKEY root, const std::string& path, REGSAM access, Use use) {
+    const auto store = [=](const std::optional<std::string>& text) { // nothing as text takes the value away
         HKEY key;
-        LSTATUS status = RegOpenKeyExA(root, path.c_str(), 0, access, &key);
+        LSTATUS status = RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE | view, &key);
         if (status == ERROR_SUCCESS) {
-            status = use(key);
+            status = text ? RegSetValueExA(key, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text->c_str()),
+                                           static_cast<DWORD>(text->size() + 1))
+                          : RegDeleteValueA(key, value.c_str());
             RegCloseKey(key);
         }
         return status;
+    };
+    std::optional<std::string> previous;
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE | view, &key) == ERROR_SUCCESS) {
+        char old[2048];
+        DWORD size = sizeof old;
+        if (RegGetValueA(key, nullptr, value.c_str(), RRF_RT_REG_SZ, nullptr, old, &size) == ERROR_SUCCESS)
+            previous = old;
+        RegCloseKey(key);
     }
-
-    static std::optional<std::string> Value(HKEY root, const std::string& path, REGSAM view, const std::string& value) {
-        char data[2048];
-        DWORD size = sizeof data;
-        if (WithKey(root, path, KEY_QUERY_VALUE | view, [&](HKEY key) {
-                return RegGetValueA(key, nullptr, value.c_str(), RRF_RT_REG_SZ, nullptr, data, &size);
-            }) != ERROR_SUCCESS)
-            return std::nullopt;
-        return std::string(data);
-    }
-
-    static LSTATUS Store(HKEY root, const std::string& path, REGSAM view, const std::string& value,
-                         const std::optional<std::string>& data) {
-        return WithKey(root, path, KEY_SET_VALUE | view, [&](HKEY key) {
-            return data ? RegSetValueExA // nothing as data takes the value away(key, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data->c_str()),
-                                         static_cast<DWORD>(data->size() + 1))
-                        : RegDeleteValueA(key, value.c_str());
-        });
-    }
-
-    std::vector<std::function<void()>> undo_;
-};
+    ASSERT_EQ(store(data), ERROR_SUCCESS) << path;
+    undo.push_back([=] { store(previous); });
+}
 
 // The system's own registry: the store's path as its client writes it (forward slashes) and a game in
 // HKLM's 32-bit view, where the stores' 32-bit installers write, found; the same game key in the 64-bit
-// view is not the store's and must not count.
+// view is not the store's and must not count. Nothing of the test is left in the registry.
 TEST(SearchRoots, WindowsRegistryOfTheSystem) {
     TempDir dir;
-    const auto install = [](const std::filesystem::path& folder, bool mod) {
-        std::filesystem::create_directories(folder);
-        WriteBytes(folder / "quake2.exe", "MZ");
-        if (mod)
-            std::filesystem::create_directories(folder / "vorn");
-    };
-    const auto steam = dir / "Steam";
-    const auto library = dir / "Library Two";
-    install(steam / "steamapps" / "common" / "Quake 2", false);
-    install(library / "steamapps" / "common" / "Quake 2", true);
-    install(dir / "GOG Quake II", true);
-    install(dir / "64-bit view", true);
+    const auto steam = dir / "Steam", library = dir / "Library Two";
+    Install(steam / "steamapps" / "common" / "Quake 2", "quake2.exe", false);
+    Install(library / "steamapps" / "common" / "Quake 2", "quake2.exe", true);
+    Install(dir / "GOG Quake II", "quake2.exe", true);
+    Install(dir / "64-bit view", "quake2.exe", true);
     std::string libraryVdf = PathText(library);
     for (std::size_t at = 0; (at = libraryVdf.find('\\', at)) != std::string::npos; at += 2)
         libraryVdf.insert(at, "\\");
@@ -215,30 +198,20 @@ TEST(SearchRoots, WindowsRegistryOfTheSystem) {
     std::replace(steamPath.begin(), steamPath.end(), '\\', '/');
 
     const std::string game = "SOFTWARE\\GOG.com\\Games\\trel-test-" + std::to_string(GetCurrentProcessId());
-    {
-        RegistryFixture registry;
-        registry.Set(HKEY_CURRENT_USER, "Software\\Valve\\Steam", 0, "SteamPath", steamPath);
-        registry.Set(HKEY_LOCAL_MACHINE, game, KEY_WOW64_32KEY, "path", PathText(dir / "GOG Quake II"));
-        registry.Set(HKEY_LOCAL_MACHINE, game, KEY_WOW64_32KEY, "gameName", "Quake II Quad Damage");
-        registry.Set(HKEY_LOCAL_MACHINE, game, KEY_WOW64_64KEY, "path", PathText(dir / "64-bit view"));
-        registry.Set(HKEY_LOCAL_MACHINE, game, KEY_WOW64_64KEY, "gameName", "Quake II");
-
-        std::vector<Quake2Candidate> ours;
-        for (const Quake2Candidate& c : RankCandidates(SearchRoots(SystemSearchEnvironment(), SearchSystem::Windows))) {
-            if (c.folder.rfind(PathText(dir.path()), 0) == 0)
-                ours.push_back(c);
-        }
-        const auto candidate = [](const std::filesystem::path& folder, bool mod) {
-            return Quake2Candidate{PathText(folder), PathText(folder / "quake2.exe"), mod};
-        };
-        EXPECT_EQ(ours, (std::vector<Quake2Candidate>{candidate(library / "steamapps" / "common" / "Quake 2", true),
-                                                      candidate(dir / "GOG Quake II", true),
-                                                      candidate(steam / "steamapps" / "common" / "Quake 2", false)}));
-    }
-    // Nothing of the test is left in the registry.
+    std::vector<std::function<void()>> undo;
+    SetRegistryValue(HKEY_CURRENT_USER, "Software\\Valve\\Steam", 0, "SteamPath", steamPath, undo);
+    SetRegistryValue(HKEY_LOCAL_MACHINE, game, KEY_WOW64_32KEY, "path", PathText(dir / "GOG Quake II"), undo);
+    SetRegistryValue(HKEY_LOCAL_MACHINE, game, KEY_WOW64_32KEY, "gameName", "Quake II Quad Damage", undo);
+    SetRegistryValue(HKEY_LOCAL_MACHINE, game, KEY_WOW64_64KEY, "path", PathText(dir / "64-bit view"), undo);
+    SetRegistryValue(HKEY_LOCAL_MACHINE, game, KEY_WOW64_64KEY, "gameName", "Quake II", undo);
+    const auto found = RankCandidates(SearchRoots(SystemSearchEnvironment(), SearchSystem::Windows));
+    for (auto it = undo.rbegin(); it != undo.rend(); ++it)
+        (*it)();
+    EXPECT_EQ(Ours(found, dir), (std::vector<Quake2Candidate>{Candidate(library / "steamapps" / "common" / "Quake 2", true),
+                                                          Candidate(dir / "GOG Quake II", true),
+                                                          Candidate(steam / "steamapps" / "common" / "Quake 2", false)}));
     EXPECT_FALSE(SystemSearchEnvironment().RegistryValue("HKLM\\SOFTWARE\\WOW6432Node\\GOG.com\\Games\\trel-test-" +
-                                                             std::to_string(GetCurrentProcessId()),
-                                                         "path"));
+                                                             std::to_string(GetCurrentProcessId()), "path"));
 }
 #endif
 

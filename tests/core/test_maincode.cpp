@@ -28,25 +28,21 @@ constexpr const char* kValidSettings = "[Quake2exe]\r\nUsed=1\r\nPath=/games/q2/
                                        "Valgemgoal=abc\r\nMonsterRespawn=0\r\nForcejoin=1\r\nGametype=-1\r\n"
                                        "Commandline=0\r\nMap=4\r\nBoolmaxgems=0\r\nValmaxgems=\r\nserverini=mine.ini\r\n";
 
-// A valid file gives every key in order, numbers for the numeric keys and the text keys as stored.
-TEST(SettingsLoad, ValidFileGivesEveryKeyInOrder) {
+// A valid file gives every key in order, numbers for the numeric keys and the text keys as stored; a value
+// that does not convert stops the load at its key, and the message names the key, the value and the file.
+TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
     TempDir dir;
     WriteBytes(dir / "trel.ini", kValidSettings);
     const SettingsLoad load = ReadSettingsForLoad(dir / "trel.ini");
     EXPECT_FALSE(load.error.has_value());
-    EXPECT_EQ(load.Quake2Path, "/games/q2/quake2");
-    EXPECT_EQ(load.Quake2Folder, "/games/q2"); // stored as "dir", read as "Dir"
-    EXPECT_EQ(load.DMflags, 5);
+    EXPECT_EQ(std::make_tuple(load.Quake2Path, load.Quake2Folder, load.DMflags), // "dir" is read as "Dir"
+              std::make_tuple("/games/q2/quake2", "/games/q2", std::optional<std::int32_t>(5)));
     const std::vector<std::pair<int, std::string>> expected = {
         {1, "1"}, {0, "0"}, {0, "8"},  {1, "1"}, {0, "20"}, {2, "2"}, {0, "abc"},     {0, "0"},
         {1, "1"}, {-1, "-1"}, {0, "0"}, {4, "4"}, {0, "0"},  {0, ""},  {0, "mine.ini"}};
     ASSERT_EQ(load.steps.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(std::make_pair(load.steps[i].number, load.steps[i].text), expected[i]) << kSettingsKeys[i + 1];
-}
-
-// A value that does not convert stops the load at its key; the message names the key, the value and the file.
-TEST(SettingsLoad, StopsAtTheFailingKeyWithADescription) {
     const std::tuple<std::string, std::string, std::size_t, int, const char*> cases[] = {
         {"DMflags=", "DMflags=4294967296", 0, kErrorOverflow, "\"4294967296\""},
         {"DMflags=", "", 0, kErrorNotANumber, "DMflags"}, {"Dedicated=", "", 0, kErrorNotANumber, "Dedicated"},
@@ -54,20 +50,19 @@ TEST(SettingsLoad, StopsAtTheFailingKeyWithADescription) {
         {"Forcejoin=", "Forcejoin=-1", 8, kErrorOutOfRange, "Forcejoin"},
         {"Gametype=", "Gametype=4", 9, kErrorOutOfRange, "\"4\""}, {"Gametype=", "Gametype=-2", 9, kErrorOutOfRange, "Gametype"},
         {"Map=", "Map=5", 11, kErrorOutOfRange, "\"5\""}, {"Boolmaxgems=", "Boolmaxgems=yes", 12, kErrorNotANumber, "\"yes\""}};
-    TempDir dir;
     for (const auto& [key, newLine, stepsApplied, number, mentions] : cases) {
         SCOPED_TRACE(newLine.empty() ? key + " missing" : newLine);
         std::string text = kValidSettings;
         const auto at = text.find("\r\n" + key) + 2;
         text.replace(at, text.find("\r\n", at) + 2 - at, newLine.empty() ? "" : newLine + "\r\n");
         WriteBytes(dir / "trel.ini", text);
-        const SettingsLoad load = ReadSettingsForLoad(dir / "trel.ini");
-        ASSERT_TRUE(load.error.has_value());
-        EXPECT_EQ(load.error->number, number);
-        EXPECT_NE(load.error->description.find(mentions), std::string::npos) << load.error->description;
-        EXPECT_NE(load.error->description.find("trel.ini"), std::string::npos) << load.error->description;
-        EXPECT_EQ(load.steps.size(), stepsApplied);
-        EXPECT_EQ(load.DMflags.has_value(), stepsApplied > 0 || key != "DMflags=");
+        const SettingsLoad bad = ReadSettingsForLoad(dir / "trel.ini");
+        ASSERT_TRUE(bad.error.has_value());
+        EXPECT_EQ(bad.error->number, number);
+        EXPECT_NE(bad.error->description.find(mentions), std::string::npos) << bad.error->description;
+        EXPECT_NE(bad.error->description.find("trel.ini"), std::string::npos) << bad.error->description;
+        EXPECT_EQ(bad.steps.size(), stepsApplied);
+        EXPECT_EQ(bad.DMflags.has_value(), stepsApplied > 0 || key != "DMflags=");
     }
 }
 
@@ -144,17 +139,6 @@ TEST(LaunchScript, LinesForEachGameType) {
     };
     for (const auto& [options, text] : cases)
         EXPECT_EQ(LaunchScriptText(options), text);
-}
-
-// The game's command, with and without a dedicated server.
-TEST(LaunchScript, CommandTextAndRequest) {
-    EXPECT_EQ(CommandText("C:\\Quake 2\\quake2.exe", false), "C:\\Quake 2\\quake2.exe +set game vorn +exec trel_launcher.cfg");
-    EXPECT_EQ(CommandText("q2", true), "q2 +set game vorn +set dedicated 1 +exec trel_launcher.cfg");
-    const SharedValues shared{"/start", "/my games/q2/quake2", "/my games/q2", 1};
-    EXPECT_EQ(GameLaunchRequest(shared, false, "trel_launcher.cfg"),
-              (LaunchRequest{"/my games/q2/quake2", {"+set", "game", "vorn", "+exec", "trel_launcher.cfg"}, "/my games/q2"}));
-    EXPECT_EQ(GameLaunchRequest(shared, true, "x.cfg").arguments,
-              (std::vector<std::string>{"+set", "game", "vorn", "+set", "dedicated", "1", "+exec", "x.cfg"}));
 }
 
 class PrepareLaunchTest : public ::testing::Test {
@@ -306,9 +290,12 @@ TEST(ExportLaunch, CmdScriptQuotesForCmd) {
     EXPECT_FALSE(ExportScriptText(request, "C:\\x", "a", ScriptShell::Cmd));
 }
 
-// The command-line viewer's text: its fragments in the game's order, "+ set server_ini" with its blank.
+// The command the game starts with, and the command-line viewer's text: its fragments in the game's order,
+// "+ set server_ini" with its blank.
 TEST(Preview, FragmentsInOrder) {
     const std::string exe = "C:\\Quake2\\quake2.exe";
+    EXPECT_EQ(CommandText(exe, false), exe + " +set game vorn +exec trel_launcher.cfg");
+    EXPECT_EQ(CommandText(exe, true), exe + " +set game vorn +set dedicated 1 +exec trel_launcher.cfg");
     const std::pair<LaunchOptions, std::string> cases[] = {
         {With([](LaunchOptions& o) { o.Gametype = 0; }, -1),
          exe + " +set game vorn +set gametype 0 +set dmflags 0 + set server_ini  +sp 1"},

@@ -124,9 +124,9 @@ TEST(SearchRoots, FakeStoreLibrariesInATemporaryHomeRankedWithTheModFirst) {
     const auto roots = SearchRoots(env, SearchSystem::Unix);
     const std::string common = "/steamapps/common/Quake 2";
     EXPECT_EQ(roots, (std::vector<std::string>{PathText(steam) + common, PathText(library) + common,
-                                               PathText(home) + "/.local/share/Steam" + common, PathText(home) + "/.yq2",
-                                               PathText(home) + "/.quake2", "/usr/share/games/quake2",
-                                               "/usr/local/games/quake2", "/opt/quake2"}));
+                                               PathText(home) + "/.local/share/Steam" + common,
+                                               PathText(home) + "/.yq2", PathText(home) + "/.quake2",
+                                               "/usr/share/games/quake2", "/usr/local/games/quake2", "/opt/quake2"}));
 
     EXPECT_EQ(Ours(RankCandidates(roots), dir),
               (std::vector<Quake2Candidate>{Candidate(library / "steamapps" / "common" / "Quake 2", true),
@@ -207,9 +207,10 @@ TEST(SearchRoots, WindowsRegistryOfTheSystem) {
     const auto found = RankCandidates(SearchRoots(SystemSearchEnvironment(), SearchSystem::Windows));
     for (auto it = undo.rbegin(); it != undo.rend(); ++it)
         (*it)();
-    EXPECT_EQ(Ours(found, dir), (std::vector<Quake2Candidate>{Candidate(library / "steamapps" / "common" / "Quake 2", true),
-                                                          Candidate(dir / "GOG Quake II", true),
-                                                          Candidate(steam / "steamapps" / "common" / "Quake 2", false)}));
+    EXPECT_EQ(Ours(found, dir),
+              (std::vector<Quake2Candidate>{Candidate(library / "steamapps" / "common" / "Quake 2", true),
+                                            Candidate(dir / "GOG Quake II", true),
+                                            Candidate(steam / "steamapps" / "common" / "Quake 2", false)}));
     EXPECT_FALSE(SystemSearchEnvironment().RegistryValue("HKLM\\SOFTWARE\\WOW6432Node\\GOG.com\\Games\\trel-test-" +
                                                              std::to_string(GetCurrentProcessId()), "path"));
 }

@@ -97,7 +97,8 @@ TEST(IniWrite, ProducesTheExpectedBytesInTextAndFile) {
         {"[S]\r\na=1\r\n[S]\r\nk=3\r\n", "S", "k", "9", "[S]\r\na=1\r\nk=9\r\n[S]\r\nk=3\r\n"},
         {"k=0\r\n[S]\r\n", "S", "k", "1", "k=0\r\n[S]\r\nk=1\r\n"},
         {"  [ S ] trailing\r\nk=1\r\n", "S", "k", "2", "  [ S ] trailing\r\nk=2\r\n"},
-        {"[Settings]\r\n  DMFLAGS \t= 7  \r\nx=1\r\n", "settings", "dmflags", "5", "[Settings]\r\nDMFLAGS=5\r\nx=1\r\n"},
+        {"[Settings]\r\n  DMFLAGS \t= 7  \r\nx=1\r\n", "settings", "dmflags", "5",
+         "[Settings]\r\nDMFLAGS=5\r\nx=1\r\n"},
         {"[S]\nk=1\nx=2\n", "S", "k", "22", "[S]\nk=22\nx=2\n"},
         {"[S]\r\nk=1", "S", "k", "22", "[S]\r\nk=22"},
         {"[S]\r\nk=1\r\nk=2\r\n[S]\r\nk=3\r\n", "S", "k", "9", "[S]\r\nk=9\r\nk=2\r\n[S]\r\nk=3\r\n"},
@@ -129,7 +130,8 @@ TEST(IniWrite, SeveralValuesEqualSequentialWrites) {
         {"DMflags", "5"}, {"dmflags", "6"}, {"Map", "-1"}, {"ServerName 1", "Home"}, {"Map", "2"}};
     TempDir dir;
     const auto file = dir / "trel.ini";
-    for (const std::string before : {"[Settings]\r\nmap=0\r\n\r\n[AddressBook]\r\nx=1\r\n", "; kept\n[settings]\nDMFLAGS=1\n\n"}) {
+    for (const std::string before :
+         {"[Settings]\r\nmap=0\r\n\r\n[AddressBook]\r\nx=1\r\n", "; kept\n[settings]\nDMFLAGS=1\n\n"}) {
         std::string expected = before, withoutMap = before, why;
         for (const auto& [key, value] : values) {
             expected = WriteValue(expected, "Settings", key, value);

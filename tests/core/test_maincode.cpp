@@ -26,7 +26,8 @@ constexpr const char* kValidSettings = "[Quake2exe]\r\nUsed=1\r\nPath=/games/q2/
                                        "[Settings]\r\nDMflags=5\r\nDedicated=1\r\nBoolmaxclients=0\r\n"
                                        "Valmaxclients=8\r\nBooltimelimit=1\r\nValtimelimit=20\r\nBoolgemgoal=2\r\n"
                                        "Valgemgoal=abc\r\nMonsterRespawn=0\r\nForcejoin=1\r\nGametype=-1\r\n"
-                                       "Commandline=0\r\nMap=4\r\nBoolmaxgems=0\r\nValmaxgems=\r\nserverini=mine.ini\r\n";
+                                       "Commandline=0\r\nMap=4\r\nBoolmaxgems=0\r\nValmaxgems=\r\n"
+                                       "serverini=mine.ini\r\n";
 
 // A valid file gives every key in order, numbers for the numeric keys and the text keys as stored; a value
 // that does not convert stops the load at its key, and the message names the key, the value and the file.
@@ -48,8 +49,9 @@ TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
         {"DMflags=", "", 0, kErrorNotANumber, "DMflags"}, {"Dedicated=", "", 0, kErrorNotANumber, "Dedicated"},
         {"Booltimelimit=", "Booltimelimit=3", 3, kErrorOutOfRange, "\"3\""},
         {"Forcejoin=", "Forcejoin=-1", 8, kErrorOutOfRange, "Forcejoin"},
-        {"Gametype=", "Gametype=4", 9, kErrorOutOfRange, "\"4\""}, {"Gametype=", "Gametype=-2", 9, kErrorOutOfRange, "Gametype"},
-        {"Map=", "Map=5", 11, kErrorOutOfRange, "\"5\""}, {"Boolmaxgems=", "Boolmaxgems=yes", 12, kErrorNotANumber, "\"yes\""}};
+        {"Gametype=", "Gametype=4", 9, kErrorOutOfRange, "\"4\""},
+        {"Gametype=", "Gametype=-2", 9, kErrorOutOfRange, "Gametype"}, {"Map=", "Map=5", 11, kErrorOutOfRange, "\"5\""},
+        {"Boolmaxgems=", "Boolmaxgems=yes", 12, kErrorNotANumber, "\"yes\""}};
     for (const auto& [key, newLine, stepsApplied, number, mentions] : cases) {
         SCOPED_TRACE(newLine.empty() ? key + " missing" : newLine);
         std::string text = kValidSettings;
@@ -71,8 +73,9 @@ TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
 TEST(DmFlags, StoredNumberTicksTheseBoxesAndTheTotalWraps) {
     using V = std::vector<std::int32_t>;
     const V all = {32768, 16384, 8192, 4096, 2048, 1024, 512, 256, 128, 64, 32, 16, 8, 4, 2, 1};
-    const std::pair<std::int32_t, V> cases[] = {{0, {}}, {INT_MIN, {}}, {5, {4, 1}}, {32768, {32768}}, {65537, {32768, 1}},
-                                                {32768 * 3 + 6, {32768, 4, 2}}, {65535, all}, {INT_MAX, all}};
+    const std::pair<std::int32_t, V> cases[] = {{0, {}},          {INT_MIN, {}},       {5, {4, 1}},
+                                                {32768, {32768}}, {65537, {32768, 1}}, {32768 * 3 + 6, {32768, 4, 2}},
+                                                {65535, all},     {INT_MAX, all}};
     for (const auto& [stored, boxes] : cases)
         EXPECT_EQ(DmFlagsToTick(stored), boxes) << stored;
     EXPECT_EQ(std::make_tuple(AddDmFlag(13, -8), AddDmFlag(INT_MAX, 1), AddDmFlag(INT_MIN, -1)),
@@ -121,19 +124,28 @@ TEST(LaunchScript, LinesForEachGameType) {
     const std::pair<LaunchOptions, std::string> cases[] = {
         {With([](LaunchOptions& o) { o.Forcejoin = 1; }), start + end},
         {With([](LaunchOptions& o) { o.Gametype = 3; o.Forcejoin = 1; }), start + end},
-        {With([](LaunchOptions& o) { o.Gametype = 0; o.Forcejoin = 1; }), "set gametype 0\r\nset sp 1\r\nset dmflags 0\r\n" + end},
-        {With([](LaunchOptions& o) { o.Gametype = 2; o.Forcejoin = 1; }), "set gametype 2\r\nset forcejoin 1\r\nset dmflags 0\r\n" + end},
+        {With([](LaunchOptions& o) { o.Gametype = 0; o.Forcejoin = 1; }),
+         "set gametype 0\r\nset sp 1\r\nset dmflags 0\r\n" + end},
+        {With([](LaunchOptions& o) { o.Gametype = 2; o.Forcejoin = 1; }),
+         "set gametype 2\r\nset forcejoin 1\r\nset dmflags 0\r\n" + end},
         {With([](LaunchOptions& o) { o.Gametype = 1; o.Forcejoin = o.Booltimelimit = o.MonsterRespawn = 2; }),
          "set gametype 1\r\nset dmflags 0\r\n" + end},
-        {With([](LaunchOptions& o) { o.Gametype = o.Forcejoin = o.Booltimelimit = 1; o.Valtimelimit = "20"; o.DMflags = 4; }, 4),
-         "set gametype 1\r\nset forcejoin 1\r\nset dmflags 4\r\nset vorn_timelimit 20\r\nset server_ini vorn.ini\r\nmap vorn_sp01\r\n"},
         {With([](LaunchOptions& o) {
-             o.Gametype = o.Booltimelimit = o.Boolmaxclients = o.Boolgemgoal = o.Boolmaxgems = o.MonsterRespawn = o.Dedicated = 1;
+             o.Gametype = o.Forcejoin = o.Booltimelimit = 1;
+             o.Valtimelimit = "20";
+             o.DMflags = 4;
+         }, 4),
+         "set gametype 1\r\nset forcejoin 1\r\nset dmflags 4\r\nset vorn_timelimit 20\r\nset server_ini vorn.ini\r\n"
+         "map vorn_sp01\r\n"},
+        {With([](LaunchOptions& o) {
+             o.Gametype = o.Booltimelimit = o.Boolmaxclients = o.Boolgemgoal = o.Boolmaxgems = 1;
+             o.MonsterRespawn = o.Dedicated = 1;
              o.Valtimelimit = "5"; o.Valmaxclients = "8"; o.Valgemgoal = "x"; o.Valmaxgems = "9"; o.DMflags = -7;
              o.addparam = "set hostname \"Gem  hunt\""; o.serverini = "My_server-2.ini";
          }),
-         "set gametype 1\r\nset dmflags -7\r\nset vorn_timelimit 5\r\nset maxclients 8\r\nset gem_goal x\r\nset max_gems 9\r\n"
-         "set monster_respawn 1\r\nset hostname \"Gem  hunt\"\r\nset server_ini My_server-2.ini\r\nmap vorn01\r\n"},
+         "set gametype 1\r\nset dmflags -7\r\nset vorn_timelimit 5\r\nset maxclients 8\r\nset gem_goal x\r\n"
+         "set max_gems 9\r\nset monster_respawn 1\r\nset hostname \"Gem  hunt\"\r\nset server_ini My_server-2.ini\r\n"
+         "map vorn01\r\n"},
         {With([](LaunchOptions& o) { o.serverini = "my server.ini;quit$x//\xe9"; }),
          start + "set server_ini \"my server.ini;quit$x//\xe9\"\r\nmap vorn01\r\n"},
     };
@@ -192,7 +204,8 @@ TEST_F(PrepareLaunchTest, WrongExecutableNoMapOrRefusedOptionsWriteNothing) {
         {exe, 1, [](LaunchOptions& o) { o.serverini = "a\tb.ini"; }, {"Custom server ini", "0x09"}},
         {exe, 1, [](LaunchOptions& o) { o.Boolmaxclients = 1; o.Valmaxclients = ""; }, {"Maxclients"}},
         {exe, 1, [](LaunchOptions& o) { o.addparam = std::string(1001, 'x'); }, {"Additional Parameters", "1001"}},
-        {exe, 1, [](LaunchOptions& o) { o.Boolmaxgems = 1; o.Valmaxgems = std::string(995, '9'); }, {"Max Gems", "1008"}}};
+        {exe, 1, [](LaunchOptions& o) { o.Boolmaxgems = 1; o.Valmaxgems = std::string(995, '9'); },
+         {"Max Gems", "1008"}}};
 #ifndef _WIN32
     WriteBytes(folder() / "QUAKE2.EXE", "game"); // names in other case on Windows: test_platform_windows.cpp
     cases.emplace_back("QUAKE2.EXE", 1, none, std::vector<std::string>{});
@@ -204,7 +217,9 @@ TEST_F(PrepareLaunchTest, WrongExecutableNoMapOrRefusedOptionsWriteNothing) {
         LaunchOptions o = options;
         o.Map = map;
         edit(o);
-        const auto outcome = !mentions.empty() ? LaunchOutcome::Refused : map == 1 ? LaunchOutcome::WrongExecutable : LaunchOutcome::NoMap;
+        const auto outcome = !mentions.empty() ? LaunchOutcome::Refused
+                             : map == 1        ? LaunchOutcome::WrongExecutable
+                                               : LaunchOutcome::NoMap;
         const auto prep = PrepareLaunch(wrong, o);
         EXPECT_EQ(prep.outcome, outcome);
         EXPECT_EQ(ExportLaunch(wrong, o, dir / "launch").outcome, outcome);
@@ -275,11 +290,14 @@ TEST(ExportLaunch, CmdScriptQuotesForCmd) {
                                        "set a \"b&c^\" & 50% ^|<>!x!\r\n\r\n", ScriptShell::Cmd, 1252);
     const std::string tmp = "\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\"";
     ASSERT_TRUE(text);
-    EXPECT_EQ(*text, "@echo off\r\nrem Starts Vorn as Trel's Run button does: the launch script first, then the game.\r\n"
-                     "setlocal DisableDelayedExpansion\r\nchcp 1252 >nul 2>&1\r\nif exist " + tmp + " del /f /q " + tmp +
+    EXPECT_EQ(*text, "@echo off\r\n"
+                     "rem Starts Vorn as Trel's Run button does: the launch script first, then the game.\r\n"
+                     "setlocal DisableDelayedExpansion\r\nchcp 1252 >nul 2>&1\r\nif exist " +
+                         tmp + " del /f /q " + tmp +
                      "\r\ntype nul >" + tmp + "\r\nif not exist " + tmp + " exit /b 1\r\n>>" + tmp +
                      " echo:set a \"b&c^\" ^& 50%% ^^^|^<^>!x!\r\n>>" + tmp + " echo:\r\nmove /y " + tmp +
-                     " \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg\" >nul\r\nif exist " + tmp + " exit /b 1\r\n(call )\r\n"
+                     " \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg\" >nul\r\nif exist " + tmp +
+                     " exit /b 1\r\n(call )\r\n"
                      "cd /d \"C:\\Q 2 & 100%%\"\r\nif errorlevel 1 exit /b 1\r\n"
                      "\"C:\\Q 2 & 100%%\\quake2.exe\" \"+set\" \"game\" \"vorn\"\r\n");
     // What cmd cannot hold: a quotation mark in a path, a lone line end inside the launch script.
@@ -320,8 +338,9 @@ TEST(Preview, FragmentsInOrder) {
 TEST(StartDecision, UsedFlagDecidesTheStart) {
     TempDir dir;
     const auto ini = dir / "trel.ini";
-    EXPECT_EQ(FormatLoadError(*DecideStart(ini).error), "The setting Used in section Quake2exe of " + PathText(ini) +
-                                                            " is missing or empty, and it must be a whole number -  13");
+    EXPECT_EQ(FormatLoadError(*DecideStart(ini).error), // a blank before a non-negative number, so two after "-"
+              "The setting Used in section Quake2exe of " + PathText(ini) +
+                  " is missing or empty, and it must be a whole number -  13");
     const std::tuple<const char*, StartKind, std::int16_t, std::optional<int>> cases[] = {
         {"1", StartKind::Normal, 1, std::nullopt}, {"2", StartKind::FirstRun, 2, std::nullopt},
         {"abc", StartKind::FirstRun, 0, kErrorNotANumber}, {"32768", StartKind::FirstRun, 0, kErrorOverflow}};
@@ -370,7 +389,8 @@ TEST(WizardSummary, ExampleReadsLineByLine) {
     EXPECT_EQ(ComposeWizardSummary({"vorn02", "Deathmatch", "20", "0", "10"}),
               "The map you have chosen is\r\nvorn02\r\n\r\nYou have chosen gametype :Deathmatch\r\n\r\n"
               "Timelimit : 20\r\n\r\nMaximum gems : 0\r\n\r\nGem goal : 10\r\n");
-    EXPECT_EQ(ComposeWizardSummary({std::nullopt, "", "", "", ""}).substr(0, 36), "The map you have chosen is\r\nvorn01\r\n");
+    EXPECT_EQ(ComposeWizardSummary({std::nullopt, "", "", "", ""}).substr(0, 36),
+              "The map you have chosen is\r\nvorn01\r\n");
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <functional>
+#include <numeric>
 #include <tuple>
 
 #ifndef _WIN32
@@ -64,9 +64,8 @@ TEST(MapCycleWriter, WritesTheBlockAndBacksUpTheOldFile) {
         EXPECT_EQ(ReadBytes(dir / "vorn.ini"), block);
         EXPECT_EQ(ReadBytes(dir / "vorn.bak"), "kept");
     }
-    std::string old;
-    for (int b = 0; b < 256; ++b)
-        old += static_cast<char>(b);
+    std::string old(256, '\0');
+    std::iota(old.begin(), old.end(), '\0');
     WriteBytes(dir / "vorn.ini", old);
     std::string why;
     ASSERT_TRUE(writemapcycle({"vorn03", "vorn03"}, dir.path(), why)) << why;
@@ -85,53 +84,53 @@ TEST(MapCycleWriter, WritesTheBlockAndBacksUpTheOldFile) {
 #endif
 }
 
-// A write that cannot be made leaves vorn.ini, vorn.bak and the folder as they were and names the file.
-TEST(MapCycleWriter, FailureLeavesEverythingAsItWasAndSaysWhy) {
-    const std::vector<std::tuple<const char*, std::function<std::filesystem::path(const TempDir&)>, const char*>> cases = {
-        {"folder is a file", [](const TempDir& d) { WriteBytes(d / "vorn", "x"); return d / "vorn"; }, "vorn.ini"},
-        {"folder missing", [](const TempDir& d) { return d / "gone"; }, "vorn.ini"},
-        {"vorn.ini is a folder", [](const TempDir& d) {
-             std::filesystem::create_directories(d / "vorn.ini" / "inside");
-             return d.path(); }, "vorn.ini"},
-        {"vorn.bak is a folder", [](const TempDir& d) {
-             WriteBytes(d / "vorn.ini", "[ vorn01 ]\r\nmax_gems 7\r\n");
-             std::filesystem::create_directory(d / "vorn.bak");
-             return d.path(); }, "vorn.bak"}};
-    for (const auto& [name, arrange, namedFile] : cases) {
-        TempDir dir;
-        const std::filesystem::path modDir = arrange(dir);
-        const bool isFolder = std::filesystem::is_directory(modDir);
-        const auto ini = [&] { return is_regular_file(modDir / "vorn.ini") ? ReadBytes(modDir / "vorn.ini") : "-"; };
-        const std::string iniBefore = ini();
-        const Paths entriesBefore = isFolder ? FolderEntries(modDir) : Paths{};
+// Writes the cycle into modDir, with a size limit in a child process whose files may grow to 64 bytes (the
+// new text is longer, the old files shorter); true when the write failed and the reason names the file.
+bool FailsNaming(const std::filesystem::path& modDir, const std::string& named, bool sizeLimit) {
+    const auto fails = [&] {
         std::string why;
-        EXPECT_FALSE(writemapcycle({"vorn01", "vorn02"}, modDir, why)) << name;
-        const std::string named = PathText(modDir / namedFile);
-        EXPECT_TRUE(why.starts_with(named + ": ") && why.size() > named.size() + 2) << why;
-        EXPECT_EQ(ini(), iniBefore) << name;
-        EXPECT_EQ(isFolder ? FolderEntries(modDir) : Paths{}, entriesBefore) << name; // no temporary file left
-    }
+        return !writemapcycle({"vorn01", "vorn02"}, modDir, why) && why.starts_with(named + ": ") && why.size() > named.size() + 2;
+    };
 #ifndef _WIN32
-    TempDir dir; // a full disk: the new text is longer than the limit, the old files shorter
-    WriteBytes(dir / "vorn.ini", "[ vorn01 ]\r\n");
-    WriteBytes(dir / "vorn.bak", "earlier");
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    if (const pid_t child = sizeLimit ? fork() : -1; child == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{64, 64};
-        std::string why;
-        if (setrlimit(RLIMIT_FSIZE, &limit) != 0 || writemapcycle({"vorn01", "vorn02"}, dir.path(), why))
-            _exit(1);
-        _exit(why.starts_with(PathText(dir / "vorn.ini") + ": ") ? 0 : 2);
+        _exit(setrlimit(RLIMIT_FSIZE, &limit) == 0 && fails() ? 0 : 1);
+    } else if (int status = 0; child > 0) {
+        return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(ReadBytes(dir / "vorn.ini"), "[ vorn01 ]\r\n");
-    EXPECT_EQ(ReadBytes(dir / "vorn.bak"), "earlier");
-    EXPECT_EQ(FolderEntries(dir.path()), (Paths{"vorn.bak", "vorn.ini"}));
 #endif
+    return !sizeLimit && fails();
+}
+
+// A write that cannot be made leaves vorn.ini, vorn.bak and the folder as they were and names the file.
+TEST(MapCycleWriter, FailureLeavesEverythingAsItWasAndSaysWhy) {
+    struct Case {
+        const char* madeAFolder; // vorn.ini or vorn.bak, or nothing
+        const char* modDir;
+        const char* named;
+        bool sizeLimit;
+    };
+    std::vector<Case> cases = {{"vorn.ini", "", "vorn.ini", false}, {"vorn.bak", "", "vorn.bak", false},
+                               {nullptr, "gone", "vorn.ini", false}};
+#ifndef _WIN32
+    cases.push_back({nullptr, "", "vorn.ini", true}); // a full disk
+#endif
+    for (const Case& c : cases) {
+        TempDir dir;
+        WriteBytes(dir / "vorn.ini", "[ vorn01 ]\r\n");
+        WriteBytes(dir / "vorn.bak", "earlier");
+        if (c.madeAFolder) {
+            std::filesystem::remove(dir / c.madeAFolder);
+            std::filesystem::create_directories(dir / c.madeAFolder / "inside");
+        }
+        const auto bytes = [&](const char* name) { return is_regular_file(dir / name) ? ReadBytes(dir / name) : "-"; };
+        const std::string ini = bytes("vorn.ini"), bak = bytes("vorn.bak");
+        const Paths entries = FolderEntries(dir.path());
+        const std::filesystem::path modDir = dir / c.modDir;
+        EXPECT_TRUE(FailsNaming(modDir, PathText(modDir / c.named), c.sizeLimit)) << c.named << " " << c.modDir;
+        EXPECT_EQ(std::tie(ini, bak, entries), std::tuple(bytes("vorn.ini"), bytes("vorn.bak"), FolderEntries(dir.path())));
+    }
 }
 
 // The editors' files lie in vorn under plain file names; the map editor wants the game's own executable.
@@ -144,14 +143,10 @@ TEST(MapEditorFiles, PathsAndChecks) {
         const auto refusal = ServerIniNameRefusal(name);
         EXPECT_TRUE(refusal.has_value() != why.empty() && refusal.value_or(why).find(why) != std::string::npos) << name;
     }
-    TempDir dir;
-    const std::string exe(kGameExecutableName), capital = "Q" + exe.substr(1); // letter case counts
-    WriteBytes(dir / exe, "game");
-    WriteBytes(dir / capital, "game");
-    std::filesystem::create_directories(dir / "folder" / exe);
-    EXPECT_EQ(CheckMapEditorPath(PathText(dir / exe)), MapEditorCheck::Ready);
-    for (const auto& path : {dir / capital, dir / "folder" / exe, std::filesystem::path()})
-        EXPECT_EQ(CheckMapEditorPath(PathText(path)), MapEditorCheck::WrongDirectory) << path;
+    TempDir dir; // which files are the game's is the platform tests' to check
+    WriteBytes(dir / std::string(kGameExecutableName), "game");
+    EXPECT_EQ(CheckMapEditorPath(PathText(dir / std::string(kGameExecutableName))), MapEditorCheck::Ready);
+    EXPECT_EQ(CheckMapEditorPath(PathText(dir.path())), MapEditorCheck::WrongDirectory);
 }
 
 // Loading reads a file whole or creates (or reads as) an empty one; a save ends the text in CR LF. The
@@ -237,16 +232,15 @@ TEST(ColourRecord, EditsForgetOnlyWhatChanged) {
 // Typing "]" after "[" colours the head between them; shortcuts type nothing and keep the open head.
 TEST(MapEditorTypingColour, Steps) {
     OpenHead state;
+    using enum TypedEffect;
     const std::tuple<char32_t, std::size_t, TypedEffect, ColourSpan> steps[] = {
-        {U'[', 5, TypedEffect::HeadOpened, {}}, {U'v', 6, TypedEffect::TypeBlack, {}},
-        {U'\x03', 7, TypedEffect::None, {}}, {U']', 8, TypedEffect::ColourHead, H(5, 3)}, {U']', 9, TypedEffect::None, {}},
-        {U'[', 10, TypedEffect::HeadOpened, {}}, {U']', 4, TypedEffect::None, {}}, {U'\b', 3, TypedEffect::TypeBlack, {}},
-        {U'\r', 2, TypedEffect::TypeBlack, {}}, {U'\t', 2, TypedEffect::TypeBlack, {}}, {U'\x16', 3, TypedEffect::None, {}},
-        {U'\x1b', 3, TypedEffect::None, {}}, {U'\u00e9', 2, TypedEffect::TypeBlack, {}}};
+        {U'[', 5, HeadOpened, {}}, {U'v', 6, TypeBlack, {}}, {U'\x03', 7, None, {}}, {U']', 8, ColourHead, H(5, 3)},
+        {U']', 9, None, {}}, {U'[', 10, HeadOpened, {}}, {U']', 4, None, {}}, {U'\b', 3, TypeBlack, {}},
+        {U'\r', 2, TypeBlack, {}}, {U'\t', 2, TypeBlack, {}}, {U'\x16', 3, None, {}}, {U'\u00e9', 2, TypeBlack, {}}};
     for (const auto& [character, caret, effect, span] : steps) {
         const TypedResult result = TypedCharacter(state, character, caret);
         EXPECT_EQ(result.effect, effect) << static_cast<std::uint32_t>(character) << " at " << caret;
-        EXPECT_TRUE(effect != TypedEffect::ColourHead || result.span == span);
+        EXPECT_TRUE(effect != ColourHead || result.span == span);
     }
 }
 

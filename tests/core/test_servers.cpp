@@ -53,10 +53,6 @@ TEST(AddressBookStore, SavedBytesAndKeptLines) {
                                       "ServerName 3=two  [Quake2exe]  Used=0\r\nServerIp 3=a b\r\n" + EmptyKeys(4, 9) +
                                       "ServerIp 10=\r\n");
     }
-    std::filesystem::remove(ini);
-    ASSERT_TRUE(SaveAddressBook(rows, ini, why)) << why;
-    EXPECT_TRUE(test::UnderWine() || ReadBytes(ini) == "[AddressBook]\r\n" + EmptyKeys(1, 2) +
-                                         "ServerName 3=two  [Quake2exe]  Used=0\r\nServerIp 3=a b\r\n" + EmptyKeys(4, 10));
 }
 
 // Adding fills the first empty row (a row without a name) with a shortened name, after the checks.
@@ -79,12 +75,9 @@ TEST(ServerRows, AddRemoveAndAFullBook) {
         EXPECT_EQ(rows[1], row) << name;
     }
     AddressBookRows rows;
-    for (const char* name : {"One", "Two", "Three"})
-        ASSERT_EQ(AddServer(rows, name, "1.1.1.1", "27910").outcome, AddOutcome::Added);
-    RemoveServer(rows, 1);
-    EXPECT_EQ(AddServer(rows, "Four", "4.4.4.4", "27910").row, 1u);
-    for (std::size_t i = 3; i < rows.size(); ++i)
-        rows[i] = {"S", "10.0.0.1"};
+    rows.fill({"S", "10.0.0.1"});
+    RemoveServer(rows, 4);
+    EXPECT_EQ(AddServer(rows, "Fifth", "1.1.1.1", "27910").row, 4u);
     const AddressBookRows full = rows;
     EXPECT_EQ(AddServer(rows, "Eleventh", "10.0.0.11", "27910").outcome, AddOutcome::BookFull);
     EXPECT_EQ(AddServer(rows, "Bad", "a;b", "1").outcome, AddOutcome::UnsafeAddress); // checks come first
@@ -104,8 +97,7 @@ TEST(ServerAddressCheck, RefusedCharactersAreNamed) {
         EXPECT_EQ(UnsafeAddressCharacter(address), std::optional<char>(refused)) << address;
         EXPECT_NE(UnsafeAddressMessage(refused).find(described), std::string::npos) << address;
     }
-    EXPECT_EQ(UnsafeNameCharacter("a;b\"c"), std::nullopt);
-    EXPECT_NE(UnsafeNameMessage('\r').find("0x0D"), std::string::npos);
+    EXPECT_EQ(UnsafeNameCharacter("a;b\"c"), std::nullopt); // a name is never on the connect line
 }
 
 // Joining writes the connect script and asks for the game, or refuses and leaves the old script; a stale
@@ -116,11 +108,7 @@ TEST(ServerJoin, WritesTheScriptOrRefuses) {
     std::filesystem::create_directories(folder / "vorn");
     const SharedValues shared{{}, PathText(folder / std::string(kGameExecutableName)), PathText(folder), 0};
     WriteBytes(shared.Quake2Path, "game");
-    const auto book = [](const std::string& address) {
-        AddressBookRows rows;
-        rows[2] = {"Third", address};
-        return rows;
-    };
+    const auto book = [](const std::string& address) { return AddressBookRows{{{}, {}, {"Third", address}}}; };
     const std::optional<std::size_t> none;
     // The address in row 3, the row selected, the outcome and the refused character.
     const std::vector<std::tuple<std::string, std::optional<std::size_t>, ConnectOutcome, char>> cases = {
@@ -136,22 +124,18 @@ TEST(ServerJoin, WritesTheScriptOrRefuses) {
     EXPECT_EQ(ReadBytes(script), "connect 10.0.0.5:27910\r\n");
     const LaunchRequest game{shared.Quake2Path, {"+set", "game", "vorn", "+exec", "trel_connect.cfg"}, shared.Quake2Folder};
     EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5:27910"), 2).request, game);
-    SharedValues capitals = shared; // "Quake2": letter case counts
-    capitals.Quake2Path.replace(capitals.Quake2Path.size() - kGameExecutableName.size(), 1, "Q");
-    WriteBytes(capitals.Quake2Path, "game");
-    EXPECT_EQ(PrepareConnect(capitals, book("10.0.0.5;quit"), none).outcome, ConnectOutcome::WrongExecutable);
-
+    SharedValues other = shared; // which files are the game's is the platform tests' to check
+    other.Quake2Path = PathText(folder / "vorn");
+    EXPECT_EQ(PrepareConnect(other, book("10.0.0.5;quit"), none).outcome, ConnectOutcome::WrongExecutable);
     const auto stale = root / "home" / ".quake2" / "vorn" / "trel_connect.cfg";
     std::filesystem::create_directories(stale.parent_path());
     WriteBytes(stale, "connect old:27910\r\n");
     std::filesystem::remove(script);
     ConnectPreparation prep = PrepareConnect(shared, book("10.0.0.5:27910"), 2, PathText(root / "home"));
     EXPECT_EQ(prep.outcome, ConnectOutcome::StaleScript);
-    EXPECT_NE(prep.why.find(PathText(stale)), std::string::npos) << prep.why;
-    EXPECT_FALSE(std::filesystem::exists(script));
+    EXPECT_TRUE(prep.why.find(PathText(stale)) != std::string::npos && !exists(script)) << prep.why;
     prep = PrepareConnect(shared, book("10.0.0.5:27910"), 2, PathText(root / "home"), true);
-    EXPECT_EQ(prep.outcome, ConnectOutcome::Ready);
-    EXPECT_EQ(ReadBytes(stale), "connect old:27910\r\n");
+    EXPECT_TRUE(prep.outcome == ConnectOutcome::Ready && ReadBytes(stale) == "connect old:27910\r\n");
 }
 
 // A status reply reads as the info pairs and player lines the server sent; anything else is no reply.

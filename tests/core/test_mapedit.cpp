@@ -119,7 +119,8 @@ TEST(MapCycleWriter, FailureLeavesEverythingAsItWasAndSaysWhy) {
 }
 
 // The editors' files lie in vorn under plain file names; the map editor wants the game's own executable.
-TEST(MapEditorFiles, PathsAndChecks) {
+TEST(MapEditorFiles, PathsChecksLoadAndSave) {
+    TempDir dir;
     const std::filesystem::path vorn = std::filesystem::path("q2") / "games" / "vorn"; // the system's own separator
     EXPECT_EQ(MultiplayerMapFile("q2/games", "mine.ini"), vorn / "mine.ini");
     EXPECT_EQ(EditingHeading(MultiplayerMapFile("q2/games", "")), "Editing - " + PathText(vorn / "vorn.ini"));
@@ -128,16 +129,12 @@ TEST(MapEditorFiles, PathsAndChecks) {
         const auto refusal = ServerIniNameRefusal(name);
         EXPECT_TRUE(refusal.has_value() != why.empty() && refusal.value_or(why).find(why) != std::string::npos) << name;
     }
-    TempDir dir; // which files are the game's is the platform tests' to check
+    // Which files are the game's is the platform tests' to check.
     WriteBytes(dir / std::string(kGameExecutableName), "game");
     EXPECT_EQ(CheckMapEditorPath(PathText(dir / std::string(kGameExecutableName))), MapEditorCheck::Ready);
     EXPECT_EQ(CheckMapEditorPath(PathText(dir.path())), MapEditorCheck::WrongDirectory);
-}
-
-// A missing file is created empty or read as empty; a save ends the text in CR LF. The hardening tests read
-// whole files and make loads and saves fail.
-TEST(MapEditorFiles, LoadAndSave) {
-    TempDir dir;
+    // A missing file is created empty or read as empty; a save ends the text in CR LF. The hardening tests
+    // read whole files and make loads and saves fail.
     const TextFileLoad created = LoadTextFile(dir / "vorn.ini", WhenMissing::CreateEmpty);
     EXPECT_TRUE(created.ok && created.created && created.bytes.empty() && std::filesystem::exists(dir / "vorn.ini"));
     const TextFileLoad empty = LoadTextFile(dir / "motd.txt", WhenMissing::ReadAsEmpty);
@@ -147,8 +144,9 @@ TEST(MapEditorFiles, LoadAndSave) {
     EXPECT_EQ(ReadBytes(dir / "motd.txt"), "hello\r\nworld\r\n");
 }
 
-// The editor shows every line break as LF; a save ends lines in CR LF and adds one, every other byte kept.
-TEST(MapEditorTextBytes, EveryOtherByteSurvivesBothWays) {
+// The editor shows every line break as LF; a save ends lines in CR LF (or as loaded) and adds one, every
+// other byte kept.
+TEST(MapEditorTextBytes, UntouchedLinesKeepTheirEnds) {
     std::string bytes;
     for (int b = 0; b < 256; ++b)
         bytes += b == '\r' || b == '\n' ? '.' : static_cast<char>(b);
@@ -157,10 +155,7 @@ TEST(MapEditorTextBytes, EveryOtherByteSurvivesBothWays) {
         EXPECT_EQ(EditorTextFromFile(from), to) << from;
     EXPECT_EQ(FileTextFromEditor(""), "\r\n");
     EXPECT_EQ(FileTextFromEditor("a\n" + bytes + "\n"), "a\r\n" + bytes + "\r\n\r\n");
-}
-
-// Lines the user did not touch keep the ends they had in the file; edited and new lines end in CR LF.
-TEST(MapEditorTextBytes, UntouchedLinesKeepTheirEnds) {
+    // Lines the user did not touch keep the ends they had in the file; edited and new lines end in CR LF.
     const std::tuple<const char*, const char*, const char*> rows[] = { // file, edited (nullptr: as loaded), saved
         {"line1\nline2", nullptr, "line1\nline2\r\n"}, {"a\rb\r", nullptr, "a\rb\r\r\n"},
         {"a\nb\r\nc\rd", nullptr, "a\nb\r\nc\rd\r\n"}, {"a\nb\nc\n", "a\nB\nc\n", "a\nB\r\nc\n\r\n"},

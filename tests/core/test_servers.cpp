@@ -141,13 +141,9 @@ TEST(ServerJoin, WritesTheScriptOrRefuses) {
 // A status reply reads as the info pairs and player lines the server sent; anything else is no reply.
 TEST(ServerStatusReply, ReadsWhatTheServerSent) {
     const auto reply = [](const std::string& text) { return std::string(kStatusReplyPrefix) + text; };
-    std::string many;
-    std::vector<StatusPlayer> first64;
-    for (int i = 0; i < 65; ++i) {
-        many += std::to_string(i) + " 1 \"p\"\n";
-        if (i < 64)
-            first64.push_back({i, 1, "p"});
-    }
+    std::string many; // 65 players, one more than are read
+    for (int i = 0; i < 65; ++i)
+        many += "7 1 \"p\"\n";
     const std::string largest(kLargestStatusReply - kStatusReplyPrefix.size() - 1, ' ');
     const std::vector<std::pair<std::string, std::optional<ServerStatus>>> cases = {
         {reply("\\mapname\\vorn01\\hostname\\Friday league\n12 35 \"Gorm\"\n-3 999 \"Ulf the Red\"\n"),
@@ -158,7 +154,7 @@ TEST(ServerStatusReply, ReadsWhatTheServerSent) {
          ServerStatus{{}, {{5, 6, "a"}}}},
         {reply("\n99999999999999999999 -99999999999999999999 \"big\"\n2147483648 -2147483648 \"edge\"\n"),
          ServerStatus{{}, {{INT_MAX, INT_MIN, "big"}, {INT_MAX, INT_MIN, "edge"}}}},
-        {reply("\n" + many), ServerStatus{{}, first64}}, {reply("\n" + largest), ServerStatus{}}, {reply(""), ServerStatus{}},
+        {reply("\n" + many), ServerStatus{{}, std::vector<StatusPlayer>(64, {7, 1, "p"})}}, {reply("\n" + largest), ServerStatus{}}, {reply(""), ServerStatus{}},
         {reply("\n " + largest), std::nullopt}, {"\xff\xff\xff\xffprint", std::nullopt}, {StatusRequest(), std::nullopt}};
     for (const auto& [datagram, expected] : cases)
         EXPECT_EQ(ParseStatusReply(datagram), expected) << datagram;

@@ -111,28 +111,29 @@ TEST(ServerJoin, WritesTheScriptOrRefuses) {
     const auto book = [](const std::string& address) { return AddressBookRows{{{}, {}, {"Third", address}}}; };
     const std::optional<std::size_t> none;
     // The address in row 3, the row selected, the outcome and the refused character.
+    using enum ConnectOutcome;
     const std::vector<std::tuple<std::string, std::optional<std::size_t>, ConnectOutcome, char>> cases = {
-        {"h\xf4te:", 2, ConnectOutcome::UnsafeAddress, '\xf4'}, {"10.0.0.5", none, ConnectOutcome::NothingToJoin, '\0'},
-        {"", 2, ConnectOutcome::NothingToJoin, '\0'}, {"10.0.0.5", kAddressBookRows, ConnectOutcome::NothingToJoin, '\0'},
-        {"10.0.0.5:27910", 2, ConnectOutcome::Ready, '\0'}};
+        {"h\xf4te:", 2, UnsafeAddress, '\xf4'}, {"10.0.0.5", none, NothingToJoin, '\0'}, {"", 2, NothingToJoin, '\0'},
+        {"10.0.0.5", kAddressBookRows, NothingToJoin, '\0'}, {"10.0.0.5:27910", 2, Ready, '\0'}};
     for (const auto& [address, selected, outcome, character] : cases) {
         WriteBytes(script, "connect an.older.and.longer.address:27910\r\nquit\r\n");
         const ConnectPreparation prep = PrepareConnect(shared, book(address), selected);
         EXPECT_EQ(std::tie(prep.outcome, prep.character), std::tie(outcome, character)) << address;
-        EXPECT_EQ(prep.request == LaunchRequest{}, outcome != ConnectOutcome::Ready) << address;
+        EXPECT_EQ(prep.request == LaunchRequest{}, outcome != Ready) << address;
     }
     EXPECT_EQ(ReadBytes(script), "connect 10.0.0.5:27910\r\n");
-    const LaunchRequest game{shared.Quake2Path, {"+set", "game", "vorn", "+exec", "trel_connect.cfg"}, shared.Quake2Folder};
+    const LaunchRequest game{shared.Quake2Path, {"+set", "game", "vorn", "+exec", "trel_connect.cfg"},
+                             shared.Quake2Folder};
     EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5:27910"), 2).request, game);
     SharedValues other = shared; // which files are the game's is the platform tests' to check
     other.Quake2Path = PathText(folder / "vorn");
-    EXPECT_EQ(PrepareConnect(other, book("10.0.0.5;quit"), none).outcome, ConnectOutcome::WrongExecutable);
+    EXPECT_EQ(PrepareConnect(other, book("10.0.0.5;quit"), none).outcome, WrongExecutable);
     std::filesystem::create_directories(root / "home" / ".quake2" / "vorn"); // the launch tests check the message
     WriteBytes(root / "home" / ".quake2" / "vorn" / "trel_connect.cfg", "connect old:27910\r\n");
     std::filesystem::remove(script);
-    EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5"), 2, PathText(root / "home")).outcome, ConnectOutcome::StaleScript);
+    EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5"), 2, PathText(root / "home")).outcome, StaleScript);
     EXPECT_FALSE(exists(script));
-    EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5"), 2, PathText(root / "home"), true).outcome, ConnectOutcome::Ready);
+    EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5"), 2, PathText(root / "home"), true).outcome, Ready);
 }
 
 // A status reply reads as the info pairs and player lines the server sent; anything else is no reply.
@@ -143,16 +144,17 @@ TEST(ServerStatusReply, ReadsWhatTheServerSent) {
         many += "7 1 \"p\"\n";
     const std::string largest(kLargestStatusReply - kStatusReplyPrefix.size() - 1, ' ');
     const std::vector<std::pair<std::string, std::optional<ServerStatus>>> cases = {
-        {reply("\\mapname\\vorn01\\hostname\\Friday league\n12 35 \"Gorm\"\n-3 999 \"Ulf the Red\"\n"),
-         ServerStatus{{{"mapname", "vorn01"}, {"hostname", "Friday league"}}, {{12, 35, "Gorm"}, {-3, 999, "Ulf the Red"}}}},
+        {reply("\\mapname\\vorn01\\hostname\\Friday league\n12 35 \"Gorm\"\n-3 999 \"Ulf\"\n"),
+         ServerStatus{{{"mapname", "vorn01"}, {"hostname", "Friday league"}}, {{12, 35, "Gorm"}, {-3, 999, "Ulf"}}}},
         {reply("a\\1\\a\\2\\b\r\n  +1\t2 \"crlf\"\r\n3 4 \"last\""), ServerStatus{{{"a", "1"}, {"a", "2"}, {"b", ""}},
                                                                               {{1, 2, "crlf"}, {3, 4, "last"}}}},
         {reply("\\\nx 3 \"f\"\n1 y \"p\"\n1 2 bare\n1 2 \"open\n12 35\"tight\"\n\n5 6 \"a\"b\" tail\n1 2 \"cut"),
          ServerStatus{{}, {{5, 6, "a"}}}},
         {reply("\n99999999999999999999 -99999999999999999999 \"big\"\n2147483648 -2147483648 \"edge\"\n"),
          ServerStatus{{}, {{INT_MAX, INT_MIN, "big"}, {INT_MAX, INT_MIN, "edge"}}}},
-        {reply("\n" + many), ServerStatus{{}, std::vector<StatusPlayer>(64, {7, 1, "p"})}}, {reply("\n" + largest), ServerStatus{}}, {reply(""), ServerStatus{}},
-        {reply("\n " + largest), std::nullopt}, {"\xff\xff\xff\xffprint", std::nullopt}, {StatusRequest(), std::nullopt}};
+        {reply("\n" + many), ServerStatus{{}, std::vector<StatusPlayer>(64, {7, 1, "p"})}},
+        {reply("\n" + largest), ServerStatus{}}, {reply(""), ServerStatus{}}, {reply("\n " + largest), std::nullopt},
+        {"\xff\xff\xff\xffprint", std::nullopt}, {StatusRequest(), std::nullopt}};
     for (const auto& [datagram, expected] : cases)
         EXPECT_EQ(ParseStatusReply(datagram), expected) << datagram;
     EXPECT_EQ(StatusRequest(), "\xff\xff\xff\xffstatus\n");
@@ -169,14 +171,15 @@ TEST(ServerStatusAddress, ReadsTheAddressBookForms) {
         {"192.168.0.10:27911", {"192.168.0.10", 27911, IPv4}}, {"10.0.0.5", {"10.0.0.5", 27910, IPv4}},
         {"10.0.0.5:", {"10.0.0.5", 27910, IPv4}}, {"0.0.0.0:65535", {"0.0.0.0", 65535, IPv4}},
         {"[::1]:27911", {"::1", 27911, IPv6}}, {"[::1]", {"::1", 27910, IPv6}}, {"[::1]:", {"::1", 27910, IPv6}},
-        {"[::ffff:127.0.0.1]:1", {"::ffff:127.0.0.1", 1, IPv6}}, {"[2001:db8:0:0:0:0:2:1]:5", {"2001:db8:0:0:0:0:2:1", 5, IPv6}},
+        {"[::ffff:127.0.0.1]:1", {"::ffff:127.0.0.1", 1, IPv6}}, {"[1:2:3:4:5:6:7:8]:5", {"1:2:3:4:5:6:7:8", 5, IPv6}},
         {"[64:ff9b:0:0:0:0:192.0.2.1]", {"64:ff9b:0:0:0:0:192.0.2.1", 27910, IPv6}},
         {"vorn.example.org:27911", {"vorn.example.org", 27911, Name}}, {"local_host-2", {"local_host-2", 27910, Name}}};
     for (const auto& [text, address] : good)
         EXPECT_EQ(ParseServerAddress(text), std::optional<ServerEndpoint>(address)) << text;
-    for (const std::string bad : {"", ":27910", "256.1.1.1", "1.2.3", "01.2.3.4", "1.2.3.4:0", "1.2.3.4:65536", "1.2.3.4:+1",
-                                  "1.2.3.4:1:1", "::1", "[::1", "[::1]x", "[1::2::3]", "[12345::1]", "[1:2:3:4:5:6:7:8:9]",
-                                  "[1:2:3:4:5:6:7]", "[::1.2.3]", "[]", "h\xf4te:1", "a b:1", "host..name", "host."})
+    for (const std::string bad : {"", ":27910", "256.1.1.1", "1.2.3", "01.2.3.4", "1.2.3.4:0", "1.2.3.4:65536",
+                                  "1.2.3.4:+1", "1.2.3.4:1:1", "::1", "[::1", "[::1]x", "[1::2::3]", "[12345::1]",
+                                  "[1:2:3:4:5:6:7:8:9]", "[1:2:3:4:5:6:7]", "[::1.2.3]", "[]", "h\xf4:1", "a b:1",
+                                  "host."})
         EXPECT_EQ(ParseServerAddress(bad), std::nullopt) << bad;
 }
 

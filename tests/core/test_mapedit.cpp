@@ -20,10 +20,7 @@
 namespace trel {
 namespace {
 
-using test::FolderEntries;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 using Paths = std::vector<std::string>;
 
 // The block counts game types from 1, plays deathmatch without a choice and has no gem goal alone.

@@ -38,7 +38,7 @@ private slots:
         game_ = folder_ + QLatin1Char('/') + QString::fromLatin1(trel::kGameExecutableName.data());
         QVERIFY(QDir().mkpath(folder_ + QStringLiteral("/vorn")));
         QVERIFY(QFile::copy(QStringLiteral(TREL_STANDIN_GAME), game_));
-        QVERIFY(QFile::setPermissions(game_, QFile::permissions(game_) | QFileDevice::ExeOwner | QFileDevice::WriteOwner));
+        QVERIFY(QFile::setPermissions(game_, QFile::permissions(game_) | QFileDevice::ExeOwner));
         // A text file that may not be run: the process library itself refuses it.
         QVERIFY(trel::test::WriteAll(folder_ + QStringLiteral("/not a game.exe"), "this is text, not a program\n"));
     }
@@ -66,8 +66,9 @@ private slots:
         QFETCH(QString, refusalNames);
         program = QDir(folder_).filePath(program);
         folder = root_->filePath(folder);
-        const std::vector<std::string> arguments = {"+set", "game", "vorn", "+set", "hostname", "my \"quoted\" $HOME; server",
-                                                    "+set", "empty", "", "+exec", "my server.cfg"};
+        const std::vector<std::string> arguments = {"+set", "game", "vorn", "+set", "hostname",
+                                                    "my \"quoted\" $HOME; server", "+set", "empty", "", "+exec",
+                                                    "my server.cfg"};
         QVERIFY(trel::test::WriteAll(folder_ + QStringLiteral("/vorn/my server.cfg"), "map vorn02\r\n"));
         trel::ProcessGameStarter starter;
         QString why;

@@ -173,17 +173,6 @@ private slots:
         QCOMPARE(boxes.shown.size(), 1);
     }
 
-    void firstRunCancelShowsTheUnloadedWindow() {
-        Trel& trel = start("[Quake2exe]\r\nUsed=2\r\n");
-        QCOMPARE(trel.locator()->size(), QSize(305, 354)); // nothing found: no "Found:" list
-        QVERIFY(!trel.locator()->cmbfound->isVisible());
-        QTest::mouseClick(trel.locator()->butcancel, Qt::LeftButton);
-        QTRY_VERIFY(!trel.locator());
-        QVERIFY(mainWindow().isVisible());
-        QCOMPARE(mainWindow().windowTitle(), QStringLiteral("Trel Frontend"));
-        QCOMPARE(mainWindow().maps->count(), 0);
-    }
-
     void loadErrorEndsTheProgramWritingNothing() {
         QVERIFY(WriteAll(iniFile, usedSection() + QByteArray(kSettings).replace("Gametype=1", "Gametype=7")));
         app = std::make_unique<Trel>(local(startDir).toStdString(), Seams{boxes, starter, documents, network});
@@ -370,7 +359,8 @@ private slots:
         QTRY_VERIFY(!trel.mainWindow());
         if (how == QLatin1String("fails")) {
             QVERIFY2(boxes.shown.size() == 1 && boxes.shown.first().title == QStringLiteral("Warning!") &&
-                         boxes.shown.first().text.contains(QStringLiteral("trel.ini")), qPrintable(boxes.texts().join("")));
+                         boxes.shown.first().text.contains(QStringLiteral("trel.ini")),
+                     qPrintable(boxes.texts().join("")));
             return;
         }
         QByteArray expected = QByteArray(kSettings).replace("serverini=", "serverini=\x80s\x81.ini");

@@ -124,6 +124,7 @@ private slots:
         root.reset();
     }
 
+    // The first run offers the installations found, best first, refuses a wrong file and stores the game chosen.
     void firstRunOffersTheFoundGamesAndStoresTheChosenOne() {
 #ifdef Q_OS_WIN
         // Two program folders: the later one's installation has the modification's folder and comes first.
@@ -173,6 +174,7 @@ private slots:
         QCOMPARE(boxes.shown.size(), 1);
     }
 
+    // One load error end to end (the errors themselves are the core suite's): told, ended, nothing written.
     void loadErrorEndsTheProgramWritingNothing() {
         QVERIFY(WriteAll(iniFile, usedSection() + QByteArray(kSettings).replace("Gametype=1", "Gametype=7")));
         app = std::make_unique<Trel>(local(startDir).toStdString(), Seams{boxes, starter, documents, network});
@@ -290,6 +292,7 @@ private slots:
         QVERIFY(!QFile::exists(recordFile) && !QFile::exists(launchScript()));
     }
 
+    // One Trel per settings file: a second start raises the first and ends without touching trel.ini.
     void secondStartInTheSameFolderRaisesTheFirstAndEnds() {
         start(usedSection());
         SingleInstance first(QFile::encodeName(iniFile).toStdString(), network);
@@ -375,6 +378,7 @@ private slots:
         QCOMPARE(written, before + expected);
     }
 
+    // The command-line viewer follows the options while View Commandline is ticked, and hides with the main window.
     void previewFollowsTheOptions() {
         Trel& trel = start(usedSection(), "Commandline=0", "Commandline=1");
         const auto expected = [&] {

@@ -1,6 +1,5 @@
-// The help line under the main window, the document opener and the about box:
-// the pointer moved over a control shows the control's help text, over the bare window or the tab
-// control the version, and over any other control leaves the line as it was.
+// The help line under the main window and the about box. The pointer over a control shows its help text, over
+// the bare window or the tab control the version, and over any other control leaves the line as it was.
 
 #include "auxiliary/Aboutform.h"
 #include "main/Main.h"
@@ -9,8 +8,6 @@
 #include "seams/MessageBoxes.h"
 #include "ui_test_support.h"
 
-#include <QComboBox>
-#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
@@ -20,7 +17,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
 
@@ -30,53 +26,33 @@ using trel::test::Control;
 namespace {
 
 constexpr int kTimeoutMs = 5000;
-const QString kVersionText = QStringLiteral("Trel v0.48");
-const QString kRunHelp = QStringLiteral("Run Vorn with selected options");
-const QString kNotFound = QStringLiteral("The file %1 was not found.");
-const QString kNoProgram = QStringLiteral("No program could be started to open %1.");
+const QString kVersion = QStringLiteral("Trel v0.48"), kRun = QStringLiteral("Run Vorn with selected options");
 
-// A main window with its lists filled, shown, on Deathmatch so that every tab can be brought forward.
-std::unique_ptr<Main> ShownMain(int gametype = 3) {
+std::unique_ptr<Main> ShownMain(int gametype) {
     auto main = std::make_unique<Main>();
     SettingsLoad load;
     load.Quake2Path = "C:\\Quake2\\quake2.exe";
     load.DMflags = 0;
     main->LoadSettings(load);
     main->gametype->setCurrentIndex(gametype);
-    return main;
+    return QTest::qWaitForWindowExposed(main.get()) ? std::move(main) : nullptr;
 }
-
 void ShowTab(const Main& main, int tab) {
-    QTabBar* bar = main.maintab->tabBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
+    QTest::mouseClick(main.maintab->tabBar(), Qt::LeftButton, {}, main.maintab->tabBar()->tabRect(tab).center());
 }
-
-// Moves the pointer onto control (or onto the point of it given), bringing its tab forward first.
+// Moves the pointer onto control (at the point given, or its centre), bringing its tab forward first.
 void PointAt(const Main& main, QWidget* control, QPoint at = {-1, -1}) {
-    for (int tab = 0; tab < main.maintab->count(); ++tab) {
+    for (int tab = 0; tab < main.maintab->count(); ++tab)
         if (main.maintab->widget(tab)->isAncestorOf(control) && main.maintab->currentIndex() != tab)
             ShowTab(main, tab);
-    }
     QTest::mouseMove(control, at.x() < 0 ? control->rect().center() : at);
-}
-
-// "manual" stands for an existing manual.html in dir, "missing" for one that is not there; others as given.
-QString Target(const QTemporaryDir& dir, const QString& kind) {
-    const QString manual = dir.filePath(QStringLiteral("manual.html"));
-    if (kind == QLatin1String("manual") && test::WriteAll(manual, "<html></html>\r\n"))
-        return manual;
-    return kind == QLatin1String("missing") ? manual : kind;
-}
-
-// The text a warning names a file or web address by.
-QString Named(const QString& target) {
-    return QFileInfo(target).isAbsolute() ? QDir::toNativeSeparators(target) : target;
 }
 
 } // namespace
 
 class TestHelp : public QObject {
     Q_OBJECT
+    QWidget parking_; // away from the others: the toolkit drops a pointer move to where the pointer already is
 private slots:
     void initTestCase() {
         trel::test::PrepareUiTest();
@@ -84,166 +60,109 @@ private slots:
         parking_.show();
         QVERIFY(QTest::qWaitForWindowExposed(&parking_));
     }
-
-    // The toolkit drops a pointer move to where the pointer already is; each test starts from elsewhere.
     void init() { QTest::mouseMove(&parking_, QPoint(10, 10)); }
 
-    void pointerSetsTheHelpLine_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("tab"); // brought forward first; -1: the control's own
-        QTest::addColumn<QPoint>("at");
-        QTest::addColumn<QString>("help"); // null: the line stays as it was
-        const QPoint centre(-1, -1);
-        QTest::newRow("About...") << "about" << -1 << centre << "Information about Trel";
-        QTest::newRow("Quake 2 path") << "quake2dir" << -1 << centre
-                                      << "Location of your Quake2 executable, MUST BE SET";
-        QTest::newRow("map list, over an entry") << "maps" << -1 << centre << "Vorn maps"; // its inner view
-        QTest::newRow("gem goal tick") << "boolgemgoal" << -1 << centre
-                                       << "Sets the gem goal you need to reach in Single Player games";
-        QTest::newRow("max clients, at its edge")
-            << "boolmaxclients" << -1 << QPoint(1, 2) << "Sets maximum clients allowed to connect to server";
-        QTest::newRow("a flag of the array") << "q2option(512)" << -1 << centre << "Deathmatch flag options";
-        QTest::newRow("flags total") << "dmflagval" << -1 << centre << "Value of DMflags added together";
-        QTest::newRow("window between the buttons") << "client" << -1 << QPoint(436, 160) << kVersionText;
-        QTest::newRow("etched line") << "mainline" << -1 << QPoint(30, 1) << kVersionText;
-        QTest::newRow("tab row beside the tabs") << "maintab" << 0 << QPoint(375, 6) << kVersionText;
-        QTest::newRow("Server Options page under the frames") << "maintab" << 1 << QPoint(190, 228) << kVersionText;
-        QTest::newRow("game type list") << "gametype" << -1 << centre << QString();
-        QTest::newRow("Quake 2 frame's bare part") << "Frame4" << -1 << QPoint(180, 100) << QString();
-        QTest::newRow("Edit MOTD") << "Command5" << -1 << centre << QString();
-        QTest::newRow("status bar") << "statusbar" << -1 << centre << QString();
-    }
+    // (control, tab brought forward, point, help line shown; null: the line stays as it was)
     void pointerSetsTheHelpLine() {
-        QFETCH(QString, name);
-        QFETCH(int, tab);
-        QFETCH(QPoint, at);
-        QFETCH(QString, help);
-        auto main = ShownMain();
-        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
-        QCOMPARE(main->helpText(), QString()); // empty until the pointer first moves over something
-        if (tab >= 0)
-            ShowTab(*main, tab);
-        PointAt(*main, main->Command2);
-        QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kRunHelp, kTimeoutMs);
-        QWidget* control = Control<QWidget>(main.get(), name);
-        PointAt(*main, control, at);
-        if (!help.isNull()) {
-            QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), help, kTimeoutMs);
-            QCOMPARE(Control<QLabel>(main->statusbar, QStringLiteral("helpline"))->text(), help);
-            return;
+        const QPoint c(-1, -1);
+        const struct { const char* name; int tab; QPoint at; QString help; } rows[] = {
+            {"about", -1, c, "Information about Trel"},
+            {"quake2dir", -1, c, "Location of your Quake2 executable, MUST BE SET"},
+            {"maps", -1, c, "Vorn maps"}, // over an entry: the list's inner view
+            {"boolgemgoal", -1, c, "Sets the gem goal you need to reach in Single Player games"},
+            {"boolmaxclients", -1, QPoint(1, 2), "Sets maximum clients allowed to connect to server"},
+            {"q2option(512)", -1, c, "Deathmatch flag options"}, {"dmflagval", -1, c, "Value of DMflags added together"},
+            {"client", -1, QPoint(436, 160), kVersion}, {"mainline", -1, QPoint(30, 1), kVersion},
+            {"maintab", 0, QPoint(375, 6), kVersion}, {"maintab", 1, QPoint(190, 228), kVersion},
+            {"gametype", -1, c, {}}, {"Frame4", -1, QPoint(180, 100), {}}, {"Command5", -1, c, {}},
+            {"statusbar", -1, c, {}}};
+        for (const auto& row : rows) {
+            init();
+            auto main = ShownMain(3);
+            QVERIFY(main);
+            QCOMPARE(main->helpText(), QString()); // empty until the pointer first moves over something
+            if (row.tab >= 0)
+                ShowTab(*main, row.tab);
+            PointAt(*main, main->Command2);
+            QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kRun, kTimeoutMs);
+            QWidget* control = Control<QWidget>(main.get(), row.name);
+            PointAt(*main, control, row.at);
+            if (!row.help.isNull()) {
+                QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), row.help, kTimeoutMs);
+                QCOMPARE(Control<QLabel>(main->statusbar, QStringLiteral("helpline"))->text(), row.help);
+                continue;
+            }
+            const QPoint at = row.at.x() < 0 ? control->rect().center() : row.at; // really over the control
+            const QWidget* under = main->childAt(main->mapFromGlobal(control->mapToGlobal(at)));
+            QVERIFY(under == control || control->isAncestorOf(under));
+            QCOMPARE(main->helpText(), kRun);
         }
-        // The point is really over the control (or an inner part of it), not over a neighbour.
-        const QWidget* under =
-            main->childAt(main->mapFromGlobal(control->mapToGlobal(at.x() < 0 ? control->rect().center() : at)));
-        QVERIFY(under == control || control->isAncestorOf(under));
-        QCOMPARE(main->helpText(), kRunHelp);
-        PointAt(*main, main->Command1); // the line still follows the pointer
-        QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), QStringLiteral("Exit Program"), kTimeoutMs);
     }
 
-    void tabsShowTheVersionEvenSwitchedOff() {
-        auto main = ShownMain(0); // Single Player switches the server tabs off
-        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+    // Tabs switched off show the version too; the line follows the pointer with a button held (released away
+    // from "About...": no click), and a second window keeps its own line.
+    void tabsOffAndAButtonHeld() {
+        auto main = ShownMain(0), second = ShownMain(3); // Single Player switches the server tabs off
+        QVERIFY(main && second);
         QTabBar* bar = main->maintab->tabBar();
         for (int tab = 0; tab < bar->count(); ++tab) {
             PointAt(*main, main->Command2);
-            QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kRunHelp, kTimeoutMs);
+            QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kRun, kTimeoutMs);
             QTest::mouseMove(bar, bar->tabRect(tab).center());
-            QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kVersionText, kTimeoutMs);
+            QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kVersion, kTimeoutMs);
         }
-    }
-
-    // The line follows the pointer with a button held, and a second window keeps its own line.
-    void helpFollowsThePointerWithAButtonHeld() {
-        auto main = ShownMain();
-        auto second = ShownMain();
-        QVERIFY(QTest::qWaitForWindowExposed(main.get()) && QTest::qWaitForWindowExposed(second.get()));
-        QSignalSpy about(main.get(), &Main::aboutRequested);
-        QSignalSpy exit(main.get(), &Main::exitRequested);
+        QSignalSpy about(main.get(), &Main::aboutRequested), exit(main.get(), &Main::exitRequested);
         QTest::mouseMove(main->about);
         QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), QStringLiteral("Information about Trel"), kTimeoutMs);
         QTest::mousePress(main->about, Qt::LeftButton);
         QTest::mouseMove(main->Command1);
         QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), QStringLiteral("Exit Program"), kTimeoutMs);
         QTest::mouseRelease(main->Command1, Qt::LeftButton);
-        QCOMPARE(about.count() + exit.count(), 0); // released away from "About...": no click at all
+        QCOMPARE(about.count() + exit.count(), 0);
         QCOMPARE(second->helpText(), QString());
     }
 
-    void openDocument_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("opens");
-        QTest::addColumn<bool>("tried");
-        QTest::addColumn<QString>("warning");
-        QTest::newRow("existing manual") << "manual" << true << true << QString();
-        QTest::newRow("missing file") << "missing" << true << false << kNotFound;
-        QTest::newRow("no program for it") << "manual" << false << true << kNoProgram;
-        QTest::newRow("web address, never looked for") << "https://example.org/trel/" << true << true << QString();
-    }
-    void openDocument() {
-        QFETCH(QString, file);
-        QFETCH(bool, opens);
-        QFETCH(bool, tried);
-        QFETCH(QString, warning);
-        QTemporaryDir dir;
-        const QString target = Target(dir, file);
-        RecordedDocumentOpener documents;
-        documents.succeed = opens;
-        RecordedMessageBoxes boxes;
-        QCOMPARE(OpenDocument(documents, boxes, nullptr, target), warning.isEmpty());
-        QCOMPARE(documents.opened, tried ? QStringList{target} : QStringList{});
-        QCOMPARE(boxes.texts(), warning.isEmpty() ? QStringList{} : QStringList{warning.arg(Named(target))});
-        QVERIFY(boxes.shown.isEmpty() || boxes.shown.front().title == QStringLiteral("Warning!"));
-    }
-
-    void aboutBox_data() {
-        QTest::addColumn<QString>("link");
-        QTest::addColumn<bool>("opens");
-        QTest::addColumn<QString>("invitation");
-        QTest::addColumn<QString>("warning");
-        QTest::addColumn<bool>("byOk"); // how the box is closed at the end
-        QTest::newRow("installed manual") << "manual" << true << "Read the manual" << QString() << true;
-        QTest::newRow("web site") << "https://example.org/trel/" << true << "Visit the web site" << QString() << false;
-        QTest::newRow("manual missing") << "missing" << true << "Read the manual" << kNotFound << true;
-        QTest::newRow("no program") << "manual" << false << "Read the manual" << kNoProgram << false;
-    }
+    // The about box's link opens the manual or the web site; a missing manual or no program to open it is
+    // told by name on each click, and the box stays until Ok or its close box unloads it.
     void aboutBox() {
-        QFETCH(QString, link);
-        QFETCH(bool, opens);
-        QFETCH(QString, invitation);
-        QFETCH(QString, warning);
-        QFETCH(bool, byOk);
-        QTemporaryDir dir;
-        link = Target(dir, link);
-        RecordedDocumentOpener documents;
-        documents.succeed = opens;
-        RecordedMessageBoxes boxes;
-        QPointer<Aboutform> box = new Aboutform(documents, boxes, link);
-        QSignalSpy closed(box.data(), &Aboutform::closed);
-        box->show();
-        QVERIFY(QTest::qWaitForWindowExposed(box));
-        QCOMPARE(Control<QLabel>(box, QStringLiteral("version"))->text(), QStringLiteral("Version 0.48"));
-        auto* label = Control<QLabel>(box, QStringLiteral("Label14"));
-        QCOMPARE(label->text(), QFileInfo(link).isAbsolute() ? QStringLiteral("manual.html") : link);
-        QVERIFY(Control<QLabel>(box, QStringLiteral("Label13"))->text().startsWith(invitation));
-        // Two clicks try twice, and each failure is told; the box stays open.
-        QTest::mouseClick(label, Qt::LeftButton);
-        QTest::mouseClick(label, Qt::LeftButton);
-        const bool tried = warning != kNotFound;
-        QCOMPARE(documents.opened, tried ? (QStringList{link, link}) : QStringList());
-        const QStringList told = warning.isEmpty() ? QStringList() : QStringList(warning.arg(Named(link)));
-        QCOMPARE(boxes.texts(), told + told);
-        QVERIFY(!box.isNull() && box->isVisible());
-        if (byOk)
-            QTest::mouseClick(Control<QPushButton>(box, QStringLiteral("Command1")), Qt::LeftButton);
-        else
-            QVERIFY(box->close());
-        QCOMPARE(closed.count(), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(box.isNull(), kTimeoutMs); // unloaded: the next opening builds it afresh
+        const QString notFound = QStringLiteral("The file %1 was not found.");
+        const QString noProgram = QStringLiteral("No program could be started to open %1.");
+        const struct { const char* link; bool opens; const char* invitation; QString warning; bool byOk; } rows[] = {
+            {"manual", true, "Read the manual", {}, true}, {"https://example.org/trel/", true, "Visit the web site", {}, false},
+            {"missing", true, "Read the manual", notFound, true}, {"manual", false, "Read the manual", noProgram, false}};
+        for (const auto& row : rows) {
+            QTemporaryDir dir;
+            QString link = QLatin1String(row.link);
+            if (link == "manual" || link == "missing")
+                link = dir.filePath(QStringLiteral("manual.html"));
+            QVERIFY(QLatin1String(row.link) != "manual" || trel::test::WriteAll(link, "<html></html>\r\n"));
+            RecordedDocumentOpener documents;
+            documents.succeed = row.opens;
+            RecordedMessageBoxes boxes;
+            QPointer<Aboutform> box = new Aboutform(documents, boxes, link);
+            QSignalSpy closed(box.data(), &Aboutform::closed);
+            box->show();
+            QVERIFY(QTest::qWaitForWindowExposed(box));
+            QCOMPARE(Control<QLabel>(box, QStringLiteral("version"))->text(), QStringLiteral("Version 0.48"));
+            auto* label = Control<QLabel>(box, QStringLiteral("Label14"));
+            const bool file = QFileInfo(link).isAbsolute();
+            QCOMPARE(label->text(), file ? QStringLiteral("manual.html") : link);
+            QVERIFY(Control<QLabel>(box, QStringLiteral("Label13"))->text().startsWith(row.invitation));
+            QTest::mouseClick(label, Qt::LeftButton);
+            QTest::mouseClick(label, Qt::LeftButton);
+            QCOMPARE(documents.opened, row.warning != notFound ? (QStringList{link, link}) : QStringList());
+            const QStringList told(row.warning.isEmpty() ? QStringList() : QStringList(row.warning.arg(file ? QDir::toNativeSeparators(link) : link)));
+            QCOMPARE(boxes.texts(), told + told);
+            QVERIFY(boxes.shown.isEmpty() || boxes.shown.front().title == QStringLiteral("Warning!"));
+            QVERIFY(!box.isNull() && box->isVisible());
+            if (row.byOk)
+                QTest::mouseClick(Control<QPushButton>(box, QStringLiteral("Command1")), Qt::LeftButton);
+            else
+                QVERIFY(box->close());
+            QCOMPARE(closed.count(), 1);
+            QTRY_VERIFY_WITH_TIMEOUT(box.isNull(), kTimeoutMs); // unloaded: the next opening builds it afresh
+        }
     }
-
-private:
-    QWidget parking_; // a window away from the others, where each test's pointer starts
 };
 
 QTEST_MAIN(TestHelp)

@@ -21,16 +21,7 @@
 #include "seams/MessageBoxes.h"
 #include "ui_test_support.h"
 
-#include <QFontInfo>
-#include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStyle>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTemporaryDir>
+#include <QtWidgets>
 
 using namespace trel;
 

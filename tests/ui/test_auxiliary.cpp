@@ -99,7 +99,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&parking_));
         for (const char* folder : {"drive a/quake 2/baseq2", "drive a/long folder name", "drive b"})
             QVERIFY(QDir().mkpath(at(folder)));
-        const std::pair<const char*, bool> files[] = {{"drive a/quake 2/quake2", true}, {"drive a/quake 2/run server", true},
+        const std::pair<const char*, bool> files[] = {
+            {"drive a/quake 2/quake2", true}, {"drive a/quake 2/run server", true},
             {"drive a/quake 2/read me.txt", false}, {"drive a/quake 2/config", false},
             {"drive a/long folder name/other game", true}, {"drive b/setup", true}};
         for (const auto& [name, program] : files) {
@@ -248,7 +249,8 @@ private slots:
             {"maps", -1, c, "Vorn maps"}, // over an entry: the list's inner view
             {"boolgemgoal", -1, c, "Sets the gem goal you need to reach in Single Player games"},
             {"boolmaxclients", -1, QPoint(1, 2), "Sets maximum clients allowed to connect to server"},
-            {"q2option(512)", -1, c, "Deathmatch flag options"}, {"dmflagval", -1, c, "Value of DMflags added together"},
+            {"q2option(512)", -1, c, "Deathmatch flag options"},
+            {"dmflagval", -1, c, "Value of DMflags added together"},
             {"client", -1, QPoint(436, 160), kVersion}, {"mainline", -1, QPoint(30, 1), kVersion},
             {"maintab", 0, QPoint(375, 6), kVersion}, {"maintab", 1, QPoint(190, 228), kVersion},
             {"gametype", -1, c, {}}, {"Frame4", -1, QPoint(180, 100), {}}, {"Command5", -1, c, {}},
@@ -305,8 +307,10 @@ private slots:
         const QString notFound = QStringLiteral("The file %1 was not found.");
         const QString noProgram = QStringLiteral("No program could be started to open %1.");
         const struct { const char* link; bool opens; const char* invitation; QString warning; bool byOk; } rows[] = {
-            {"manual", true, "Read the manual", {}, true}, {"https://example.org/trel/", true, "Visit the web site", {}, false},
-            {"missing", true, "Read the manual", notFound, true}, {"manual", false, "Read the manual", noProgram, false}};
+            {"manual", true, "Read the manual", {}, true},
+            {"https://example.org/trel/", true, "Visit the web site", {}, false},
+            {"missing", true, "Read the manual", notFound, true},
+            {"manual", false, "Read the manual", noProgram, false}};
         for (const auto& row : rows) {
             QTemporaryDir dir;
             QString link = QLatin1String(row.link);
@@ -328,7 +332,8 @@ private slots:
             QTest::mouseClick(label, Qt::LeftButton);
             QTest::mouseClick(label, Qt::LeftButton);
             QCOMPARE(documents.opened, row.warning != notFound ? (QStringList{link, link}) : QStringList());
-            const QStringList told(row.warning.isEmpty() ? QStringList() : QStringList(row.warning.arg(file ? QDir::toNativeSeparators(link) : link)));
+            const QString named = file ? QDir::toNativeSeparators(link) : link;
+            const QStringList told = row.warning.isEmpty() ? QStringList() : QStringList(row.warning.arg(named));
             QCOMPARE(boxes.texts(), told + told);
             QVERIFY(boxes.shown.isEmpty() || boxes.shown.front().title == QStringLiteral("Warning!"));
             QVERIFY(!box.isNull() && box->isVisible());

@@ -72,7 +72,8 @@ void CheckAndShoot(QWidget& window, const QString& name) {
         for (int x = 0; x < image.width(); x += 4)
             colours.insert(image.pixel(x, y));
     QVERIFY2(colours.size() > 8, qPrintable(name + QStringLiteral(" is nearly blank")));
-    const QString folder = qEnvironmentVariable("TREL_SCREENSHOT_DIR", QStringLiteral(QT_TESTCASE_BUILDDIR "/screenshots"));
+    const QString folder =
+        qEnvironmentVariable("TREL_SCREENSHOT_DIR", QStringLiteral(QT_TESTCASE_BUILDDIR "/screenshots"));
     QVERIFY(QDir().mkpath(folder) && picture.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")));
 }
 
@@ -103,7 +104,9 @@ private slots:
         window.setQuake2Path(load.Quake2Path);
         window.gametype->setCurrentIndex(1);
         window.maps->setCurrentRow(0);
-        for (const auto& [tab, name] : {std::pair(0, "main-general"), {1, "main-server-options"}, {2, "main-server-admin"}}) {
+        const std::pair<int, const char*> tabs[] = {{0, "main-general"}, {1, "main-server-options"},
+                                                    {2, "main-server-admin"}};
+        for (const auto& [tab, name] : tabs) {
             window.maintab->setCurrentIndex(tab);
             CheckAndShoot(window, QLatin1String(name));
         }

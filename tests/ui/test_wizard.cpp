@@ -221,7 +221,8 @@ private slots:
                                                  main->gametype->itemText(gametype) +
                                                  "\n\nTimelimit : 20\n\nMaximum gems : 0\n\nGem goal : 10\n");
             if (gametype == 1) // wider than the box: wraps instead of running off its right edge
-                QTRY_VERIFY_WITH_TIMEOUT(summary->document()->findBlockByNumber(3).layout()->lineCount() > 1, kTimeoutMs);
+                QTRY_VERIFY_WITH_TIMEOUT(summary->document()->findBlockByNumber(3).layout()->lineCount() > 1,
+                                         kTimeoutMs);
             QTest::mouseClick(wizard.page()->butnext, Qt::LeftButton); // "&Finish"
             QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kTimeoutMs);
             QVERIFY(wizard.pageNumber() == 0 && PagesAlive() == 0 && main->isVisible());

@@ -1,240 +1,202 @@
-// The auxiliary windows as the user meets them: the Quake 2 locator browsing a folder tree with blanks in
-// its names, the command-line viewer under the main window, and the splash screen with the logo.
+// The smaller windows as the user meets them: the help line under the main window (the pointer over a control
+// shows its help text, over the bare window or the tab control the version, over any other control leaves the
+// line as it was), the about box, the Quake 2 locator browsing a folder tree with blanks in its names, the
+// command-line viewer under the main window, and the splash screen with the logo.
 
+#include "auxiliary/Aboutform.h"
 #include "auxiliary/Resources.h"
 #include "auxiliary/dirfinder.h"
 #include "auxiliary/frmCommand.h"
 #include "auxiliary/splashscreen.h"
+#include "main/Main.h"
+#include "seams/DocumentOpener.h"
 #include "seams/MessageBoxes.h"
 #include "ui_test_support.h"
 
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QFileSystemModel>
-#include <QLabel>
-#include <QListView>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QImageReader>
-#include <QTest>
-#include <QTreeView>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 
-using Drive = trel::dirfinder::Drive;
+using namespace trel;
+using trel::test::Control;
+using Drive = dirfinder::Drive;
 
 namespace {
 
 constexpr int kTimeoutMs = 20000;
+const QString kVersion = QStringLiteral("Trel v0.48"), kRun = QStringLiteral("Run Vorn with selected options");
+
+std::unique_ptr<Main> ShownMain(int gametype) {
+    auto main = std::make_unique<Main>();
+    SettingsLoad load;
+    load.Quake2Path = "C:\\Quake2\\quake2.exe";
+    load.DMflags = 0;
+    main->LoadSettings(load);
+    main->gametype->setCurrentIndex(gametype);
+    return QTest::qWaitForWindowExposed(main.get()) ? std::move(main) : nullptr;
+}
+void ShowTab(const Main& main, int tab) {
+    QTest::mouseClick(main.maintab->tabBar(), Qt::LeftButton, {}, main.maintab->tabBar()->tabRect(tab).center());
+}
+// Moves the pointer onto control (at the point given, or its centre), bringing its tab forward first.
+void PointAt(const Main& main, QWidget* control, QPoint at = {-1, -1}) {
+    for (int tab = 0; tab < main.maintab->count(); ++tab)
+        if (main.maintab->widget(tab)->isAncestorOf(control) && main.maintab->currentIndex() != tab)
+            ShowTab(main, tab);
+    QTest::mouseMove(control, at.x() < 0 ? control->rect().center() : at);
+}
 
 #ifdef Q_OS_WIN
-const QString kProgramSuffix = QStringLiteral(".exe");
+const QString kExe = QStringLiteral(".exe");
 #else
-const QString kProgramSuffix;
+const QString kExe;
 #endif
 
-QString Native(const QString& path) {
-    return QDir::toNativeSeparators(QDir::cleanPath(path));
-}
-
-// The label a folder of 12 characters or more gets: the drive, then "\.." (or the volume root and "/..").
-QString LongLabel(const Drive& drive) {
+QString Native(const QString& path) { return QDir::toNativeSeparators(QDir::cleanPath(path)); }
+// What the label and the not-ready warning name a drive by: its letter on Windows, its root folder elsewhere.
+QString DriveName(const Drive& drive) {
 #ifdef Q_OS_WIN
-    return drive.entry.left(2) + QStringLiteral("\\..");
+    return drive.entry.left(2);
 #else
-    return Native(drive.rootPath) + QStringLiteral("/..");
+    return Native(drive.rootPath);
 #endif
 }
-
-void MakeFile(const QString& path, bool program) {
-    QVERIFY2(trel::test::WriteAll(path, "#!/bin/sh\n"), qPrintable(path));
-    const QFileDevice::Permissions exec = QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
-    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                            QFileDevice::ReadOther | (program ? exec : QFileDevice::Permissions())));
-}
-
-// What the file list shows, in the order shown.
-QStringList ListedNames(const QListView* list) {
+QStringList Listed(const QListView* list) {
     QStringList names;
     for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
         names << list->model()->index(row, 0, list->rootIndex()).data().toString();
     return names;
 }
 
-QStringList Programs(const QStringList& names) {
-    QStringList programs;
-    for (const QString& name : names)
-        programs << name + kProgramSuffix;
-    return programs;
-}
-
 } // namespace
 
 class TestAuxiliary : public QObject {
     Q_OBJECT
+    QWidget parking_; // away from the others: the toolkit drops a pointer move to where the pointer already is
+    QTemporaryDir base_{QDir::tempPath() + QStringLiteral("/trel locator XXXXXX")};
+    QString at(const char* relative) const { return base_.filePath(QLatin1String(relative)); }
+    Drive a_, b_, noDisc_;
 
-    std::unique_ptr<QTemporaryDir> base_;
-    Drive driveA_, driveB_, noDisc_;
-    QString quake2Folder_; // on drive a, with the game, a second program and two data files
-    QString longFolder_;   // on drive a, with one other program
-
-    QString path(const QString& relative) const { return base_->filePath(relative); }
-
-    // A shown locator on the test's drives, at the Quake 2 folder, its programs listed.
-    std::unique_ptr<trel::dirfinder> openLocator(trel::MessageBoxes& boxes, const QList<Drive>& drives) {
-        auto window = std::make_unique<trel::dirfinder>(boxes);
+    // A shown locator on the test's drives at the Quake 2 folder, its programs (and only those) listed.
+    std::unique_ptr<dirfinder> openLocator(MessageBoxes& boxes, const QList<Drive>& drives) {
+        auto window = std::make_unique<dirfinder>(boxes);
         window->setDrives(drives);
-        window->setDirectory(quake2Folder_);
+        window->setDirectory(at("drive a/quake 2"));
         window->show();
-        const QStringList programs = Programs({"quake2", "run server"}); // "read me.txt" and "config" are not
+        const QStringList programs{"quake2" + kExe, "run server" + kExe}; // not "read me.txt" nor "config"
         const bool shown = QTest::qWaitForWindowExposed(window.get()) &&
-                           QTest::qWaitFor([&] { return ListedNames(window->filelist) == programs; }, kTimeoutMs);
+                           QTest::qWaitFor([&] { return Listed(window->filelist) == programs; }, kTimeoutMs);
         return shown ? std::move(window) : nullptr;
     }
 
 private slots:
     void initTestCase() {
-        trel::test::PrepareUiTest();
-        trel::InitResources();
-        base_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/trel locator XXXXXX"));
-        QVERIFY(base_->isValid());
-        QVERIFY(QDir(base_->path()).mkpath(QStringLiteral("drive a/quake 2/baseq2")));
-        QVERIFY(QDir(base_->path()).mkpath(QStringLiteral("drive a/long folder name")));
-        QVERIFY(QDir(base_->path()).mkpath(QStringLiteral("drive b")));
-        quake2Folder_ = path(QStringLiteral("drive a/quake 2"));
-        longFolder_ = path(QStringLiteral("drive a/long folder name"));
-        MakeFile(quake2Folder_ + QStringLiteral("/quake2") + kProgramSuffix, true);
-        MakeFile(quake2Folder_ + QStringLiteral("/run server") + kProgramSuffix, true);
-        MakeFile(quake2Folder_ + QStringLiteral("/read me.txt"), false);
-        MakeFile(quake2Folder_ + QStringLiteral("/config"), false);
-        MakeFile(longFolder_ + QStringLiteral("/other game") + kProgramSuffix, true);
-        MakeFile(path(QStringLiteral("drive b/setup")) + kProgramSuffix, true);
-        driveA_ = {path(QStringLiteral("drive a")), path(QStringLiteral("drive a")) + QStringLiteral(" [games]")};
-        driveB_ = {path(QStringLiteral("drive b")), path(QStringLiteral("drive b"))};
-        noDisc_ = {path(QStringLiteral("no disc")), path(QStringLiteral("no disc")) + QStringLiteral(" [cd]")};
+        test::PrepareUiTest();
+        InitResources();
+        parking_.setGeometry(0, 0, 20, 20);
+        parking_.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parking_));
+        for (const char* folder : {"drive a/quake 2/baseq2", "drive a/long folder name", "drive b"})
+            QVERIFY(QDir().mkpath(at(folder)));
+        const std::pair<const char*, bool> files[] = {
+            {"drive a/quake 2/quake2", true}, {"drive a/quake 2/run server", true},
+            {"drive a/quake 2/read me.txt", false}, {"drive a/quake 2/config", false},
+            {"drive a/long folder name/other game", true}, {"drive b/setup", true}};
+        for (const auto& [name, program] : files) {
+            const QString file = at(name) + (program ? kExe : QString());
+            QVERIFY(test::WriteAll(file, "#!/bin/sh\n"));
+            QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                    (program ? QFileDevice::ExeOwner : QFileDevice::Permissions())));
+        }
+        a_ = {at("drive a"), at("drive a") + " [games]"};
+        b_ = {at("drive b"), at("drive b")};
+        noDisc_ = {at("no disc"), at("no disc") + " [cd]"};
     }
 
-    // Wherever the tree moves, the label, the drive list and the file list (programs only) follow.
-    void changingTheFolder_data() {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<bool>("onDriveB");
-        QTest::addColumn<QStringList>("programs");
-        QTest::newRow("set to a folder without programs")
-            << "set" << path(QStringLiteral("drive a/quake 2/baseq2")) << false << QStringList();
-        QTest::newRow("a folder clicked in the tree") << "click" << longFolder_ << false << Programs({"other game"});
-        QTest::newRow("a drive chosen") << "drive" << path(QStringLiteral("drive b")) << true << Programs({"setup"});
-    }
+    // Wherever the tree moves (set, clicked, a drive chosen), the label, the drive list and the file list follow.
     void changingTheFolder() {
-        QFETCH(QString, how);
-        QFETCH(QString, folder);
-        QFETCH(bool, onDriveB);
-        QFETCH(QStringList, programs);
-        trel::RecordedMessageBoxes boxes;
-        const auto window = openLocator(boxes, {driveA_, driveB_});
-        QVERIFY(window);
-        QTreeView* tree = window->directory;
-        if (how == QLatin1String("set")) {
-            window->setDirectory(folder);
-        } else if (how == QLatin1String("click")) {
-            const auto* model = qobject_cast<const QFileSystemModel*>(tree->model());
-            QVERIFY(model);
-            const QModelIndex item = model->index(folder);
-            QTRY_VERIFY_WITH_TIMEOUT(!tree->visualRect(item).isEmpty(), kTimeoutMs);
-            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(item).center());
-        } else {
-            window->drive->setFocus();
-            QTest::keyClick(window->drive, Qt::Key_Down);
+        // A drive that is not ready is told by name, and the previous drive, folder and label stay.
+        const struct { const char* how; QString folder; bool onB; QStringList programs; bool notReady; } rows[] = {
+            {"set", at("drive a/quake 2/baseq2"), false, {}, false},
+            {"click", at("drive a/long folder name"), false, {"other game" + kExe}, false},
+            {"drive", at("drive b"), true, {"setup" + kExe}, false},
+            {"no disc", at("drive a/quake 2"), false, {"quake2" + kExe, "run server" + kExe}, true}};
+        for (const auto& row : rows) {
+            RecordedMessageBoxes boxes;
+            const auto window = openLocator(boxes, {noDisc_, a_, b_});
+            QVERIFY(window);
+            QTreeView* tree = window->directory;
+            if (row.how == QLatin1String("set")) {
+                window->setDirectory(row.folder);
+            } else if (row.how == QLatin1String("click")) {
+                const QModelIndex item = qobject_cast<const QFileSystemModel*>(tree->model())->index(row.folder);
+                QTRY_VERIFY_WITH_TIMEOUT(!tree->visualRect(item).isEmpty(), kTimeoutMs);
+                QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(item).center());
+            } else {
+                window->drive->setFocus();
+                QTest::keyClick(window->drive, row.notReady ? Qt::Key_Up : Qt::Key_Down);
+            }
+            const Drive& drive = row.onB ? b_ : a_;
+            QCOMPARE(window->currentDirectory(), Native(row.folder));
+            QCOMPARE(tree->currentIndex().data().toString(), QFileInfo(row.folder).fileName());
+            QCOMPARE(window->lbldrive->text(), DriveName(drive) + QDir::separator() + "..");
+            QCOMPARE(window->drive->currentText(), drive.entry);
+            QTRY_COMPARE_WITH_TIMEOUT(Listed(window->filelist), row.programs, kTimeoutMs);
+            QCOMPARE(boxes.texts(), row.notReady ? QStringList{"Drive " + DriveName(noDisc_) + " is not ready."}
+                                                 : QStringList());
+            QVERIFY(boxes.shown.isEmpty() || boxes.shown.front().title == QStringLiteral("Warning!"));
+            window->setDirectory(at("drive a/quake 2")); // back on drive a brings the drive list along
+            QCOMPARE(window->drive->currentText(), a_.entry);
         }
-        const Drive& drive = onDriveB ? driveB_ : driveA_;
-        QCOMPARE(window->currentDirectory(), Native(folder));
-        QCOMPARE(tree->currentIndex().data().toString(), QFileInfo(folder).fileName());
-        QCOMPARE(window->lbldrive->text(), LongLabel(drive));
-        QCOMPARE(window->drive->currentText(), drive.entry);
-        QTRY_COMPARE_WITH_TIMEOUT(ListedNames(window->filelist), programs, kTimeoutMs);
-        QVERIFY(boxes.shown.isEmpty());
-        // Moving the tree back to a folder of drive a brings the drive list along.
-        window->setDirectory(quake2Folder_);
-        QCOMPARE(window->drive->currentText(), driveA_.entry);
     }
 
-    void leavingTheLocator_data() {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("file"); // chosen, and then confirmed
-        QTest::newRow("Ok") << "Ok" << QString(QStringLiteral("quake2") + kProgramSuffix);
-        QTest::newRow("double-click") << "double-click" << QString(QStringLiteral("run server") + kProgramSuffix);
-        QTest::newRow("Cancel button") << "Cancel" << QString();
-        QTest::newRow("title-bar close box") << "close box" << QString();
-        QTest::newRow("closed after an accepted choice") << "accepted" << QString();
-    }
+    // Ok and a double-click confirm the listed file chosen; Cancel and the close box cancel; the locator stays
+    // open until the choice is accepted. A file not listed cannot be chosen.
     void leavingTheLocator() {
-        QFETCH(QString, how);
-        QFETCH(QString, file);
-        trel::RecordedMessageBoxes boxes;
-        const auto window = openLocator(boxes, {driveA_});
-        QVERIFY(window);
-        QSignalSpy confirmed(window.get(), &trel::dirfinder::confirmed);
-        QSignalSpy cancelled(window.get(), &trel::dirfinder::cancelled);
-        window->chooseFile(QStringLiteral("read me.txt"));
-        QCOMPARE(window->chosenFileName(), QString()); // not listed, so it cannot be chosen
-        QListView* list = window->filelist;
-        const QModelIndex item = list->model()->index(ListedNames(list).indexOf(file), 0, list->rootIndex());
-        if (how == QLatin1String("Ok")) {
-            window->chooseFile(file);
-            QTest::mouseClick(window->butfounddirok, Qt::LeftButton);
-        } else if (how == QLatin1String("double-click")) {
-            QTRY_VERIFY_WITH_TIMEOUT(!list->visualRect(item).isEmpty(), kTimeoutMs);
-            // Through the window system, as a real double-click arrives: press, release, press, double-click.
-            const QPoint at = list->viewport()->mapTo(window.get(), list->visualRect(item).center());
-            QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, at);
-        } else if (how == QLatin1String("Cancel")) {
-            QTest::mouseClick(window->butcancel, Qt::LeftButton);
-        } else if (how == QLatin1String("close box")) {
-            QVERIFY(window->close());
-        } else {
-            window->closeAccepted();
+        const std::pair<const char*, QString> rows[] = {{"Ok", "quake2" + kExe}, {"double-click", "run server" + kExe},
+            {"Cancel", {}}, {"close box", {}}, {"accepted", {}}};
+        for (const auto& [how, file] : rows) {
+            RecordedMessageBoxes boxes;
+            const auto window = openLocator(boxes, {a_});
+            QVERIFY(window);
+            QSignalSpy confirmed(window.get(), &dirfinder::confirmed), cancelled(window.get(), &dirfinder::cancelled);
+            window->chooseFile(QStringLiteral("read me.txt"));
+            QCOMPARE(window->chosenFileName(), QString());
+            QListView* list = window->filelist;
+            const QModelIndex item = list->model()->index(Listed(list).indexOf(file), 0, list->rootIndex());
+            const QString action = QLatin1String(how);
+            if (action == "Ok") {
+                window->chooseFile(file);
+                QTest::mouseClick(window->butfounddirok, Qt::LeftButton);
+            } else if (action == "double-click") { // through the window system, as a real double-click arrives
+                QTRY_VERIFY_WITH_TIMEOUT(!list->visualRect(item).isEmpty(), kTimeoutMs);
+                const QPoint point = list->viewport()->mapTo(window.get(), list->visualRect(item).center());
+                QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, point);
+            } else if (action == "Cancel") {
+                QTest::mouseClick(window->butcancel, Qt::LeftButton);
+            } else if (action == "close box") {
+                QVERIFY(window->close());
+            } else {
+                window->closeAccepted();
+            }
+            QCOMPARE(confirmed.count(), file.isEmpty() ? 0 : 1);
+            QCOMPARE(cancelled.count(), file.isEmpty() && action != "accepted" ? 1 : 0);
+            QCOMPARE(window->chosenFileName(), file);
+            QCOMPARE(window->currentDirectory(), Native(at("drive a/quake 2")));
+            QTRY_COMPARE_WITH_TIMEOUT(window->isVisible(), !file.isEmpty(), kTimeoutMs);
+            QVERIFY(boxes.shown.isEmpty());
         }
-        const bool confirming = !file.isEmpty();
-        QCOMPARE(confirmed.count(), confirming ? 1 : 0);
-        QCOMPARE(cancelled.count(), confirming || how == QLatin1String("accepted") ? 0 : 1);
-        QCOMPARE(window->chosenFileName(), file);
-        QCOMPARE(window->currentDirectory(), Native(quake2Folder_));
-        // The locator stays open until the choice is accepted.
-        QTRY_COMPARE_WITH_TIMEOUT(window->isVisible(), confirming, kTimeoutMs);
-        QVERIFY(boxes.shown.isEmpty());
     }
 
-    void driveThatIsNotReadyKeepsThePreviousDrive() {
-        trel::RecordedMessageBoxes boxes;
-        const auto window = openLocator(boxes, {driveA_, noDisc_});
-        QVERIFY(window);
-        const QString labelBefore = window->lbldrive->text();
-        window->drive->setFocus();
-        QTest::keyClick(window->drive, Qt::Key_Down);
-#ifdef Q_OS_WIN
-        const QString named = noDisc_.entry.left(2);
-#else
-        const QString named = Native(noDisc_.rootPath);
-#endif
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Drive %1 is not ready.").arg(named)});
-        QCOMPARE(boxes.shown.front().title, QStringLiteral("Warning!"));
-        QCOMPARE(window->drive->currentText(), driveA_.entry);
-        QCOMPARE(window->currentDirectory(), Native(quake2Folder_));
-        QCOMPARE(window->lbldrive->text(), labelBefore);
-    }
-
-    // The viewer shows the command text read-only, sits below the main window, follows resizes and tells
-    // when the user closes it.
-    void commandViewer() {
+    // The viewer shows the command read-only, sits 3 px below the main window, fills itself with the text at
+    // any size and tells when the user closes it; the splash shows the stored logo and stays shown when raised.
+    void commandViewerAndSplash() {
         QWidget mainWindow;
         mainWindow.setGeometry(120, 80, 420, 300);
         mainWindow.show();
         QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
-        trel::frmCommand viewer;
+        frmCommand viewer;
         QCOMPARE(viewer.commandText(), QStringLiteral("No parameters set\n"));
         viewer.setCommandText(QStringLiteral("quake2 +set game vorn\r\n+set dmflags 5\r\n"));
         QCOMPARE(viewer.commandline->toPlainText(), QStringLiteral("quake2 +set game vorn\n+set dmflags 5\n"));
@@ -243,32 +205,133 @@ private slots:
         viewer.show();
         QVERIFY(QTest::qWaitForWindowExposed(&viewer));
         const QRect main = mainWindow.frameGeometry();
-        QTRY_COMPARE_WITH_TIMEOUT(viewer.frameGeometry().topLeft(), QPoint(main.left(), main.bottom() + 1 + 3),
-                                  kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(viewer.frameGeometry().topLeft(), QPoint(main.left(), main.bottom() + 4), kTimeoutMs);
         for (const QSize size : {QSize(640, 160), QSize(200, 40)}) {
             viewer.resize(size);
             QTRY_COMPARE_WITH_TIMEOUT(viewer.size(), size, kTimeoutMs);
-            QCOMPARE(viewer.commandline->geometry(), QRect(QPoint(), size)); // the text area fills the window
+            QCOMPARE(viewer.commandline->geometry(), QRect(QPoint(), size));
         }
-        QSignalSpy closed(&viewer, &trel::frmCommand::closedByUser);
-        QVERIFY(viewer.close());
-        QCOMPARE(closed.count(), 1);
-        QVERIFY(!viewer.isVisible());
-    }
+        QSignalSpy closed(&viewer, &frmCommand::closedByUser);
+        QVERIFY(viewer.close() && closed.count() == 1 && !viewer.isVisible());
 
-    void splashShowsTheLogoAboveAllOthers() {
-        trel::splashscreen splash;
+        splashscreen splash;
         QCOMPARE(splash.Picture1->geometry(), splash.rect());
-        // The logo is shown from the stored bitmap's own rows: the same picture the image reader decodes.
-        QImageReader reader(QStringLiteral(":/trel/logo.bmp"));
+        QImageReader reader(QStringLiteral(":/trel/logo.bmp")); // shown from the bitmap's own rows, as decoded
         QCOMPARE(splash.Picture1->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
                  reader.read().convertToFormat(QImage::Format_RGB32));
         splash.show();
         QVERIFY(QTest::qWaitForWindowExposed(&splash));
         for (const bool on : {true, false}) {
             splash.setTopmost(on);
-            QCOMPARE(splash.windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
-            QVERIFY(splash.isVisible()); // changing the flag hides a window; the splash shows itself again
+            QVERIFY(splash.windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on && splash.isVisible());
+        }
+    }
+
+    void init() { QTest::mouseMove(&parking_, QPoint(10, 10)); }
+
+    // (control, tab brought forward, point, help line shown; null: the line stays as it was)
+    void pointerSetsTheHelpLine() {
+        const QPoint c(-1, -1);
+        const struct { const char* name; int tab; QPoint at; QString help; } rows[] = {
+            {"about", -1, c, "Information about Trel"},
+            {"quake2dir", -1, c, "Location of your Quake2 executable, MUST BE SET"},
+            {"maps", -1, c, "Vorn maps"}, // over an entry: the list's inner view
+            {"boolgemgoal", -1, c, "Sets the gem goal you need to reach in Single Player games"},
+            {"boolmaxclients", -1, QPoint(1, 2), "Sets maximum clients allowed to connect to server"},
+            {"q2option(512)", -1, c, "Deathmatch flag options"},
+            {"dmflagval", -1, c, "Value of DMflags added together"},
+            {"client", -1, QPoint(436, 160), kVersion}, {"mainline", -1, QPoint(30, 1), kVersion},
+            {"maintab", 0, QPoint(375, 6), kVersion}, {"maintab", 1, QPoint(190, 228), kVersion},
+            {"gametype", -1, c, {}}, {"Frame4", -1, QPoint(180, 100), {}}, {"Command5", -1, c, {}},
+            {"statusbar", -1, c, {}}};
+        for (const auto& row : rows) {
+            init();
+            auto main = ShownMain(3);
+            QVERIFY(main);
+            QCOMPARE(main->helpText(), QString()); // empty until the pointer first moves over something
+            if (row.tab >= 0)
+                ShowTab(*main, row.tab);
+            PointAt(*main, main->Command2);
+            QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kRun, kTimeoutMs);
+            QWidget* control = Control<QWidget>(main.get(), row.name);
+            PointAt(*main, control, row.at);
+            if (!row.help.isNull()) {
+                QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), row.help, kTimeoutMs);
+                QCOMPARE(Control<QLabel>(main->statusbar, QStringLiteral("helpline"))->text(), row.help);
+                continue;
+            }
+            const QPoint at = row.at.x() < 0 ? control->rect().center() : row.at; // really over the control
+            const QWidget* under = main->childAt(main->mapFromGlobal(control->mapToGlobal(at)));
+            QVERIFY(under == control || control->isAncestorOf(under));
+            QCOMPARE(main->helpText(), kRun);
+        }
+    }
+
+    // Tabs switched off show the version too; the line follows the pointer with a button held (released away
+    // from "About...": no click), and a second window keeps its own line.
+    void tabsOffAndAButtonHeld() {
+        auto main = ShownMain(0), second = ShownMain(3); // Single Player switches the server tabs off
+        QVERIFY(main && second);
+        QTabBar* bar = main->maintab->tabBar();
+        for (int tab = 0; tab < bar->count(); ++tab) {
+            PointAt(*main, main->Command2);
+            QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kRun, kTimeoutMs);
+            QTest::mouseMove(bar, bar->tabRect(tab).center());
+            QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kVersion, kTimeoutMs);
+        }
+        QSignalSpy about(main.get(), &Main::aboutRequested), exit(main.get(), &Main::exitRequested);
+        QTest::mouseMove(main->about);
+        QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), QStringLiteral("Information about Trel"), kTimeoutMs);
+        QTest::mousePress(main->about, Qt::LeftButton);
+        QTest::mouseMove(main->Command1);
+        QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), QStringLiteral("Exit Program"), kTimeoutMs);
+        QTest::mouseRelease(main->Command1, Qt::LeftButton);
+        QCOMPARE(about.count() + exit.count(), 0);
+        QCOMPARE(second->helpText(), QString());
+    }
+
+    // The about box's link opens the manual or the web site; a missing manual or no program to open it is
+    // told by name on each click, and the box stays until Ok or its close box unloads it.
+    void aboutBox() {
+        const QString notFound = QStringLiteral("The file %1 was not found.");
+        const QString noProgram = QStringLiteral("No program could be started to open %1.");
+        const struct { const char* link; bool opens; const char* invitation; QString warning; bool byOk; } rows[] = {
+            {"manual", true, "Read the manual", {}, true},
+            {"https://example.org/trel/", true, "Visit the web site", {}, false},
+            {"missing", true, "Read the manual", notFound, true},
+            {"manual", false, "Read the manual", noProgram, false}};
+        for (const auto& row : rows) {
+            QTemporaryDir dir;
+            QString link = QLatin1String(row.link);
+            if (link == "manual" || link == "missing")
+                link = dir.filePath(QStringLiteral("manual.html"));
+            QVERIFY(QLatin1String(row.link) != "manual" || trel::test::WriteAll(link, "<html></html>\r\n"));
+            RecordedDocumentOpener documents;
+            documents.succeed = row.opens;
+            RecordedMessageBoxes boxes;
+            QPointer<Aboutform> box = new Aboutform(documents, boxes, link);
+            QSignalSpy closed(box.data(), &Aboutform::closed);
+            box->show();
+            QVERIFY(QTest::qWaitForWindowExposed(box));
+            QCOMPARE(Control<QLabel>(box, QStringLiteral("version"))->text(), QStringLiteral("Version 0.48"));
+            auto* label = Control<QLabel>(box, QStringLiteral("Label14"));
+            const bool file = QFileInfo(link).isAbsolute();
+            QCOMPARE(label->text(), file ? QStringLiteral("manual.html") : link);
+            QVERIFY(Control<QLabel>(box, QStringLiteral("Label13"))->text().startsWith(row.invitation));
+            QTest::mouseClick(label, Qt::LeftButton);
+            QTest::mouseClick(label, Qt::LeftButton);
+            QCOMPARE(documents.opened, row.warning != notFound ? (QStringList{link, link}) : QStringList());
+            const QString named = file ? QDir::toNativeSeparators(link) : link;
+            const QStringList told = row.warning.isEmpty() ? QStringList() : QStringList(row.warning.arg(named));
+            QCOMPARE(boxes.texts(), told + told);
+            QVERIFY(boxes.shown.isEmpty() || boxes.shown.front().title == QStringLiteral("Warning!"));
+            QVERIFY(!box.isNull() && box->isVisible());
+            if (row.byOk)
+                QTest::mouseClick(Control<QPushButton>(box, QStringLiteral("Command1")), Qt::LeftButton);
+            else
+                QVERIFY(box->close());
+            QCOMPARE(closed.count(), 1);
+            QTRY_VERIFY_WITH_TIMEOUT(box.isNull(), kTimeoutMs); // unloaded: the next opening builds it afresh
         }
     }
 };

@@ -1,85 +1,80 @@
-// Every caption fits its control: with the program's font no button, check box, label, frame title or tab
-// shows a cut caption. The positions and sizes are fixed, so a wider font would cut them.
+// Every window shown once: no caption of a button, check box, label, frame or tab is cut with the program's
+// font (the positions and sizes are fixed), and each window's picture is saved for the README and the manual
+// in TREL_SCREENSHOT_DIR (the build folder's "screenshots" by default), checked to show the window whole.
 
+#include "LinkedNetwork.h"
+#include "MOTD.h"
+#include "Wizard.h"
+#include "WizardPage.h"
+#include "addressbook.h"
 #include "auxiliary/Aboutform.h"
 #include "auxiliary/Resources.h"
 #include "auxiliary/dirfinder.h"
 #include "auxiliary/frmCommand.h"
 #include "auxiliary/splashscreen.h"
 #include "main/Main.h"
+#include "mapcycle.h"
+#include "mapedit.h"
 #include "mdlmaincode.h"
-#include "frmwizard1.h"
-#include "frmwizard2.h"
-#include "frmwizard3.h"
-#include "frmwizard4.h"
 #include "seams/DocumentOpener.h"
+#include "seams/GameStarter.h"
 #include "seams/MessageBoxes.h"
 #include "ui_test_support.h"
 
-#include <QCheckBox>
-#include <QFontInfo>
-#include <QGroupBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStyle>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTest>
+#include <QtWidgets>
 
 using namespace trel;
 
 namespace {
 
-QString Caption(QString text) { return text.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove('&').replace('\x01', '&'); }
-
-QString Describe(const QWidget* w, int needed) {
-    return QStringLiteral("%1 (%2) needs %3 px, has %4 x %5")
-        .arg(w->objectName(), w->metaObject()->className())
-        .arg(needed)
-        .arg(w->width())
-        .arg(w->height());
-}
+QString Caption(QString text) { return text.replace("&&", "\x01").remove('&').replace('\x01', '&'); }
 
 // The captions of window's controls that need more room than their control has.
 QStringList CutCaptions(const QWidget& window) {
     QStringList cut;
+    const auto check = [&](const QWidget* w, int needed, int has, const QString& what) {
+        if (needed > has)
+            cut << QStringLiteral("%1 %2 needs %3 px, has %4").arg(w->objectName(), what).arg(needed).arg(has);
+    };
     for (const QWidget* w : window.findChildren<QWidget*>()) {
         if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
             continue;
-        if (qobject_cast<const QCheckBox*>(w) || qobject_cast<const QRadioButton*>(w)) {
-            if (w->sizeHint().width() > w->width())
-                cut << Describe(w, w->sizeHint().width());
-        } else if (const auto* button = qobject_cast<const QPushButton*>(w)) {
-            const int needed = button->fontMetrics().horizontalAdvance(Caption(button->text())) +
-                               button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
-            if (needed > button->width())
-                cut << Describe(w, needed);
-        } else if (const auto* label = qobject_cast<const QLabel*>(w)) {
-            if (label->text().isEmpty())
-                continue;
-            if (label->wordWrap()) {
-                if (label->heightForWidth(label->width()) > label->height())
-                    cut << Describe(w, label->heightForWidth(label->width())) + QStringLiteral(" (height)");
-            } else if (label->sizeHint().width() > label->width()) {
-                cut << Describe(w, label->sizeHint().width());
-            }
-        } else if (const auto* frame = qobject_cast<const QGroupBox*>(w)) {
-            const int needed = QFontMetrics(frame->font()).horizontalAdvance(frame->title()) + 16;
-            if (needed > frame->width())
-                cut << Describe(w, needed);
-        } else if (const auto* tabs = qobject_cast<const QTabWidget*>(w)) {
-            const QTabBar* bar = tabs->tabBar();
-            for (int i = 0; i < bar->count(); ++i) {
-                const int needed = bar->fontMetrics().horizontalAdvance(Caption(bar->tabText(i)));
-                if (needed > bar->tabRect(i).width())
-                    cut << Describe(w, needed) + QStringLiteral(" (tab %1)").arg(i);
-            }
-            if (bar->sizeHint().width() > tabs->width())
-                cut << Describe(w, bar->sizeHint().width()) + QStringLiteral(" (tab row)");
+        if (qobject_cast<const QCheckBox*>(w) || qobject_cast<const QRadioButton*>(w))
+            check(w, w->sizeHint().width(), w->width(), {});
+        else if (const auto* button = qobject_cast<const QPushButton*>(w))
+            check(w, button->fontMetrics().horizontalAdvance(Caption(button->text())) +
+                         button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button), w->width(), {});
+        else if (const auto* label = qobject_cast<const QLabel*>(w); label && !label->text().isEmpty())
+            label->wordWrap() ? check(w, label->heightForWidth(w->width()), w->height(), "(height)")
+                              : check(w, w->sizeHint().width(), w->width(), {});
+        else if (const auto* frame = qobject_cast<const QGroupBox*>(w))
+            check(w, QFontMetrics(frame->font()).horizontalAdvance(frame->title()) + 16, w->width(), {});
+        else if (const auto* tabs = qobject_cast<const QTabWidget*>(w)) {
+            for (int i = 0; i < tabs->count(); ++i)
+                check(w, tabs->tabBar()->fontMetrics().horizontalAdvance(Caption(tabs->tabText(i))),
+                      tabs->tabBar()->tabRect(i).width(), QStringLiteral("(tab %1)").arg(i));
+            check(w, tabs->tabBar()->sizeHint().width(), w->width(), "(tab row)");
         }
     }
     return cut;
+}
+
+// Checks the window's captions, then saves its picture: the window's size and not one flat colour.
+void CheckAndShoot(QWidget& window, const QString& name) {
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QStringList cut = CutCaptions(window);
+    QVERIFY2(cut.isEmpty(), qPrintable(name + QLatin1Char('\n') + cut.join(QLatin1Char('\n'))));
+    const QPixmap picture = window.grab();
+    QCOMPARE(picture.size(), window.size());
+    const QImage image = picture.toImage();
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 4)
+        for (int x = 0; x < image.width(); x += 4)
+            colours.insert(image.pixel(x, y));
+    QVERIFY2(colours.size() > 8, qPrintable(name + QStringLiteral(" is nearly blank")));
+    const QString folder =
+        qEnvironmentVariable("TREL_SCREENSHOT_DIR", QStringLiteral(QT_TESTCASE_BUILDDIR "/screenshots"));
+    QVERIFY(QDir().mkpath(folder) && picture.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")));
 }
 
 } // namespace
@@ -91,45 +86,79 @@ private slots:
         test::PrepareUiTest();
         InitResources();
 #ifdef _WIN32
-        // The style Trel has on Windows: the windows platform's theme picks windowsvista (shipped beside the
-        // program), the offscreen platform's theme Fusion, whose check boxes take more room.
+        // Trel's style on Windows: the windows platform picks windowsvista, the offscreen one Fusion.
         QApplication::setStyle(QStringLiteral("windowsvista"));
         QCOMPARE(QApplication::style()->name(), QStringLiteral("windowsvista"));
 #else
-        // The layout's font on this platform must really be there, or every measurement below is of another font.
+        // The layout's font must really be there, or every measurement is of another font.
         QCOMPARE(QFontInfo(ProgramFont()).family(), QStringLiteral("Liberation Sans Narrow"));
 #endif
     }
 
-    // Every window, and the main window on each of its tabs.
-    void captionsFit() {
-        Main window;
+    void everyWindow() {
+        Main window; // the main window on each tab, then the wizard's pages
         SettingsLoad load;
-        load.DMflags = 0;
+        load.Quake2Path = "C:\\Quake2\\quake2.exe";
+        load.DMflags = 1028;
         window.LoadSettings(load);
+        window.setQuake2Path(load.Quake2Path);
+        window.gametype->setCurrentIndex(1);
+        window.maps->setCurrentRow(0);
+        const std::pair<int, const char*> tabs[] = {{0, "main-general"}, {1, "main-server-options"},
+                                                    {2, "main-server-admin"}};
+        for (const auto& [tab, name] : tabs) {
+            window.maintab->setCurrentIndex(tab);
+            CheckAndShoot(window, QLatin1String(name));
+        }
+        window.gametype->setCurrentIndex(3);
+        window.maps->setCurrentRow(1);
+        window.valtimelimit->setEditText(QStringLiteral("20"));
+        Wizard wizard(window);
+        wizard.open();
+        for (int page = 1; page <= 4; ++page) {
+            QTRY_COMPARE_WITH_TIMEOUT(wizard.pageNumber(), page, 5000);
+            CheckAndShoot(*wizard.page(), QStringLiteral("wizard-%1").arg(page));
+            if (page < 4)
+                wizard.page()->butnext->click();
+        }
+
+        QTemporaryDir dir; // the other windows on a start folder and a Quake 2 folder of their own
+        const QString quake = dir.filePath(QStringLiteral("Quake 2"));
+        QVERIFY(QDir().mkpath(quake + QStringLiteral("/vorn")));
+        QVERIFY(test::WriteAll(quake + QStringLiteral("/vorn/vorn.ini"),
+                               "# Map details of our server\r\n[ vorn01 ]\r\ngametype 2\r\ngem_goal 20\r\n"
+                               "vorn_timelimit 20\r\nmax_gems 20\r\n\r\n[ vorn02 ]\r\ngametype 3\r\n"
+                               "gem_goal 10\r\nvorn_timelimit 15\r\nmax_gems 30\r\n"));
+        QVERIFY(test::WriteAll(quake + QStringLiteral("/vorn/motd.txt"), "Welcome to our Vorn server!\r\n"));
+        QVERIFY(test::WriteAll(dir.filePath(QStringLiteral("trel.ini")),
+                               "[AddressBook]\r\nServerName 1=Home server\r\nServerIp 1=127.0.0.1:27910\r\n"
+                               "ServerName 2=Friday league\r\nServerIp 2=localhost:27911\r\n"));
+        SharedValues shared;
+        shared.StartDir = QFile::encodeName(dir.path()).toStdString();
+        shared.Quake2Folder = QFile::encodeName(quake).toStdString();
+        shared.Quake2Path = shared.Quake2Folder + "/quake2";
         RecordedMessageBoxes boxes;
         RecordedDocumentOpener documents;
+        ProcessGameStarter starter;
+        LinkedNetworkSource network;
+        mapedit editor(shared, [] { return std::string(); }, boxes);
+        mapcycle cycle(shared, boxes);
+        MOTD motd(shared, boxes);
+        addressbook book(shared, SettingsFile(shared), boxes, starter, network);
+        Aboutform about(documents, boxes, QDir::temp().filePath(QStringLiteral("manual.html")));
         dirfinder locator(boxes);
         frmCommand viewer;
         splashscreen splash;
-        frmwizard1 page1(window);
-        frmwizard2 page2(window);
-        frmwizard3 page3(window);
-        frmwizard4 page4(window);
-        Aboutform about(documents, boxes, QStringLiteral("/usr/share/trel/manual.html"));
-        QList<QPair<QWidget*, int>> shown;
-        for (int tab = 0; tab < window.maintab->count(); ++tab)
-            shown.append({&window, tab});
-        for (QWidget* w : std::initializer_list<QWidget*>{&locator, &viewer, &splash, &page1, &page2, &page3, &page4, &about})
-            shown.append({w, -1});
-        for (const auto& [w, tab] : shown) {
-            if (tab >= 0)
-                window.maintab->setCurrentIndex(tab);
-            w->show();
-            QVERIFY(QTest::qWaitForWindowExposed(w));
-            const QStringList cut = CutCaptions(*w);
-            QVERIFY2(cut.isEmpty(), qPrintable(w->objectName() + QLatin1Char('\n') + cut.join(QLatin1Char('\n'))));
+        QVERIFY(editor.open() && motd.open());
+        cycle.open();
+        const std::pair<QWidget*, const char*> shots[] = {{&editor, "map-editor"}, {&cycle, "map-cycle"},
+            {&motd, "motd"}, {&book, "address-book"}, {&about, "about"}, {&locator, "locator"},
+            {&viewer, "command-line"}, {&splash, "splash"}};
+        for (const auto& [shown, name] : shots) {
+            shown->show();
+            CheckAndShoot(*shown, QLatin1String(name));
         }
+        QVERIFY(boxes.shown.isEmpty());
     }
 };
 

@@ -1,2 +1,0 @@
-trel_add_ui_test(test_screenshots ${CMAKE_CURRENT_SOURCE_DIR}/ui/test_screenshots.cpp)
-target_link_libraries(test_screenshots PRIVATE trelnet_parts)

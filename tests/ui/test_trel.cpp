@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -83,6 +84,14 @@ class TestTrel : public QObject {
         return *app;
     }
     Main& mainWindow() { return *app->mainWindow(); }
+    // Another Trel runs in the start folder on the test's own platform, named to it: under Wine the test may
+    // have been given its platform as an argument, and its environment names none.
+    void prepareOtherTrel(QProcess& process) const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QGuiApplication::platformName());
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(startDir);
+    }
     // The game's file stored in another letter case: not the game's executable.
     QByteArray gameInOtherCase() {
         const QString other = native(quakeDir + QLatin1Char('/') + kGame.toUpper());
@@ -301,13 +310,8 @@ private slots:
         connect(&first, &SingleInstance::raiseRequested, app.get(), &Trel::bringToFront);
         mainWindow().showMinimized();
         const QByteArray before = ReadAll(iniFile);
-        // The other Trel runs on the test's own platform, named to it: under Wine the test may have been given
-        // its platform as an argument, and its environment names none.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QGuiApplication::platformName());
         QProcess second;
-        second.setProcessEnvironment(environment);
-        second.setWorkingDirectory(startDir);
+        prepareOtherTrel(second);
         QElapsedTimer clock;
         clock.start();
         second.start(QStringLiteral(TREL_PROGRAM), QStringList());
@@ -318,6 +322,23 @@ private slots:
         QCOMPARE(ReadAll(iniFile), before);
         // Another folder's settings file is another Trel's.
         QVERIFY(SingleInstance(local(quakeDir + QStringLiteral("/trel.ini")).toStdString(), network).claim());
+    }
+
+    // A Trel killed outright leaves its lock and socket behind: they do not keep the next one from starting.
+    void killedTrelDoesNotBlockTheNextStart() {
+        QVERIFY(WriteAll(iniFile, usedSection() + kSettings));
+        SingleInstance next(local(iniFile).toStdString(), network);
+        QProcess killed;
+        prepareOtherTrel(killed);
+        killed.start(QStringLiteral(TREL_PROGRAM), QStringList());
+        QTRY_VERIFY_WITH_TIMEOUT(([&] {
+                                     QLocalSocket probe;
+                                     probe.connectToServer(next.name());
+                                     return probe.waitForConnected(100);
+                                 }()), 10000);
+        killed.kill();
+        QVERIFY(killed.waitForFinished(5000));
+        QVERIFY(next.claim());
     }
 
     // Leaving by the close box, Exit or the menu saves the same bytes; other sections stay as they were. A save

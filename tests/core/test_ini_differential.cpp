@@ -38,10 +38,10 @@ struct DiffCase {
 };
 
 DiffCase R(std::string name, std::optional<std::string> file, std::string section, std::vector<std::string> keys) {
-    return {std::move(name), std::move(file), std::move(section), std::move(keys), {}};
+    return {std::move(name), std::move(file), std::move(section), std::move(keys), {}, nullptr, {}};
 }
 DiffCase W(std::string name, std::optional<std::string> file, std::string section, Values values) {
-    return {std::move(name), std::move(file), std::move(section), {}, std::move(values)};
+    return {std::move(name), std::move(file), std::move(section), {}, std::move(values), nullptr, {}};
 }
 
 std::vector<DiffCase> Cases() {

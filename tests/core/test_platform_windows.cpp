@@ -111,8 +111,15 @@ std::optional<DWORD> RunAndWait(const LaunchRequest& request) {
 }
 
 LaunchOptions Options(int gametype, int map, int dedicated, std::string addparam) {
-    return {.DMflags = 1040, .Dedicated = dedicated, .Booltimelimit = 1, .Valtimelimit = "20", .Gametype = gametype,
-            .Map = map, .addparam = std::move(addparam)};
+    LaunchOptions options;
+    options.DMflags = 1040;
+    options.Dedicated = dedicated;
+    options.Booltimelimit = 1;
+    options.Valtimelimit = "20";
+    options.Gametype = gametype;
+    options.Map = map;
+    options.addparam = std::move(addparam);
+    return options;
 }
 
 TEST(WindowsGameStart, StandInGameRunsTheLaunchScriptTrelWrote) {

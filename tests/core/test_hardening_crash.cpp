@@ -27,7 +27,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kTrials = 200;
 // The kill comes at a random moment after the writer's first write is complete, within this long or three times
-// that write's time, whichever is longer: kills land in every part of a write however slow the machine.
+// that write's time, whichever is longer: kills land anywhere in a write however slow the machine.
 constexpr std::chrono::microseconds kLongestRun{15000};
 constexpr std::chrono::seconds kFirstWriteLimit{20}; // a writer slower than this to write once is stuck
 // A trial's numbers start at its number times this, so that no earlier trial's content passes for a new one.

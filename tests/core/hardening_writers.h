@@ -1,24 +1,20 @@
 #pragma once
-// Every writer of Trel's files, driven with numbered contents, for the crash and write-failure tests. The
-// crash_writer program runs one of them in a loop until it is killed; the tests know from the number
-// found in a file exactly which bytes it must hold.
+// Every writer of Trel's files in one table, driven with numbered contents, for the crash and write-failure
+// tests and crash_writer. From the number found in a file the crash test knows which bytes it must hold.
 
 #include "mdlIniStuff.h"
 #include "mdlServercode.h"
 #include "mdlmaincode.h"
 #include "mdlmapeditcode.h"
 #include "mdlsplash.h"
-#include "mdlvariables.h"
 #include "platform.h"
+#include "test_helpers.h"
 
-#include <array>
+#include <charconv>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
+#include <functional>
 #include <optional>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace trel::test {
 
@@ -28,54 +24,30 @@ inline constexpr std::string_view kGenerationMark = "generation-";
 /// The number after the first generation mark in bytes, if any.
 inline std::optional<std::uint64_t> GenerationIn(std::string_view bytes) {
     const std::size_t at = bytes.find(kGenerationMark);
-    if (at == std::string_view::npos)
-        return std::nullopt;
     std::uint64_t number = 0;
-    std::size_t i = at + kGenerationMark.size();
-    const std::size_t first = i;
-    for (; i < bytes.size() && bytes[i] >= '0' && bytes[i] <= '9' && i - first < 18; ++i)
-        number = number * 10 + static_cast<std::uint64_t>(bytes[i] - '0');
-    if (i == first)
+    if (at == std::string_view::npos ||
+        std::from_chars(bytes.data() + at + kGenerationMark.size(), bytes.data() + bytes.size(), number).ec !=
+            std::errc())
         return std::nullopt;
     return number;
 }
 
-/// Bytes that make contents of different numbers differ in length as well, up to several kilobytes, so
-/// that a write takes long enough to be interrupted and a cut file is never mistaken for a whole one.
-inline std::string Padding(std::uint64_t generation) {
-    return std::string(static_cast<std::size_t>(generation % 6007), static_cast<char>('a' + generation % 26));
-}
+/// Makes contents of different numbers differ in length too, up to several kilobytes, so that a write takes
+/// long enough to be interrupted and a cut file is never mistaken for a whole one.
+inline std::string Padding(std::uint64_t g) { return std::string(g % 6007, static_cast<char>('a' + g % 26)); }
+inline std::string Numbered(std::uint64_t g) { return std::string(kGenerationMark) + std::to_string(g); }
 
-inline std::string Numbered(std::uint64_t generation) {
-    return std::string(kGenerationMark) + std::to_string(generation);
-}
-
-/// The files every writer works in, below one folder: trel.ini and the stand-in game beside it, the
-/// modification folder below.
+/// The files every writer works in below one folder: trel.ini, the stand-in game, the modification folder.
 struct Layout {
     std::filesystem::path folder;
-
     std::filesystem::path ini() const { return folder / "trel.ini"; }
-    std::filesystem::path game() const { return folder / std::string(kGameExecutableName); }
     std::filesystem::path mod() const { return folder / "vorn"; }
-    SharedValues shared() const {
-        SharedValues values;
-        values.StartDir = folder;
-        values.Quake2Path = PathText(game());
-        values.Quake2Folder = PathText(folder);
-        values.UsedFlag = 1;
-        return values;
-    }
+    std::filesystem::path game() const { return folder / std::string(kGameExecutableName); }
+    SharedValues shared() const { return {folder, PathText(game()), PathText(folder), 1}; }
 };
 
-inline void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-/// The settings file Trel starts with, with what a user adds around it: comments, blank lines, another
-/// section, the address book.
-inline constexpr std::string_view kInitialIni =
+/// The settings file Trel starts with, and what a user adds: comments, blank lines, another section, addresses.
+inline const std::string kInitialIni =
     "; my notes\r\n[Quake2exe]\r\nUsed=1\r\nPath=/games/q2/quake2\r\nDir=/games/q2\r\n\r\n[Settings]\r\nDMflags=5\r\n"
     "Dedicated=0\r\nBoolmaxclients=1\r\nValmaxclients=12\r\nBooltimelimit=0\r\nValtimelimit=20\r\nBoolgemgoal=0\r\n"
     "Valgemgoal=10\r\nMonsterRespawn=0\r\nForcejoin=1\r\nGametype=1\r\nCommandline=0\r\nMap=2\r\nBoolmaxgems=0\r\n"
@@ -85,174 +57,144 @@ inline constexpr std::string_view kInitialIni =
 /// Fills layout.folder with every file in its first state.
 inline void PrepareLayout(const Layout& layout) {
     std::filesystem::create_directories(layout.mod());
-    WriteFileBytes(layout.ini(), kInitialIni);
-    WriteFileBytes(layout.game(), "");
-    WriteFileBytes(layout.mod() / "vorn.ini", "[ vorn01 ]\r\ngametype 3\r\n# mine\r\n");
-    WriteFileBytes(layout.mod() / "vorn.bak", "[ older ]\r\n");
-    WriteFileBytes(layout.mod() / "vorn_sp.ini", "[ vorn_sp01 ]\r\ngametype 1\r\n");
-    WriteFileBytes(layout.mod() / "motd.txt", "Welcome\r\n");
-    WriteFileBytes(layout.mod() / "trel_launcher.cfg", "set dmflags 0\r\nmap vorn01\r\n");
-    WriteFileBytes(layout.mod() / "trel_connect.cfg", "connect 10.0.0.1:27910\r\n");
+    WriteBytes(layout.ini(), kInitialIni);
+    WriteBytes(layout.game(), "");
+    const std::pair<const char*, const char*> files[] = {
+        {"vorn.ini", "[ vorn01 ]\r\ngametype 3\r\n# mine\r\n"},   {"vorn.bak", "[ older ]\r\n"},
+        {"vorn_sp.ini", "[ vorn_sp01 ]\r\ngametype 1\r\n"},       {"motd.txt", "Welcome\r\n"},
+        {"trel_launcher.cfg", "set dmflags 0\r\nmap vorn01\r\n"}, {"trel_connect.cfg", "connect 10.0.0.1:27910\r\n"}};
+    for (const auto& [name, bytes] : files)
+        WriteBytes(layout.mod() / name, bytes);
 }
 
-// ---------------------------------------------------------------------------------------------------
-// The numbered contents each writer stores
-
-inline LaunchOptions OptionsFor(std::uint64_t generation) {
-    LaunchOptions options;
-    options.DMflags = static_cast<std::int32_t>(generation % 65536);
-    options.Gametype = static_cast<int>(generation % 4);
-    options.Map = static_cast<int>(generation % 5);
-    options.Booltimelimit = 1;
-    options.Valtimelimit = std::to_string(generation % 100);
+// The numbered contents the writers store.
+inline LaunchOptions OptionsFor(std::uint64_t g) {
     // The game reads at most 1,000 bytes a line, so the launch refuses longer ones.
-    options.serverini = Numbered(generation) + Padding(generation).substr(0, 900);
-    options.addparam = "echo " + Numbered(generation) + " " + Padding(generation).substr(0, 900);
-    return options;
+    return {.DMflags = static_cast<std::int32_t>(g % 65536), .Booltimelimit = 1,
+            .Valtimelimit = std::to_string(g % 100), .Gametype = static_cast<int>(g % 4),
+            .Map = static_cast<int>(g % 5),
+            .serverini = Numbered(g) + Padding(g).substr(0, 900),
+            .addparam = "echo " + Numbered(g) + " " + Padding(g).substr(0, 900)};
 }
-
-inline std::vector<std::pair<std::string, std::string>> SettingsValuesFor(std::uint64_t generation) {
-    return SettingsToSave(OptionsFor(generation), std::to_string(generation % 65536));
+inline std::vector<std::pair<std::string, std::string>> SettingsFor(std::uint64_t g) {
+    return SettingsToSave(OptionsFor(g), std::to_string(g % 65536));
 }
-
-inline AddressBookRows RowsFor(std::uint64_t generation) {
+inline AddressBookRows RowsFor(std::uint64_t g) {
     AddressBookRows rows;
-    rows[0] = {Numbered(generation), "host" + Padding(generation % 200) + ":27910"};
-    rows[3] = {"Padding", Padding(generation) + ":1"};
+    rows[0] = {Numbered(g), "host" + Padding(g % 200) + ":27910"};
+    rows[3] = {"Padding", Padding(g) + ":1"};
     return rows;
 }
-
-inline std::vector<std::string> MapsFor(std::uint64_t generation) {
-    std::vector<std::string> maps = {Numbered(generation)};
-    for (std::uint64_t i = 0; i < 1 + generation % 400; ++i)
+inline std::vector<std::string> MapsFor(std::uint64_t g) {
+    std::vector<std::string> maps = {Numbered(g)};
+    for (std::uint64_t i = 0; i < 1 + g % 400; ++i)
         maps.emplace_back(kStandardMaps[i % kStandardMaps.size()]);
     return maps;
 }
-
-inline std::string EditorTextFor(std::uint64_t generation, std::string_view map) {
-    std::string text = "[ " + std::string(map) + " ]\n# " + Numbered(generation) + "\ngametype 1\n";
-    for (std::uint64_t i = 0; i < generation % 300; ++i)
+inline std::string EditorTextFor(std::uint64_t g, const std::string& file) {
+    std::string text = "[ " + file.substr(0, file.find('.')) + "01 ]\n# " + Numbered(g) + "\ngametype 1\n";
+    for (std::uint64_t i = 0; i < g % 300; ++i)
         text += "max_gems " + std::to_string(i) + "\n";
     return text;
 }
-
-inline std::string MotdFor(std::uint64_t generation) {
-    return "Welcome to " + Numbered(generation) + "\n" + Padding(generation);
+inline std::string MotdFor(std::uint64_t g) { return "Welcome to " + Numbered(g) + "\n" + Padding(g); }
+inline std::string GamePathFor(std::uint64_t g) { return "/games/" + Numbered(g) + Padding(g) + "/quake2"; }
+inline std::string AddressFor(std::uint64_t g) { return Numbered(g) + Padding(g) + ":27910"; }
+inline std::string IniAfter(std::string_view section, const std::vector<std::pair<std::string, std::string>>& values) {
+    std::string text = kInitialIni;
+    for (const auto& [key, value] : values)
+        text = ini::WriteValue(text, section, key, value);
+    return text;
 }
 
-inline std::string ConnectAddressFor(std::uint64_t generation) {
-    return Numbered(generation) + Padding(generation) + ":27910";
-}
-
-// ---------------------------------------------------------------------------------------------------
-// The writers
-
-enum class Writer {
-    SaveSettings,   // the main window's save: the sixteen Settings values at once
-    WriteIni,       // one value, as the locator stores the game's path
-    SaveAddressBook,
-    MapCycle,       // writemapcycle: vorn.ini and its backup vorn.bak
-    MapDetails,     // the map-details editor's save: vorn.ini, then vorn_sp.ini
-    Motd,           // the message-of-the-day editor's save
-    LaunchScript,   // Run: trel_launcher.cfg
-    JoinScript,     // joining a server: trel_connect.cfg
+/// What one write did: whether it succeeded, why not (the file and the reason), whether a game start was asked.
+struct Outcome {
+    bool ok = false;
+    std::string why;
+    bool gameRequested = false;
 };
 
-inline constexpr std::array<std::string_view, 8> kWriterNames = {"SaveSettings", "WriteIni",   "SaveAddressBook",
-                                                                 "MapCycle",     "MapDetails", "Motd",
-                                                                 "LaunchScript", "JoinScript"};
+struct Writer {
+    std::string_view name;
+    std::vector<std::string> files; // below the layout's folder; the first is the one a failure names
+    std::function<bool(const Layout&, std::uint64_t generation, Outcome&)> write;
+    // The bytes a file (by name) holds right after the write of generation; none: the writer is not crash-tested.
+    std::function<std::string(const std::string& file, std::uint64_t generation)> content;
+};
 
-inline std::optional<Writer> WriterNamed(std::string_view name) {
-    for (std::size_t i = 0; i < kWriterNames.size(); ++i) {
-        if (kWriterNames[i] == name)
-            return static_cast<Writer>(i);
-    }
-    return std::nullopt;
+inline const std::vector<Writer>& Writers() {
+    using G = std::uint64_t;
+    using L = const Layout&;
+    static const std::vector<Writer> writers = {
+        {"SaveSettings", {"trel.ini"}, // the main window's save: the sixteen Settings values at once
+         [](L l, G g, Outcome& o) { return WriteIniValues("Settings", SettingsFor(g), l.ini(), o.why); },
+         [](const std::string&, G g) { return IniAfter("Settings", SettingsFor(g)); }},
+        {"WriteIni", {"trel.ini"}, // one value, as the locator stores the game's path
+         [](L l, G g, Outcome& o) {
+             o.why = PathText(l.ini());
+             return WriteIni("Quake2exe", "Path", GamePathFor(g), l.ini()) != 0;
+         },
+         [](const std::string&, G g) { return IniAfter("Quake2exe", {{"Path", GamePathFor(g)}}); }},
+        {"SaveAddressBook", {"trel.ini"},
+         [](L l, G g, Outcome& o) { return SaveAddressBook(RowsFor(g), l.ini(), o.why); },
+         [](const std::string&, G g) { return IniAfter("AddressBook", AddressBookValues(RowsFor(g))); }},
+        {"MapCycle", {"vorn/vorn.ini", "vorn/vorn.bak"}, // vorn.ini and its backup
+         [](L l, G g, Outcome& o) { return writemapcycle(MapsFor(g), l.mod(), o.why); },
+         [](const std::string&, G g) { return MapCycleText(MapsFor(g)); }},
+        {"MapDetails", {"vorn/vorn.ini", "vorn/vorn_sp.ini"}, // the map-details editor saves both
+         [](L l, G g, Outcome& o) {
+             return SaveTextFile(l.mod() / "vorn.ini", EditorTextFor(g, "vorn.ini"), o.why) &&
+                    SaveTextFile(l.mod() / "vorn_sp.ini", EditorTextFor(g, "vorn_sp.ini"), o.why);
+         },
+         [](const std::string& file, G g) { return FileTextFromEditor(EditorTextFor(g, file)); }},
+        {"Motd", {"vorn/motd.txt"}, // the message-of-the-day editor's save
+         [](L l, G g, Outcome& o) { return SaveTextFile(l.mod() / "motd.txt", MotdFor(g), o.why); },
+         [](const std::string&, G g) { return FileTextFromEditor(MotdFor(g)); }},
+        {"LaunchScript", {"vorn/trel_launcher.cfg"}, // Run
+         [](L l, G g, Outcome& o) {
+             const LaunchPreparation launch = PrepareLaunch(l.shared(), OptionsFor(g));
+             o.why = launch.why;
+             o.gameRequested = !(launch.request == LaunchRequest{});
+             return launch.outcome == LaunchOutcome::Ready;
+         },
+         [](const std::string&, G g) { return LaunchScriptText(OptionsFor(g)); }},
+        {"JoinScript", {"vorn/trel_connect.cfg"}, // joining the address book's third server
+         [](L l, G g, Outcome& o) {
+             AddressBookRows rows;
+             rows[2] = {"Server", AddressFor(g)};
+             const ConnectPreparation join = PrepareConnect(l.shared(), rows, 2);
+             o.why = join.why;
+             o.gameRequested = !(join.request == LaunchRequest{});
+             return join.outcome == ConnectOutcome::Ready;
+         },
+         [](const std::string&, G g) { return ConnectScriptText(AddressFor(g)); }},
+        {"GameLocation", {"trel.ini"}, // the locator's store of the chosen game
+         [](L l, G, Outcome& o) { return StoreQuake2Exe(l.ini(), "/new place/quake2", "/new place", o.why); }, {}},
+        {"MapDetailsCreated", {"vorn/vorn_sp.ini"}, // opening the map-details editor creates a missing file empty
+         [](L l, G, Outcome& o) {
+             std::error_code ignored; // vorn may be no folder
+             std::filesystem::remove(l.mod() / "vorn_sp.ini", ignored);
+             const TextFileLoad load = LoadTextFile(l.mod() / "vorn_sp.ini", WhenMissing::CreateEmpty);
+             o.why = load.why;
+             return load.ok;
+         },
+         {}},
+    };
+    return writers;
 }
 
-/// The files a writer replaces, the backup of the map cycle writer included.
-inline std::vector<std::filesystem::path> FilesOf(Writer writer, const Layout& layout) {
-    switch (writer) {
-    case Writer::SaveSettings:
-    case Writer::WriteIni:
-    case Writer::SaveAddressBook:
-        return {layout.ini()};
-    case Writer::MapCycle:
-        return {layout.mod() / "vorn.ini", layout.mod() / "vorn.bak"};
-    case Writer::MapDetails:
-        return {layout.mod() / "vorn.ini", layout.mod() / "vorn_sp.ini"};
-    case Writer::Motd:
-        return {layout.mod() / "motd.txt"};
-    case Writer::LaunchScript:
-        return {layout.mod() / "trel_launcher.cfg"};
-    case Writer::JoinScript:
-        return {layout.mod() / "trel_connect.cfg"};
-    }
-    return {};
+/// The writer of that name, or nullptr.
+inline const Writer* WriterNamed(std::string_view name) {
+    for (const Writer& writer : Writers())
+        if (writer.name == name)
+            return &writer;
+    return nullptr;
 }
 
-/// One write of the numbered content; false with why (the file and the reason) on failure.
-inline bool WriteGeneration(Writer writer, const Layout& layout, std::uint64_t generation, std::string& why) {
-    switch (writer) {
-    case Writer::SaveSettings:
-        return WriteIniValues("Settings", SettingsValuesFor(generation), layout.ini(), why);
-    case Writer::WriteIni:
-        why = PathText(layout.ini());
-        return WriteIni("Quake2exe", "Path", "/games/" + Numbered(generation) + Padding(generation) + "/quake2",
-                        layout.ini()) != 0;
-    case Writer::SaveAddressBook:
-        return SaveAddressBook(RowsFor(generation), layout.ini(), why);
-    case Writer::MapCycle:
-        return writemapcycle(MapsFor(generation), layout.mod(), why);
-    case Writer::MapDetails:
-        return SaveTextFile(layout.mod() / "vorn.ini", EditorTextFor(generation, "vorn01"), why) &&
-               SaveTextFile(layout.mod() / "vorn_sp.ini", EditorTextFor(generation, "vorn_sp01"), why);
-    case Writer::Motd:
-        return SaveTextFile(layout.mod() / "motd.txt", MotdFor(generation), why);
-    case Writer::LaunchScript: {
-        const LaunchPreparation preparation = PrepareLaunch(layout.shared(), OptionsFor(generation));
-        why = preparation.why;
-        return preparation.outcome == LaunchOutcome::Ready;
-    }
-    case Writer::JoinScript: {
-        AddressBookRows rows;
-        rows[2] = {"Server", ConnectAddressFor(generation)};
-        const ConnectPreparation preparation = PrepareConnect(layout.shared(), rows, 2);
-        why = preparation.why;
-        return preparation.outcome == ConnectOutcome::Ready;
-    }
-    }
-    return false;
-}
-
-/// The whole bytes file holds right after the write of generation, given what the layout first held.
-inline std::string ContentAfter(Writer writer, const std::filesystem::path& file, std::uint64_t generation) {
-    std::string text(kInitialIni);
-    switch (writer) {
-    case Writer::SaveSettings:
-        for (const auto& [key, value] : SettingsValuesFor(generation))
-            text = ini::WriteValue(text, "Settings", key, value);
-        return text;
-    case Writer::WriteIni:
-        return ini::WriteValue(text, "Quake2exe", "Path",
-                               "/games/" + Numbered(generation) + Padding(generation) + "/quake2");
-    case Writer::SaveAddressBook:
-        for (const auto& [key, value] : AddressBookValues(RowsFor(generation)))
-            text = ini::WriteValue(text, "AddressBook", key, value);
-        return text;
-    case Writer::MapCycle:
-        return MapCycleText(MapsFor(generation));
-    case Writer::MapDetails:
-        return FileTextFromEditor(
-            EditorTextFor(generation, file.filename() == "vorn_sp.ini" ? "vorn_sp01" : "vorn01"));
-    case Writer::Motd:
-        return FileTextFromEditor(MotdFor(generation));
-    case Writer::LaunchScript:
-        return LaunchScriptText(OptionsFor(generation));
-    case Writer::JoinScript:
-        return ConnectScriptText(ConnectAddressFor(generation));
-    }
-    return {};
+inline Outcome WriteGeneration(const Writer& writer, const Layout& layout, std::uint64_t generation) {
+    Outcome outcome;
+    outcome.ok = writer.write(layout, generation, outcome);
+    return outcome;
 }
 
 } // namespace trel::test

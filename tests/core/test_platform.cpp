@@ -23,28 +23,27 @@ using trel::test::TempDir;
 using trel::test::WriteBytes;
 
 bool StartsWithFile(const std::string& why, const std::filesystem::path& file) {
-    const std::string prefix = PathText(file) + ": ";
-    return why.size() > prefix.size() && why.compare(0, prefix.size(), prefix) == 0;
+    return why.size() > PathText(file).size() + 2 && why.rfind(PathText(file) + ": ", 0) == 0;
 }
 
 enum class Entry { None, File, Folder, LinkToFile, DanglingLink };
 
 void Create(const TempDir& dir, Entry entry, const std::string& name, const std::string& bytes = "x") {
-    const auto path = dir / name;
     if (entry == Entry::File || entry == Entry::LinkToFile)
-        WriteBytes(entry == Entry::File ? path : dir / "game binary", bytes);
+        WriteBytes(dir / (entry == Entry::File ? name : "game binary"), bytes);
     if (entry == Entry::Folder)
-        std::filesystem::create_directory(path);
+        std::filesystem::create_directory(dir / name);
     if (entry == Entry::LinkToFile || entry == Entry::DanglingLink)
-        std::filesystem::create_symlink(dir / (entry == Entry::LinkToFile ? "game binary" : "nothing here"), path);
+        std::filesystem::create_symlink(dir / (entry == Entry::LinkToFile ? "game binary" : "nothing"), dir / name);
 }
 
 TEST(Platform, StoredFileNameAndGameExecutable) {
+    // What stands under a name: the name StoredFileName finds there, and whether it is the game's executable.
     const std::string game(trel::kGameExecutableName);
     struct Case {
         Entry entry;
         std::string name;
-        std::optional<std::string> stored; // what StoredFileName finds
+        std::optional<std::string> stored;
         bool isGame;
     };
     const std::vector<Case> cases = {
@@ -52,7 +51,7 @@ TEST(Platform, StoredFileNameAndGameExecutable) {
         {Entry::File, "QUAKE2", "QUAKE2", false}, {Entry::Folder, game, std::nullopt, false},
         {Entry::None, game, std::nullopt, false},
 #ifndef _WIN32
-        {Entry::LinkToFile, game, game, true},    {Entry::DanglingLink, game, std::nullopt, false},
+        {Entry::LinkToFile, game, game, true}, {Entry::DanglingLink, game, std::nullopt, false},
 #endif
     };
     for (const Case& c : cases) {
@@ -62,9 +61,6 @@ TEST(Platform, StoredFileNameAndGameExecutable) {
         EXPECT_EQ(StoredFileName(dir / c.name), c.stored);
         EXPECT_EQ(trel::IsGameExecutable(dir / c.name), c.isGame);
     }
-}
-
-TEST(Platform, StoredFileNameIsTheNameOnDisk) {
     // Asked for in other letter case, a file is not found or found under its stored name, never the asked one.
     TempDir dir;
     WriteBytes(dir / "Quake2", "x");
@@ -90,16 +86,15 @@ TEST(Platform, NamesRelativeToTheCurrentFolder) {
 }
 
 TEST(Platform, ReadFileBytes) {
+    // Any bytes of any size read whole; a folder or nothing is an error naming the file, only nothing is missing.
     struct Case {
         Entry entry;
         std::string content;
         bool ok, missing;
     };
     const std::vector<Case> cases = {
-        {Entry::File, std::string("a\0b\r\n\x1a\xff\n", 8), true, false},
-        {Entry::File, "", true, false},
-        {Entry::File, std::string((1 << 20) + 3, 'z'), true, false},
-        {Entry::Folder, "", false, false},
+        {Entry::File, std::string("a\0b\r\n\x1a\xff\n", 8), true, false}, {Entry::File, "", true, false},
+        {Entry::File, std::string((1 << 20) + 3, 'z'), true, false}, {Entry::Folder, "", false, false},
         {Entry::None, "", false, true},
 #ifndef _WIN32
         {Entry::DanglingLink, "", false, true},
@@ -108,17 +103,17 @@ TEST(Platform, ReadFileBytes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.entry));
         TempDir dir;
-        const auto file = dir / "trel.ini";
         Create(dir, c.entry, "trel.ini", c.content);
         std::string bytes, why;
         bool missing = !c.missing;
-        EXPECT_EQ(trel::ReadFileBytes(file, bytes, why, &missing), c.ok);
+        EXPECT_EQ(trel::ReadFileBytes(dir / "trel.ini", bytes, why, &missing), c.ok);
         EXPECT_EQ(missing, c.missing);
-        EXPECT_TRUE(c.ok ? bytes == c.content : StartsWithFile(why, file)) << why;
+        EXPECT_TRUE(c.ok ? bytes == c.content : StartsWithFile(why, dir / "trel.ini")) << why;
     }
 }
 
 TEST(Platform, WriteFileAtomic) {
+    // A new or replaced file holds exactly the bytes; a failure names the file and leaves everything as it was.
     struct Case {
         Entry entry; // what stands at trel.ini before
         std::string file, bytes;
@@ -127,32 +122,21 @@ TEST(Platform, WriteFileAtomic) {
     const std::vector<Case> cases = {
         {Entry::None, "trel.ini", "[S]\r\nk=v\r\n", true},
         {Entry::File, "trel.ini", std::string("\0\r\n\xff", 4), true},
-        {Entry::Folder, "trel.ini", "new", false},
-        {Entry::File, "trel.ini/inner.ini", "new", false},
-        {Entry::None, "absent/trel.ini", "new", false},
-    };
+        {Entry::Folder, "trel.ini", "new", false}, {Entry::File, "trel.ini/inner.ini", "new", false},
+        {Entry::None, "absent/trel.ini", "new", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         TempDir dir;
         Create(dir, c.entry, "trel.ini", std::string(5000, 'o'));
         const std::vector<std::string> before = FolderEntries(dir.path());
-        const auto file = dir / c.file;
         std::string why;
-        EXPECT_EQ(trel::WriteFileAtomic(file, c.bytes, why), c.ok) << why;
-        if (c.ok) {
-            EXPECT_EQ(ReadBytes(file), c.bytes);
-            EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"trel.ini"});
-        } else {
-            EXPECT_TRUE(StartsWithFile(why, file)) << why;
-            EXPECT_EQ(FolderEntries(dir.path()), before);
-            EXPECT_TRUE(c.entry != Entry::File || ReadBytes(dir / "trel.ini") == std::string(5000, 'o'));
-        }
+        EXPECT_EQ(trel::WriteFileAtomic(dir / c.file, c.bytes, why), c.ok) << why;
+        EXPECT_EQ(FolderEntries(dir.path()), c.ok ? std::vector<std::string>{"trel.ini"} : before);
+        EXPECT_TRUE(c.ok ? ReadBytes(dir / c.file) == c.bytes : StartsWithFile(why, dir / c.file)) << why;
+        EXPECT_TRUE(c.ok || c.entry != Entry::File || ReadBytes(dir / "trel.ini") == std::string(5000, 'o'));
     }
-}
-
-// File modes and symbolic links are POSIX matters.
 #ifndef _WIN32
-TEST(Platform, WriteFileAtomicKeepsTheModeAndLinks) {
+    // A file reached through a link is replaced where it lies, and keeps its mode.
     TempDir dir;
     std::filesystem::create_directory(dir / "real");
     const auto real = dir / "real" / "settings.ini";
@@ -167,8 +151,8 @@ TEST(Platform, WriteFileAtomicKeepsTheModeAndLinks) {
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "trel.ini"));
     EXPECT_EQ(ReadBytes(real), "new");
     EXPECT_EQ(FolderEntries(dir / "real"), std::vector<std::string>{"settings.ini"});
-}
 #endif
+}
 
 TEST(Platform, PathTextRoundTrip) {
     TempDir dir;

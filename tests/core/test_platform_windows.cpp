@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,54 +23,39 @@
 
 namespace {
 
-using trel::IsGameExecutable;
 using trel::LaunchOptions;
-using trel::LaunchOutcome;
 using trel::LaunchRequest;
 using trel::PathText;
-using trel::SharedValues;
-using trel::StoredFileName;
 using trel::test::ReadBytes;
 using trel::test::TempDir;
 using trel::test::WriteBytes;
 
-enum class Entry { None, File, Folder };
-
-struct ExecutableCase {
-    std::string name;
-    Entry entry;
-    std::string stored; // the name the entry is created under
-    std::string asked;  // the name the path gives
-    std::optional<std::string> storedName;
-    bool isGame;
-};
-
 TEST(WindowsExecutable, StoredNameMustBeExactlyQuake2Exe) {
-    // One folder per case: Windows folds letter case in file names, so only one of these names can
-    // exist in any one folder.
-    const std::vector<ExecutableCase> cases = {
-        {"stored_lower_case", Entry::File, "quake2.exe", "quake2.exe", "quake2.exe", true},
-        {"stored_lower_asked_upper", Entry::File, "quake2.exe", "QUAKE2.EXE", "quake2.exe", true},
-        {"stored_capital_first", Entry::File, "Quake2.exe", "Quake2.exe", "Quake2.exe", false},
-        {"stored_capital_asked_lower", Entry::File, "Quake2.exe", "quake2.exe", "Quake2.exe", false},
-        {"stored_upper_case", Entry::File, "QUAKE2.EXE", "QUAKE2.EXE", "QUAKE2.EXE", false},
-        {"stored_upper_asked_lower", Entry::File, "QUAKE2.EXE", "quake2.exe", "QUAKE2.EXE", false},
-        {"stored_without_extension", Entry::File, "quake2", "quake2", "quake2", false},
-        {"missing", Entry::None, "quake2.exe", "quake2.exe", std::nullopt, false},
-        {"folder_of_that_name", Entry::Folder, "quake2.exe", "quake2.exe", std::nullopt, false},
-        {"wildcard_in_path", Entry::File, "quake2.exe", "quake?.exe", std::nullopt, false},
+    // The name created (none: nothing; ending in "/": a folder), the name asked, what StoredFileName finds
+    // and whether it is the game. One folder per case: Windows folds letter case in file names.
+    struct Case {
+        std::string created, asked;
+        std::optional<std::string> stored;
+        bool isGame;
     };
-    for (const ExecutableCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    const std::vector<Case> cases = {
+        {"quake2.exe", "quake2.exe", "quake2.exe", true},  {"quake2.exe", "QUAKE2.EXE", "quake2.exe", true},
+        {"Quake2.exe", "Quake2.exe", "Quake2.exe", false}, {"Quake2.exe", "quake2.exe", "Quake2.exe", false},
+        {"QUAKE2.EXE", "quake2.exe", "QUAKE2.EXE", false}, {"quake2", "quake2", "quake2", false},
+        {"", "quake2.exe", std::nullopt, false},           {"quake2.exe/", "quake2.exe", std::nullopt, false},
+        {"quake2.exe", "quake?.exe", std::nullopt, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.created + " asked as " + c.asked);
         TempDir dir;
-        if (c.entry == Entry::File)
-            WriteBytes(dir / c.stored, "MZ");
-        if (c.entry == Entry::Folder)
-            std::filesystem::create_directory(dir / c.stored);
-        EXPECT_EQ(StoredFileName(dir / c.asked), c.storedName);
-        EXPECT_EQ(IsGameExecutable(dir / c.asked), c.isGame);
+        if (!c.created.empty() && c.created.back() == '/')
+            std::filesystem::create_directory(dir / c.created.substr(0, c.created.size() - 1));
+        else if (!c.created.empty())
+            WriteBytes(dir / c.created, "MZ");
+        EXPECT_EQ(trel::StoredFileName(dir / c.asked), c.stored);
+        EXPECT_EQ(trel::IsGameExecutable(dir / c.asked), c.isGame);
         // As the launcher checks it: the path read back from the settings file's text.
-        EXPECT_EQ(IsGameExecutable(trel::PathFromText(PathText(dir / c.asked))), c.isGame);
+        EXPECT_EQ(trel::IsGameExecutable(trel::PathFromText(PathText(dir / c.asked))), c.isGame);
     }
 }
 
@@ -103,13 +87,11 @@ std::string QuoteArgument(const std::string& argument) {
         backslashes = 0;
         quoted.push_back(c);
     }
-    quoted.append(backslashes * 2, '\\');
-    quoted.push_back('"');
-    return quoted;
+    return quoted.append(backslashes * 2, '\\') + "\"";
 }
 
-// Starts the request's program in its working directory and waits for it; its exit code, or
-// nothing when it could not be started.
+// Starts the request's program in its working directory and waits for it: its exit code, or nothing
+// when it could not be started.
 std::optional<DWORD> RunAndWait(const LaunchRequest& request) {
     std::string commandLine = QuoteArgument(request.program);
     for (const std::string& argument : request.arguments)
@@ -125,33 +107,17 @@ std::optional<DWORD> RunAndWait(const LaunchRequest& request) {
     const BOOL known = GetExitCodeProcess(process.hProcess, &exitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    if (!known)
-        return std::nullopt;
-    return exitCode;
+    return known ? std::optional<DWORD>(exitCode) : std::nullopt;
 }
-
-std::vector<std::string> RecordLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::istringstream in(bytes);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-struct GameStartCase {
-    std::string name;
-    LaunchOptions options;
-    std::string folder; // the Quake 2 folder's name, in the ANSI code page
-};
 
 LaunchOptions Options(int gametype, int map, int dedicated, std::string addparam) {
     LaunchOptions options;
-    options.Gametype = gametype;
-    options.Map = map;
-    options.Dedicated = dedicated;
     options.DMflags = 1040;
+    options.Dedicated = dedicated;
     options.Booltimelimit = 1;
     options.Valtimelimit = "20";
+    options.Gametype = gametype;
+    options.Map = map;
     options.addparam = std::move(addparam);
     return options;
 }
@@ -159,58 +125,55 @@ LaunchOptions Options(int gametype, int map, int dedicated, std::string addparam
 TEST(WindowsGameStart, StandInGameRunsTheLaunchScriptTrelWrote) {
     const std::filesystem::path standIn(TREL_STANDIN_GAME);
     ASSERT_TRUE(std::filesystem::is_regular_file(standIn)) << TREL_STANDIN_GAME;
-    const std::vector<GameStartCase> cases = {
-        {"deathmatch", Options(3, 1, 0, ""), "Quake 2"},
-        {"dedicated_single_player", Options(0, 4, 1, "set developer 1"), "Quake 2"},
-        {"no_game_type_chosen", Options(-1, 0, 0, "echo \"quoted words\""), "Quake 2"},
+    // The options and the Quake 2 folder's name (in the ANSI code page; with a blank, as "Program Files" has).
+    const std::vector<std::pair<LaunchOptions, std::string>> cases = {
+        {Options(3, 1, 0, ""), "Quake 2"},                       // deathmatch
+        {Options(0, 4, 1, "set developer 1"), "Quake 2"},        // dedicated single player
+        {Options(-1, 0, 0, "echo \"quoted words\""), "Quake 2"}, // no game type chosen
         // Everything a command script acts on, and letters beyond ASCII (\xe9 is an e with acute accent).
-        {"folder_name_a_script_acts_on", Options(1, 2, 0, "say \"a&b\" 100% ^x !y! (z) & | <>"),
-         "Q2 it's 100% !a! & ^ (x) `$HOME` ;,= \xe9t\xe9"},
+        {Options(1, 2, 0, "say \"a&b\" 100% ^x !y! (z) & | <>"), "Q2 it's 100% !a! & ^ (x) `$HOME` ;,= \xe9t\xe9"},
     };
-    for (const GameStartCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [options, folderName] : cases) {
+        SCOPED_TRACE(folderName + " " + options.addparam);
         TempDir dir;
-        // A folder with a blank in its name, as "Program Files" has.
-        const std::filesystem::path folder = dir.path() / trel::PathFromText(c.folder);
+        const std::filesystem::path folder = dir.path() / trel::PathFromText(folderName);
         std::filesystem::create_directories(folder / "vorn");
         std::filesystem::copy_file(standIn, folder / "quake2.exe");
-        const SharedValues shared{dir.path(), PathText(folder / "quake2.exe"), PathText(folder), 1};
+        const trel::SharedValues shared{dir.path(), PathText(folder / "quake2.exe"), PathText(folder), 1};
 
-        const trel::LaunchPreparation preparation = trel::PrepareLaunch(shared, c.options);
-        ASSERT_EQ(preparation.outcome, LaunchOutcome::Ready) << preparation.why;
+        const trel::LaunchPreparation preparation = trel::PrepareLaunch(shared, options);
+        ASSERT_EQ(preparation.outcome, trel::LaunchOutcome::Ready) << preparation.why;
         const std::optional<DWORD> exitCode = RunAndWait(preparation.request);
         ASSERT_TRUE(exitCode.has_value()) << "could not start " << preparation.request.program;
         EXPECT_EQ(*exitCode, 0u);
 
-        // What the game was given, as the launcher prepared it: every argument, the working folder,
-        // and every line of the script in the modification folder.
-        std::vector<std::string> expected = {"start"};
+        // What the game was given, as the launcher prepared it: every argument, the working folder, and
+        // every line of the script in the modification folder.
+        std::string expected = "start\n";
         for (const std::string& argument : preparation.request.arguments)
-            expected.push_back("arg " + argument);
-        expected.push_back("cwd " + PathText(folder));
-        expected.push_back("exec trel_launcher.cfg");
-        for (const std::string& line : trel::LaunchScriptLines(c.options))
-            expected.push_back("line " + line);
-        expected.push_back("end");
+            expected += "arg " + argument + "\n";
+        expected += "cwd " + PathText(folder) + "\nexec trel_launcher.cfg\n";
+        for (const std::string& line : trel::LaunchScriptLines(options))
+            expected += "line " + line + "\n";
         const std::filesystem::path record = folder / "vorn" / "standin_record.txt";
         const std::string runRecord = ReadBytes(record);
-        EXPECT_EQ(RecordLines(runRecord), expected);
+        EXPECT_EQ(runRecord, expected + "end\n");
 
         // The exported script, run by the command shell from another folder, does the same.
         std::filesystem::remove(record);
         WriteBytes(folder / "vorn" / "trel_launcher.cfg", "an older, longer launch script\r\n\r\n\r\n");
         const std::filesystem::path script = dir / "out dir" / "vorn-launch.bat";
         std::filesystem::create_directories(script.parent_path());
-        const trel::LaunchPreparation exported = trel::ExportLaunch(shared, c.options, script);
-        ASSERT_EQ(exported.outcome, LaunchOutcome::Ready) << exported.why;
+        const trel::LaunchPreparation exported = trel::ExportLaunch(shared, options, script);
+        ASSERT_EQ(exported.outcome, trel::LaunchOutcome::Ready) << exported.why;
         char system[MAX_PATH] = {};
         ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
-        const std::optional<DWORD> shellExit =
-            RunAndWait(LaunchRequest{std::string(system) + "\\cmd.exe", {"/c", PathText(script)}, PathText(dir.path())});
+        const std::optional<DWORD> shellExit = RunAndWait(
+            LaunchRequest{std::string(system) + "\\cmd.exe", {"/c", PathText(script)}, PathText(dir.path())});
         ASSERT_TRUE(shellExit.has_value());
         EXPECT_EQ(*shellExit, 0u);
         EXPECT_EQ(ReadBytes(record), runRecord);
-        EXPECT_EQ(ReadBytes(folder / "vorn" / "trel_launcher.cfg"), trel::LaunchScriptText(c.options));
+        EXPECT_EQ(ReadBytes(folder / "vorn" / "trel_launcher.cfg"), trel::LaunchScriptText(options));
     }
 }
 

@@ -271,9 +271,9 @@ private slots:
                    " ]\r\ngametype 2\r\ngem_goal 10\r\nvorn_timelimit 20\r\nmax_gems 5 # five\r\n\r\n";
         QTest::newRow("map details, every byte") << false << every << "a\nb" << every + "a\r\nb\r\n";
         QTest::newRow("map details, four mebibytes") << false << big << "[ end ]" << big + "[ end ]\r\n";
-        QTest::newRow("message, missing file") << true << QByteArray() << "hello" << QByteArray("hello\r\n");
-        QTest::newRow("message, every byte") << true << EveryByteButLineBreaks() + "\r\nsecond" << ""
-                                             << EveryByteButLineBreaks() + "\r\nsecond\r\n";
+        QTest::newRow("message, missing file") << true << QByteArray() << "" << QByteArray("\r\n");
+        QTest::newRow("message, every byte") << true << EveryByteButLineBreaks() + "\r\nsecond" << "hello"
+                                             << EveryByteButLineBreaks() + "\r\nsecondhello\r\n";
     }
     void saving() {
         QFETCH(bool, motd);

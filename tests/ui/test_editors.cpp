@@ -201,7 +201,8 @@ private slots:
         QCOMPARE(Entries(mapedit_->maps), kStandardMaps);
     }
 
-    // The tabs, the typed values that wait for the next pick, and insert: the block or the prompt over the selection.
+    // The tabs, the typed values that wait for the next pick, insert (the block or the prompt over the selection)
+    // and a second request that brings the window forward as it was.
     void mapDetailsWalk() {
         QVERIFY(WriteAll(vorn("vorn.ini"), "[ab]\r\n# c\r\n"));
         QVERIFY(open(false));
@@ -255,6 +256,14 @@ private slots:
         Click(w.insertmap);
         QVERIFY(Shown(edit(0)).startsWith("[Please choose a map][ vorn02 ]\n"));
         QVERIFY(!edit(0)->textCursor().hasSelection());
+        // A second request brings the window forward as it was, without reading the file again.
+        const QString typed = Shown(edit(0));
+        w.SSTab2->setCurrentIndex(1);
+        QVERIFY(WriteAll(vorn("vorn.ini"), "changed on disk\r\n"));
+        w.showMinimized();
+        w.bringForward();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isMinimized(), kTimeoutMs);
+        QVERIFY(Shown(edit(0)) == typed && w.SSTab2->currentIndex() == 1 && w.maps->count() == 5);
     }
 
     // Save writes both map-details files or the message with CR LF line breaks, every other byte as loaded, and

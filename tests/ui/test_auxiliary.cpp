@@ -16,8 +16,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <memory>
-
 using namespace trel;
 using trel::test::Control;
 using Drive = dirfinder::Drive;
@@ -113,8 +111,8 @@ private slots:
     }
 
     // Wherever the tree moves (set, clicked, a drive chosen), the label, the drive list and the file list follow;
-    // a drive that is not ready is told by name, and the previous drive, folder and label stay. Ok and a
-    // double-click confirm the listed file chosen (the locator stays open until the choice is accepted), Cancel
+    // a drive that is not ready is told by name, and the previous drive, folder and label stay. A
+    // double-click confirms the listed file (the locator stays open until the choice is accepted), Cancel
     // cancels; a file not listed cannot be chosen.
     void usingTheLocator() {
         const QStringList quake2{"quake2" + kExe, "run server" + kExe};
@@ -122,7 +120,6 @@ private slots:
             {"set", at("drive a/quake 2/baseq2"), false, {}, {}},
             {"click", at("drive a/long folder name"), false, {"other game" + kExe}, {}},
             {"drive", at("drive b"), true, {"setup" + kExe}, {}}, {"no disc", at("drive a/quake 2"), false, quake2, {}},
-            {"Ok", at("drive a/quake 2"), false, quake2, "quake2" + kExe},
             {"double-click", at("drive a/quake 2"), false, quake2, "run server" + kExe},
             {"Cancel", at("drive a/quake 2"), false, quake2, {}}};
         for (const auto& row : rows) {
@@ -144,9 +141,6 @@ private slots:
             } else if (how == "drive" || how == "no disc") {
                 window->drive->setFocus();
                 QTest::keyClick(window->drive, how == "no disc" ? Qt::Key_Up : Qt::Key_Down);
-            } else if (how == "Ok") {
-                window->chooseFile(row.file);
-                QTest::mouseClick(window->butfounddirok, Qt::LeftButton);
             } else if (how == "double-click") { // through the window system, as a real double-click arrives
                 const QModelIndex item = list->model()->index(Listed(list).indexOf(row.file), 0, list->rootIndex());
                 QTRY_VERIFY_WITH_TIMEOUT(!list->visualRect(item).isEmpty(), kTimeoutMs);
@@ -244,12 +238,10 @@ private slots:
         auto main = ShownMain(0), second = ShownMain(3); // Single Player switches the server tabs off
         QVERIFY(main && second);
         QTabBar* bar = main->maintab->tabBar();
-        for (int tab = 0; tab < bar->count(); ++tab) {
-            PointAt(*main, main->Command2);
-            QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kRun, kTimeoutMs);
-            QTest::mouseMove(bar, bar->tabRect(tab).center());
-            QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kVersion, kTimeoutMs);
-        }
+        PointAt(*main, main->Command2);
+        QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kRun, kTimeoutMs);
+        QTest::mouseMove(bar, bar->tabRect(1).center());
+        QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kVersion, kTimeoutMs);
         QSignalSpy about(main.get(), &Main::aboutRequested), exit(main.get(), &Main::exitRequested);
         QTest::mouseMove(main->about);
         QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), QStringLiteral("Information about Trel"), kTimeoutMs);

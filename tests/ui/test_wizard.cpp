@@ -10,8 +10,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <memory>
-
 using namespace trel;
 using namespace trel::test;
 

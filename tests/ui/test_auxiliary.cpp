@@ -74,18 +74,6 @@ class TestAuxiliary : public QObject {
     QString at(const char* relative) const { return base_.filePath(QLatin1String(relative)); }
     Drive a_, b_, noDisc_;
 
-    // A shown locator on the test's drives at the Quake 2 folder, its programs (and only those) listed.
-    std::unique_ptr<dirfinder> openLocator(MessageBoxes& boxes, const QList<Drive>& drives) {
-        auto window = std::make_unique<dirfinder>(boxes);
-        window->setDrives(drives);
-        window->setDirectory(at("drive a/quake 2"));
-        window->show();
-        const QStringList programs{"quake2" + kExe, "run server" + kExe}; // not "read me.txt" nor "config"
-        const bool shown = QTest::qWaitForWindowExposed(window.get()) &&
-                           QTest::qWaitFor([&] { return Listed(window->filelist) == programs; }, kTimeoutMs);
-        return shown ? std::move(window) : nullptr;
-    }
-
 private slots:
     void initTestCase() {
         test::PrepareUiTest();
@@ -123,9 +111,13 @@ private slots:
             {"double-click", at("drive a/quake 2"), false, quake2, "run server" + kExe},
             {"Cancel", at("drive a/quake 2"), false, quake2, {}}};
         for (const auto& row : rows) {
-            RecordedMessageBoxes boxes;
-            const auto window = openLocator(boxes, {noDisc_, a_, b_});
-            QVERIFY(window);
+            RecordedMessageBoxes boxes; // the locator at the Quake 2 folder, its programs (and only those) listed
+            const auto window = std::make_unique<dirfinder>(boxes);
+            window->setDrives({noDisc_, a_, b_});
+            window->setDirectory(at("drive a/quake 2"));
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            QTRY_COMPARE_WITH_TIMEOUT(Listed(window->filelist), quake2, kTimeoutMs); // not "read me.txt", "config"
             QSignalSpy confirmed(window.get(), &dirfinder::confirmed), cancelled(window.get(), &dirfinder::cancelled);
             window->chooseFile(QStringLiteral("read me.txt"));
             QCOMPARE(window->chosenFileName(), QString());
@@ -203,8 +195,27 @@ private slots:
 
     void init() { QTest::mouseMove(&parking_, QPoint(10, 10)); }
 
-    // (control, point, help line shown; null: the line stays as it was)
+    // (control, point, help line shown; null: the line stays as it was) after the pointer was over Run. The line
+    // starts empty, shows the version over a tab switched off, follows the pointer with a button held (released
+    // away from "About...": no click), and each window keeps its own line.
     void pointerSetsTheHelpLine() {
+        auto tabsOff = ShownMain(0), main = ShownMain(3); // Single Player switches the server tabs off
+        QVERIFY(main && tabsOff);
+        QCOMPARE(tabsOff->helpText(), QString()); // empty until the pointer first moves over something
+        PointAt(*tabsOff, tabsOff->Command2);
+        QTRY_COMPARE_WITH_TIMEOUT(tabsOff->helpText(), kRun, kTimeoutMs);
+        QTest::mouseMove(tabsOff->maintab->tabBar(), tabsOff->maintab->tabBar()->tabRect(1).center());
+        QTRY_COMPARE_WITH_TIMEOUT(tabsOff->helpText(), kVersion, kTimeoutMs);
+        QSignalSpy about(tabsOff.get(), &Main::aboutRequested), exit(tabsOff.get(), &Main::exitRequested);
+        QTest::mouseMove(tabsOff->about);
+        QTRY_COMPARE_WITH_TIMEOUT(tabsOff->helpText(), QStringLiteral("Information about Trel"), kTimeoutMs);
+        QTest::mousePress(tabsOff->about, Qt::LeftButton);
+        QTest::mouseMove(tabsOff->Command1);
+        QTRY_COMPARE_WITH_TIMEOUT(tabsOff->helpText(), QStringLiteral("Exit Program"), kTimeoutMs);
+        QTest::mouseRelease(tabsOff->Command1, Qt::LeftButton);
+        QCOMPARE(about.count() + exit.count(), 0);
+        QCOMPARE(main->helpText(), QString());
+        tabsOff.reset();
         const QPoint c(-1, -1);
         const struct { const char* name; QPoint at; QString help; } rows[] = {
             {"about", c, "Information about Trel"}, {"maps", c, "Vorn maps"}, // over an entry: the list's inner view
@@ -212,10 +223,6 @@ private slots:
             {"client", QPoint(436, 160), kVersion}, {"maintab", QPoint(375, 6), kVersion},
             {"gametype", c, {}}, {"Frame4", QPoint(180, 100), {}}};
         for (const auto& row : rows) {
-            init();
-            auto main = ShownMain(3);
-            QVERIFY(main);
-            QCOMPARE(main->helpText(), QString()); // empty until the pointer first moves over something
             PointAt(*main, main->Command2);
             QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kRun, kTimeoutMs);
             QWidget* control = Control<QWidget>(main.get(), row.name);
@@ -230,27 +237,6 @@ private slots:
             QVERIFY(under == control || control->isAncestorOf(under));
             QCOMPARE(main->helpText(), kRun);
         }
-    }
-
-    // Tabs switched off show the version too; the line follows the pointer with a button held (released away
-    // from "About...": no click), and a second window keeps its own line.
-    void tabsOffAndAButtonHeld() {
-        auto main = ShownMain(0), second = ShownMain(3); // Single Player switches the server tabs off
-        QVERIFY(main && second);
-        QTabBar* bar = main->maintab->tabBar();
-        PointAt(*main, main->Command2);
-        QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kRun, kTimeoutMs);
-        QTest::mouseMove(bar, bar->tabRect(1).center());
-        QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kVersion, kTimeoutMs);
-        QSignalSpy about(main.get(), &Main::aboutRequested), exit(main.get(), &Main::exitRequested);
-        QTest::mouseMove(main->about);
-        QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), QStringLiteral("Information about Trel"), kTimeoutMs);
-        QTest::mousePress(main->about, Qt::LeftButton);
-        QTest::mouseMove(main->Command1);
-        QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), QStringLiteral("Exit Program"), kTimeoutMs);
-        QTest::mouseRelease(main->Command1, Qt::LeftButton);
-        QCOMPARE(about.count() + exit.count(), 0);
-        QCOMPARE(second->helpText(), QString());
     }
 
     // The about box's link opens the manual or the web site; a missing manual or no program to open it is

@@ -122,7 +122,8 @@ private slots:
 
         QTemporaryDir dir; // the other windows on a start folder and a Quake 2 folder of their own
         const QString quake = dir.filePath(QStringLiteral("Quake 2"));
-        QVERIFY(QDir().mkpath(quake + "/vorn") && test::WriteAll(quake + "/vorn/vorn.ini",
+        QVERIFY(QDir().mkpath(quake + "/vorn") &&
+                test::WriteAll(quake + "/vorn/vorn.ini",
                                "# Map details of our server\r\n[ vorn01 ]\r\ngametype 2\r\ngem_goal 20\r\n"
                                "vorn_timelimit 20\r\nmax_gems 20\r\n\r\n[ vorn02 ]\r\ngametype 3\r\n"
                                "gem_goal 10\r\nvorn_timelimit 15\r\nmax_gems 30\r\n"));

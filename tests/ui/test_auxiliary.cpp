@@ -16,8 +16,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <memory>
-
 using namespace trel;
 using trel::test::Control;
 using Drive = dirfinder::Drive;
@@ -36,14 +34,12 @@ std::unique_ptr<Main> ShownMain(int gametype) {
     main->gametype->setCurrentIndex(gametype);
     return QTest::qWaitForWindowExposed(main.get()) ? std::move(main) : nullptr;
 }
-void ShowTab(const Main& main, int tab) {
-    QTest::mouseClick(main.maintab->tabBar(), Qt::LeftButton, {}, main.maintab->tabBar()->tabRect(tab).center());
-}
 // Moves the pointer onto control (at the point given, or its centre), bringing its tab forward first.
 void PointAt(const Main& main, QWidget* control, QPoint at = {-1, -1}) {
-    for (int tab = 0; tab < main.maintab->count(); ++tab)
-        if (main.maintab->widget(tab)->isAncestorOf(control) && main.maintab->currentIndex() != tab)
-            ShowTab(main, tab);
+    QTabBar* bar = main.maintab->tabBar();
+    for (int tab = 0; tab < bar->count(); ++tab)
+        if (main.maintab->widget(tab)->isAncestorOf(control) && bar->currentIndex() != tab)
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
     QTest::mouseMove(control, at.x() < 0 ? control->rect().center() : at);
 }
 
@@ -78,18 +74,6 @@ class TestAuxiliary : public QObject {
     QString at(const char* relative) const { return base_.filePath(QLatin1String(relative)); }
     Drive a_, b_, noDisc_;
 
-    // A shown locator on the test's drives at the Quake 2 folder, its programs (and only those) listed.
-    std::unique_ptr<dirfinder> openLocator(MessageBoxes& boxes, const QList<Drive>& drives) {
-        auto window = std::make_unique<dirfinder>(boxes);
-        window->setDrives(drives);
-        window->setDirectory(at("drive a/quake 2"));
-        window->show();
-        const QStringList programs{"quake2" + kExe, "run server" + kExe}; // not "read me.txt" nor "config"
-        const bool shown = QTest::qWaitForWindowExposed(window.get()) &&
-                           QTest::qWaitFor([&] { return Listed(window->filelist) == programs; }, kTimeoutMs);
-        return shown ? std::move(window) : nullptr;
-    }
-
 private slots:
     void initTestCase() {
         test::PrepareUiTest();
@@ -114,78 +98,64 @@ private slots:
         noDisc_ = {at("no disc"), at("no disc") + " [cd]"};
     }
 
-    // Wherever the tree moves (set, clicked, a drive chosen), the label, the drive list and the file list follow.
-    void changingTheFolder() {
-        // A drive that is not ready is told by name, and the previous drive, folder and label stay.
-        const struct { const char* how; QString folder; bool onB; QStringList programs; bool notReady; } rows[] = {
-            {"set", at("drive a/quake 2/baseq2"), false, {}, false},
-            {"click", at("drive a/long folder name"), false, {"other game" + kExe}, false},
-            {"drive", at("drive b"), true, {"setup" + kExe}, false},
-            {"no disc", at("drive a/quake 2"), false, {"quake2" + kExe, "run server" + kExe}, true}};
+    // Wherever the tree moves (set, clicked, a drive chosen), the label, the drive list and the file list follow;
+    // a drive that is not ready is told by name, and the previous drive, folder and label stay. A
+    // double-click confirms the listed file (the locator stays open until the choice is accepted), Cancel
+    // cancels; a file not listed cannot be chosen.
+    void usingTheLocator() {
+        const QStringList quake2{"quake2" + kExe, "run server" + kExe};
+        const struct { const char* how; QString folder; bool onB; QStringList programs; QString file; } rows[] = {
+            {"set", at("drive a/quake 2/baseq2"), false, {}, {}},
+            {"click", at("drive a/long folder name"), false, {"other game" + kExe}, {}},
+            {"drive", at("drive b"), true, {"setup" + kExe}, {}}, {"no disc", at("drive a/quake 2"), false, quake2, {}},
+            {"double-click", at("drive a/quake 2"), false, quake2, "run server" + kExe},
+            {"Cancel", at("drive a/quake 2"), false, quake2, {}}};
         for (const auto& row : rows) {
-            RecordedMessageBoxes boxes;
-            const auto window = openLocator(boxes, {noDisc_, a_, b_});
-            QVERIFY(window);
+            RecordedMessageBoxes boxes; // the locator at the Quake 2 folder, its programs (and only those) listed
+            const auto window = std::make_unique<dirfinder>(boxes);
+            window->setDrives({noDisc_, a_, b_});
+            window->setDirectory(at("drive a/quake 2"));
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            QTRY_COMPARE_WITH_TIMEOUT(Listed(window->filelist), quake2, kTimeoutMs); // not "read me.txt", "config"
+            QSignalSpy confirmed(window.get(), &dirfinder::confirmed), cancelled(window.get(), &dirfinder::cancelled);
+            window->chooseFile(QStringLiteral("read me.txt"));
+            QCOMPARE(window->chosenFileName(), QString());
             QTreeView* tree = window->directory;
-            if (row.how == QLatin1String("set")) {
+            QListView* list = window->filelist;
+            const QString how = QLatin1String(row.how);
+            if (how == "set") {
                 window->setDirectory(row.folder);
-            } else if (row.how == QLatin1String("click")) {
+            } else if (how == "click") {
                 const QModelIndex item = qobject_cast<const QFileSystemModel*>(tree->model())->index(row.folder);
                 QTRY_VERIFY_WITH_TIMEOUT(!tree->visualRect(item).isEmpty(), kTimeoutMs);
                 QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(item).center());
-            } else {
+            } else if (how == "drive" || how == "no disc") {
                 window->drive->setFocus();
-                QTest::keyClick(window->drive, row.notReady ? Qt::Key_Up : Qt::Key_Down);
+                QTest::keyClick(window->drive, how == "no disc" ? Qt::Key_Up : Qt::Key_Down);
+            } else if (how == "double-click") { // through the window system, as a real double-click arrives
+                const QModelIndex item = list->model()->index(Listed(list).indexOf(row.file), 0, list->rootIndex());
+                QTRY_VERIFY_WITH_TIMEOUT(!list->visualRect(item).isEmpty(), kTimeoutMs);
+                const QPoint point = list->viewport()->mapTo(window.get(), list->visualRect(item).center());
+                QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, point);
+            } else {
+                QTest::mouseClick(window->butcancel, Qt::LeftButton);
             }
             const Drive& drive = row.onB ? b_ : a_;
             QCOMPARE(window->currentDirectory(), Native(row.folder));
             QCOMPARE(tree->currentIndex().data().toString(), QFileInfo(row.folder).fileName());
             QCOMPARE(window->lbldrive->text(), DriveName(drive) + QDir::separator() + "..");
             QCOMPARE(window->drive->currentText(), drive.entry);
-            QTRY_COMPARE_WITH_TIMEOUT(Listed(window->filelist), row.programs, kTimeoutMs);
-            QCOMPARE(boxes.texts(), row.notReady ? QStringList{"Drive " + DriveName(noDisc_) + " is not ready."}
-                                                 : QStringList());
+            QTRY_COMPARE_WITH_TIMEOUT(Listed(list), row.programs, kTimeoutMs);
+            QCOMPARE(boxes.texts(), how == "no disc" ? QStringList{"Drive " + DriveName(noDisc_) + " is not ready."}
+                                                     : QStringList());
             QVERIFY(boxes.shown.isEmpty() || boxes.shown.front().title == QStringLiteral("Warning!"));
+            QCOMPARE(window->chosenFileName(), row.file);
+            QCOMPARE(confirmed.count(), row.file.isEmpty() ? 0 : 1);
+            QCOMPARE(cancelled.count(), how == "Cancel" ? 1 : 0);
+            QTRY_COMPARE_WITH_TIMEOUT(window->isVisible(), how != "Cancel", kTimeoutMs);
             window->setDirectory(at("drive a/quake 2")); // back on drive a brings the drive list along
             QCOMPARE(window->drive->currentText(), a_.entry);
-        }
-    }
-
-    // Ok and a double-click confirm the listed file chosen; Cancel and the close box cancel; the locator stays
-    // open until the choice is accepted. A file not listed cannot be chosen.
-    void leavingTheLocator() {
-        const std::pair<const char*, QString> rows[] = {{"Ok", "quake2" + kExe}, {"double-click", "run server" + kExe},
-            {"Cancel", {}}, {"close box", {}}, {"accepted", {}}};
-        for (const auto& [how, file] : rows) {
-            RecordedMessageBoxes boxes;
-            const auto window = openLocator(boxes, {a_});
-            QVERIFY(window);
-            QSignalSpy confirmed(window.get(), &dirfinder::confirmed), cancelled(window.get(), &dirfinder::cancelled);
-            window->chooseFile(QStringLiteral("read me.txt"));
-            QCOMPARE(window->chosenFileName(), QString());
-            QListView* list = window->filelist;
-            const QModelIndex item = list->model()->index(Listed(list).indexOf(file), 0, list->rootIndex());
-            const QString action = QLatin1String(how);
-            if (action == "Ok") {
-                window->chooseFile(file);
-                QTest::mouseClick(window->butfounddirok, Qt::LeftButton);
-            } else if (action == "double-click") { // through the window system, as a real double-click arrives
-                QTRY_VERIFY_WITH_TIMEOUT(!list->visualRect(item).isEmpty(), kTimeoutMs);
-                const QPoint point = list->viewport()->mapTo(window.get(), list->visualRect(item).center());
-                QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, point);
-            } else if (action == "Cancel") {
-                QTest::mouseClick(window->butcancel, Qt::LeftButton);
-            } else if (action == "close box") {
-                QVERIFY(window->close());
-            } else {
-                window->closeAccepted();
-            }
-            QCOMPARE(confirmed.count(), file.isEmpty() ? 0 : 1);
-            QCOMPARE(cancelled.count(), file.isEmpty() && action != "accepted" ? 1 : 0);
-            QCOMPARE(window->chosenFileName(), file);
-            QCOMPARE(window->currentDirectory(), Native(at("drive a/quake 2")));
-            QTRY_COMPARE_WITH_TIMEOUT(window->isVisible(), !file.isEmpty(), kTimeoutMs);
-            QVERIFY(boxes.shown.isEmpty());
         }
     }
 
@@ -206,11 +176,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&viewer));
         const QRect main = mainWindow.frameGeometry();
         QTRY_COMPARE_WITH_TIMEOUT(viewer.frameGeometry().topLeft(), QPoint(main.left(), main.bottom() + 4), kTimeoutMs);
-        for (const QSize size : {QSize(640, 160), QSize(200, 40)}) {
-            viewer.resize(size);
-            QTRY_COMPARE_WITH_TIMEOUT(viewer.size(), size, kTimeoutMs);
-            QCOMPARE(viewer.commandline->geometry(), QRect(QPoint(), size));
-        }
+        viewer.resize(200, 40);
+        QTRY_COMPARE_WITH_TIMEOUT(viewer.size(), QSize(200, 40), kTimeoutMs);
+        QCOMPARE(viewer.commandline->geometry(), viewer.rect());
         QSignalSpy closed(&viewer, &frmCommand::closedByUser);
         QVERIFY(viewer.close() && closed.count() == 1 && !viewer.isVisible());
 
@@ -221,36 +189,40 @@ private slots:
                  reader.read().convertToFormat(QImage::Format_RGB32));
         splash.show();
         QVERIFY(QTest::qWaitForWindowExposed(&splash));
-        for (const bool on : {true, false}) {
-            splash.setTopmost(on);
-            QVERIFY(splash.windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on && splash.isVisible());
-        }
+        splash.setTopmost(true);
+        QVERIFY(splash.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && splash.isVisible());
     }
 
     void init() { QTest::mouseMove(&parking_, QPoint(10, 10)); }
 
-    // (control, tab brought forward, point, help line shown; null: the line stays as it was)
+    // (control, point, help line shown; null: the line stays as it was) after the pointer was over Run. The line
+    // starts empty, shows the version over a tab switched off, follows the pointer with a button held (released
+    // away from "About...": no click), and each window keeps its own line.
     void pointerSetsTheHelpLine() {
+        auto tabsOff = ShownMain(0), main = ShownMain(3); // Single Player switches the server tabs off
+        QVERIFY(main && tabsOff);
+        QCOMPARE(tabsOff->helpText(), QString()); // empty until the pointer first moves over something
+        PointAt(*tabsOff, tabsOff->Command2);
+        QTRY_COMPARE_WITH_TIMEOUT(tabsOff->helpText(), kRun, kTimeoutMs);
+        QTest::mouseMove(tabsOff->maintab->tabBar(), tabsOff->maintab->tabBar()->tabRect(1).center());
+        QTRY_COMPARE_WITH_TIMEOUT(tabsOff->helpText(), kVersion, kTimeoutMs);
+        QSignalSpy about(tabsOff.get(), &Main::aboutRequested), exit(tabsOff.get(), &Main::exitRequested);
+        QTest::mouseMove(tabsOff->about);
+        QTRY_COMPARE_WITH_TIMEOUT(tabsOff->helpText(), QStringLiteral("Information about Trel"), kTimeoutMs);
+        QTest::mousePress(tabsOff->about, Qt::LeftButton);
+        QTest::mouseMove(tabsOff->Command1);
+        QTRY_COMPARE_WITH_TIMEOUT(tabsOff->helpText(), QStringLiteral("Exit Program"), kTimeoutMs);
+        QTest::mouseRelease(tabsOff->Command1, Qt::LeftButton);
+        QCOMPARE(about.count() + exit.count(), 0);
+        QCOMPARE(main->helpText(), QString());
+        tabsOff.reset();
         const QPoint c(-1, -1);
-        const struct { const char* name; int tab; QPoint at; QString help; } rows[] = {
-            {"about", -1, c, "Information about Trel"},
-            {"quake2dir", -1, c, "Location of your Quake2 executable, MUST BE SET"},
-            {"maps", -1, c, "Vorn maps"}, // over an entry: the list's inner view
-            {"boolgemgoal", -1, c, "Sets the gem goal you need to reach in Single Player games"},
-            {"boolmaxclients", -1, QPoint(1, 2), "Sets maximum clients allowed to connect to server"},
-            {"q2option(512)", -1, c, "Deathmatch flag options"},
-            {"dmflagval", -1, c, "Value of DMflags added together"},
-            {"client", -1, QPoint(436, 160), kVersion}, {"mainline", -1, QPoint(30, 1), kVersion},
-            {"maintab", 0, QPoint(375, 6), kVersion}, {"maintab", 1, QPoint(190, 228), kVersion},
-            {"gametype", -1, c, {}}, {"Frame4", -1, QPoint(180, 100), {}}, {"Command5", -1, c, {}},
-            {"statusbar", -1, c, {}}};
+        const struct { const char* name; QPoint at; QString help; } rows[] = {
+            {"about", c, "Information about Trel"}, {"maps", c, "Vorn maps"}, // over an entry: the list's inner view
+            {"boolmaxclients", QPoint(1, 2), "Sets maximum clients allowed to connect to server"},
+            {"client", QPoint(436, 160), kVersion}, {"maintab", QPoint(375, 6), kVersion},
+            {"gametype", c, {}}, {"Frame4", QPoint(180, 100), {}}};
         for (const auto& row : rows) {
-            init();
-            auto main = ShownMain(3);
-            QVERIFY(main);
-            QCOMPARE(main->helpText(), QString()); // empty until the pointer first moves over something
-            if (row.tab >= 0)
-                ShowTab(*main, row.tab);
             PointAt(*main, main->Command2);
             QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kRun, kTimeoutMs);
             QWidget* control = Control<QWidget>(main.get(), row.name);
@@ -267,44 +239,18 @@ private slots:
         }
     }
 
-    // Tabs switched off show the version too; the line follows the pointer with a button held (released away
-    // from "About...": no click), and a second window keeps its own line.
-    void tabsOffAndAButtonHeld() {
-        auto main = ShownMain(0), second = ShownMain(3); // Single Player switches the server tabs off
-        QVERIFY(main && second);
-        QTabBar* bar = main->maintab->tabBar();
-        for (int tab = 0; tab < bar->count(); ++tab) {
-            PointAt(*main, main->Command2);
-            QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kRun, kTimeoutMs);
-            QTest::mouseMove(bar, bar->tabRect(tab).center());
-            QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), kVersion, kTimeoutMs);
-        }
-        QSignalSpy about(main.get(), &Main::aboutRequested), exit(main.get(), &Main::exitRequested);
-        QTest::mouseMove(main->about);
-        QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), QStringLiteral("Information about Trel"), kTimeoutMs);
-        QTest::mousePress(main->about, Qt::LeftButton);
-        QTest::mouseMove(main->Command1);
-        QTRY_COMPARE_WITH_TIMEOUT(main->helpText(), QStringLiteral("Exit Program"), kTimeoutMs);
-        QTest::mouseRelease(main->Command1, Qt::LeftButton);
-        QCOMPARE(about.count() + exit.count(), 0);
-        QCOMPARE(second->helpText(), QString());
-    }
-
     // The about box's link opens the manual or the web site; a missing manual or no program to open it is
     // told by name on each click, and the box stays until Ok or its close box unloads it.
     void aboutBox() {
         const QString notFound = QStringLiteral("The file %1 was not found.");
         const QString noProgram = QStringLiteral("No program could be started to open %1.");
         const struct { const char* link; bool opens; const char* invitation; QString warning; bool byOk; } rows[] = {
-            {"manual", true, "Read the manual", {}, true},
-            {"https://example.org/trel/", true, "Visit the web site", {}, false},
-            {"missing", true, "Read the manual", notFound, true},
-            {"manual", false, "Read the manual", noProgram, false}};
+            {"manual", true, "Read the manual", {}, true}, {"missing", true, "Read the manual", notFound, true},
+            {"https://example.org/trel/", false, "Visit the web site", noProgram, false}};
         for (const auto& row : rows) {
             QTemporaryDir dir;
-            QString link = QLatin1String(row.link);
-            if (link == "manual" || link == "missing")
-                link = dir.filePath(QStringLiteral("manual.html"));
+            const bool file = !QByteArray(row.link).startsWith("https:");
+            const QString link = file ? dir.filePath(QStringLiteral("manual.html")) : QLatin1String(row.link);
             QVERIFY(QLatin1String(row.link) != "manual" || trel::test::WriteAll(link, "<html></html>\r\n"));
             RecordedDocumentOpener documents;
             documents.succeed = row.opens;
@@ -313,9 +259,7 @@ private slots:
             QSignalSpy closed(box.data(), &Aboutform::closed);
             box->show();
             QVERIFY(QTest::qWaitForWindowExposed(box));
-            QCOMPARE(Control<QLabel>(box, QStringLiteral("version"))->text(), QStringLiteral("Version 0.48"));
             auto* label = Control<QLabel>(box, QStringLiteral("Label14"));
-            const bool file = QFileInfo(link).isAbsolute();
             QCOMPARE(label->text(), file ? QStringLiteral("manual.html") : link);
             QVERIFY(Control<QLabel>(box, QStringLiteral("Label13"))->text().startsWith(row.invitation));
             QTest::mouseClick(label, Qt::LeftButton);
@@ -326,10 +270,8 @@ private slots:
             QCOMPARE(boxes.texts(), told + told);
             QVERIFY(boxes.shown.isEmpty() || boxes.shown.front().title == QStringLiteral("Warning!"));
             QVERIFY(!box.isNull() && box->isVisible());
-            if (row.byOk)
-                QTest::mouseClick(Control<QPushButton>(box, QStringLiteral("Command1")), Qt::LeftButton);
-            else
-                QVERIFY(box->close());
+            row.byOk ? QTest::mouseClick(Control<QPushButton>(box, QStringLiteral("Command1")), Qt::LeftButton)
+                     : void(box->close());
             QCOMPARE(closed.count(), 1);
             QTRY_VERIFY_WITH_TIMEOUT(box.isNull(), kTimeoutMs); // unloaded: the next opening builds it afresh
         }

@@ -15,7 +15,6 @@
 #include "main/Main.h"
 #include "mapcycle.h"
 #include "mapedit.h"
-#include "mdlmaincode.h"
 #include "seams/DocumentOpener.h"
 #include "seams/GameStarter.h"
 #include "seams/MessageBoxes.h"
@@ -104,11 +103,10 @@ private slots:
         window.setQuake2Path(load.Quake2Path);
         window.gametype->setCurrentIndex(1);
         window.maps->setCurrentRow(0);
-        const std::pair<int, const char*> tabs[] = {{0, "main-general"}, {1, "main-server-options"},
-                                                    {2, "main-server-admin"}};
-        for (const auto& [tab, name] : tabs) {
+        const char* const tabs[] = {"main-general", "main-server-options", "main-server-admin"};
+        for (int tab = 0; tab < 3; ++tab) {
             window.maintab->setCurrentIndex(tab);
-            CheckAndShoot(window, QLatin1String(name));
+            CheckAndShoot(window, QLatin1String(tabs[tab]));
         }
         window.gametype->setCurrentIndex(3);
         window.maps->setCurrentRow(1);
@@ -124,13 +122,13 @@ private slots:
 
         QTemporaryDir dir; // the other windows on a start folder and a Quake 2 folder of their own
         const QString quake = dir.filePath(QStringLiteral("Quake 2"));
-        QVERIFY(QDir().mkpath(quake + QStringLiteral("/vorn")));
-        QVERIFY(test::WriteAll(quake + QStringLiteral("/vorn/vorn.ini"),
+        QVERIFY(QDir().mkpath(quake + "/vorn") &&
+                test::WriteAll(quake + "/vorn/vorn.ini",
                                "# Map details of our server\r\n[ vorn01 ]\r\ngametype 2\r\ngem_goal 20\r\n"
                                "vorn_timelimit 20\r\nmax_gems 20\r\n\r\n[ vorn02 ]\r\ngametype 3\r\n"
                                "gem_goal 10\r\nvorn_timelimit 15\r\nmax_gems 30\r\n"));
-        QVERIFY(test::WriteAll(quake + QStringLiteral("/vorn/motd.txt"), "Welcome to our Vorn server!\r\n"));
-        QVERIFY(test::WriteAll(dir.filePath(QStringLiteral("trel.ini")),
+        QVERIFY(test::WriteAll(quake + "/vorn/motd.txt", "Welcome to our Vorn server!\r\n") &&
+                test::WriteAll(dir.filePath(QStringLiteral("trel.ini")),
                                "[AddressBook]\r\nServerName 1=Home server\r\nServerIp 1=127.0.0.1:27910\r\n"
                                "ServerName 2=Friday league\r\nServerIp 2=localhost:27911\r\n"));
         SharedValues shared;
@@ -149,8 +147,8 @@ private slots:
         dirfinder locator(boxes);
         frmCommand viewer;
         splashscreen splash;
-        QVERIFY(editor.open() && motd.open());
         cycle.open();
+        QVERIFY(editor.open() && motd.open());
         const std::pair<QWidget*, const char*> shots[] = {{&editor, "map-editor"}, {&cycle, "map-cycle"},
             {&motd, "motd"}, {&book, "address-book"}, {&about, "about"}, {&locator, "locator"},
             {&viewer, "command-line"}, {&splash, "splash"}};

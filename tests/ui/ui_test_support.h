@@ -3,27 +3,17 @@
 
 #include "ProgramFont.h"
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFile>
-#include <QLibrary>
-#include <QList>
-#include <QStringList>
-#include <QTest>
-#include <QWidget>
+#include <QtTest>
+#include <QtWidgets>
 
 namespace trel::test {
 
 /// Call from initTestCase(): the font the layout is made for, no animations, no desktop effects.
 inline void PrepareUiTest() {
     ApplyProgramFont();
-    QApplication::setEffectEnabled(Qt::UI_AnimateCombo, false);
-    QApplication::setEffectEnabled(Qt::UI_AnimateMenu, false);
-    QApplication::setEffectEnabled(Qt::UI_AnimateTooltip, false);
-    QApplication::setEffectEnabled(Qt::UI_FadeMenu, false);
-    QApplication::setEffectEnabled(Qt::UI_FadeTooltip, false);
+    for (const Qt::UIEffect effect : {Qt::UI_AnimateCombo, Qt::UI_AnimateMenu, Qt::UI_AnimateTooltip, Qt::UI_FadeMenu,
+                                      Qt::UI_FadeTooltip})
+        QApplication::setEffectEnabled(effect, false);
 }
 
 /// The child of window with the given object name; fails the test when there is none.

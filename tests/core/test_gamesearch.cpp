@@ -29,8 +29,7 @@ TEST(LibraryFolders, BothFormsEscapesAndMalformedText) {
          "\t\t\"path\"\t\t\"C:\\\\Program Files (x86)\\\\Steam\"\n\t\t\"apps\" { \"2320\" \"123\" }\n\t}\n"
          "\t\"1\" [$WIN32]\n\t{\n\t\t\"label\" \"\"\n\t\t\"path\" \"/home/a \\\"b\\\"/lib\"\n\t}\n}\n",
          {"C:\\Program Files (x86)\\Steam", "/home/a \"b\"/lib"}},
-        {"libraryfolders\r\n{\r\n 1 /srv/lib\r\n}\r\n", {"/srv/lib"}},
-        {"\"libraryfolders\" { \"0\" { \"label\" \"x\" } }", {}}, {"\"config\" { \"1\" \"/x\" }", {}},
+        {"libraryfolders\r\n{\r\n 1 /srv/lib\r\n}\r\n", {"/srv/lib"}}, {"\"config\" { \"1\" \"/x\" }", {}},
         {"\"libraryfolders\" { \"1\" \"/x\\", {}}, {"\"libraryfolders\" { \"1\" \"/x\"", {}},
         {"\"libraryfolders\" { \"1\" \"/x\" } }", {}}, {deep, {}}};
     for (const auto& [vdf, folders] : cases)

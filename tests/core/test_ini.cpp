@@ -68,11 +68,6 @@ TEST(IniRead, ReadsTheValueOfEachCaseFromTextAndFile) {
         WriteBytes(dir / "trel.ini", c[0]);
         EXPECT_EQ(ReadIni(c[1], c[2], dir / "trel.ini"), c[3]);
     }
-    // Huge lines hide no later value.
-    const std::string huge(100000, 'v');
-    const std::string text = "[S]\r\n" + huge + "\r\nk=" + huge + "\r\nafter=1\r\n[" + huge + "]\r\nz=2";
-    EXPECT_EQ(ReadValue(text, "S", "k") + ReadValue(text, "S", "after") + ReadValue(text, huge, "z"),
-              huge.substr(0, 254) + "12");
 }
 
 // A write changes or adds one line and keeps every other byte: a new section at the end, a new key after the

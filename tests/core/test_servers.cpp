@@ -95,7 +95,7 @@ TEST(ServerAddressCheck, RefusedCharactersAreNamed) {
 }
 
 // Joining writes the connect script and asks for the game, or refuses and leaves the old script; a stale
-// script in an engine home folder stops until the user goes on.
+// script in an engine home folder stops until the user goes on (the launch tests check the message).
 TEST(ServerJoin, WritesTheScriptOrRefuses) {
     TempDir root;
     const std::filesystem::path folder = root / "Quake 2", script = folder / "vorn" / "trel_connect.cfg";
@@ -103,26 +103,22 @@ TEST(ServerJoin, WritesTheScriptOrRefuses) {
     const SharedValues shared{{}, PathText(folder / std::string(kGameExecutableName)), PathText(folder), 0};
     WriteBytes(shared.Quake2Path, "game");
     const auto book = [](const std::string& address) { return AddressBookRows{{{}, {}, {"Third", address}}}; };
-    const std::optional<std::size_t> none;
-    // The address in row 3, the row selected, the outcome and the refused character.
-    using enum ConnectOutcome;
+    using enum ConnectOutcome; // the address in row 3, the row selected, the outcome and the refused character
     const std::vector<std::tuple<std::string, std::optional<std::size_t>, ConnectOutcome, char>> cases = {
-        {"h\xf4te:", 2, UnsafeAddress, '\xf4'}, {"10.0.0.5", none, NothingToJoin, '\0'}, {"", 2, NothingToJoin, '\0'},
-        {"10.0.0.5", kAddressBookRows, NothingToJoin, '\0'}, {"10.0.0.5:27910", 2, Ready, '\0'}};
+        {"h\xf4te:", 2, UnsafeAddress, '\xf4'}, {"10.0.0.5", std::nullopt, NothingToJoin, '\0'},
+        {"", 2, NothingToJoin, '\0'}, {"10.0.0.5", kAddressBookRows, NothingToJoin, '\0'}};
     for (const auto& [address, selected, outcome, character] : cases) {
         WriteBytes(script, "connect an.older.and.longer.address:27910\r\nquit\r\n");
         const ConnectPreparation prep = PrepareConnect(shared, book(address), selected);
-        EXPECT_EQ(std::tie(prep.outcome, prep.character), std::tie(outcome, character)) << address;
-        EXPECT_EQ(prep.request == LaunchRequest{}, outcome != Ready) << address;
+        EXPECT_EQ(std::tie(prep.outcome, prep.character, prep.request), std::tuple(outcome, character, LaunchRequest{}))
+            << address;
     }
+    EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5:27910"), 2).request,
+              (LaunchRequest{shared.Quake2Path, {"+set", "game", "vorn", "+exec", "trel_connect.cfg"}, PathText(folder)}));
     EXPECT_EQ(ReadBytes(script), "connect 10.0.0.5:27910\r\n");
-    const LaunchRequest game{shared.Quake2Path, {"+set", "game", "vorn", "+exec", "trel_connect.cfg"},
-                             shared.Quake2Folder};
-    EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5:27910"), 2).request, game);
-    SharedValues other = shared; // which files are the game's is the platform tests' to check
-    other.Quake2Path = PathText(folder / "vorn");
-    EXPECT_EQ(PrepareConnect(other, book("10.0.0.5;quit"), none).outcome, WrongExecutable);
-    std::filesystem::create_directories(root / "home" / ".quake2" / "vorn"); // the launch tests check the message
+    const SharedValues folderAsGame{{}, PathText(folder / "vorn"), PathText(folder), 0}; // the platform tests' files
+    EXPECT_EQ(PrepareConnect(folderAsGame, book("10.0.0.5;quit"), std::nullopt).outcome, WrongExecutable);
+    std::filesystem::create_directories(root / "home" / ".quake2" / "vorn");
     WriteBytes(root / "home" / ".quake2" / "vorn" / "trel_connect.cfg", "connect old:27910\r\n");
     std::filesystem::remove(script);
     EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5"), 2, PathText(root / "home")).outcome, StaleScript);

@@ -104,6 +104,7 @@ TEST(LaunchScript, LinesForEachGameType) {
     const std::string start = "set gametype 3\r\nset dmflags 0\r\n", end = "set server_ini vorn.ini\r\nmap vorn01\r\n";
     const std::pair<LaunchOptions, std::string> cases[] = {
         {With([](LaunchOptions& o) { o.Forcejoin = 1; }), start + end},
+        {With([](LaunchOptions& o) { o.Gametype = 3; o.Forcejoin = 1; }), start + end},
         {With([](LaunchOptions& o) { o.Gametype = 0; o.Forcejoin = 1; }),
          "set gametype 0\r\nset sp 1\r\nset dmflags 0\r\n" + end},
         {With([](LaunchOptions& o) { o.Gametype = 2; o.Forcejoin = 1; }),

@@ -58,10 +58,7 @@ TEST(IniRead, ReadsTheValueOfEachCaseFromTextAndFile) {
         {"[A]\r\nk=1\r\n[B]\r\nx=2\r\n", "B", "k", ""},
         {"[a]b]\r\n[broken\r\nk\r\n;k=commented\r\nk=a=b\r\n", "a]b", "k", "a=b"},
         {"[S]\r\nk=\"\"x\"\"\r\n", "S", "k", "\"x\""},
-        {"[S]\r\nk=\"x'\r\n", "S", "k", "\"x'"},
         {"[S]\r\nk=" + long300 + "\r\n", "S", "k", long300.substr(0, 254)},
-        {"[S]\r\nk=\"" + long300.substr(0, 260) + "\"\r\n", "S", "k", long300.substr(0, 254)},
-        {"[S\xe9]\r\nk\xfc=\x80\xff\xa0x\xfe\r\n", "S\xe9", "k\xfc", "\x80\xff\xa0x\xfe"},
         {"k=nowhere\r\n[S]\r\nx=1\r\n", "S", "k", ""},
     };
     TempDir dir;
@@ -71,11 +68,6 @@ TEST(IniRead, ReadsTheValueOfEachCaseFromTextAndFile) {
         WriteBytes(dir / "trel.ini", c[0]);
         EXPECT_EQ(ReadIni(c[1], c[2], dir / "trel.ini"), c[3]);
     }
-    // Huge lines hide no later value.
-    const std::string huge(100000, 'v');
-    const std::string text = "[S]\r\n" + huge + "\r\nk=" + huge + "\r\nafter=1\r\n[" + huge + "]\r\nz=2";
-    EXPECT_EQ(ReadValue(text, "S", "k") + ReadValue(text, "S", "after") + ReadValue(text, huge, "z"),
-              huge.substr(0, 254) + "12");
 }
 
 // A write changes or adds one line and keeps every other byte: a new section at the end, a new key after the
@@ -105,15 +97,11 @@ TEST(IniWrite, ProducesTheExpectedBytesInTextAndFile) {
         {"; top\r\n[S]\r\n;k=commented\r\n\tk = 1 ; not a comment\r\n# hash\r\n\r\n", "S", "k", "2",
          "; top\r\n[S]\r\n;k=commented\r\nk=2\r\n# hash\r\n\r\n"},
         {"[A]\na=1\r[B]\r\nb=2\n", "B", "b", "3", "[A]\na=1\r[B]\r\nb=3\n"},
-        {"[S]\r\nk=\xe9\r\n\xff=\x80\r\n", "S", "k", "\xfc", "[S]\r\nk=\xfc\r\n\xff=\x80\r\n"},
     };
-    const std::vector<std::string> values = {"-1", "c:\\quake 2\\quake2.exe", "a = b", "x\xe9\xff", "", Counting(254)};
     for (const auto& c : cases) {
         SCOPED_TRACE(c[0]);
         EXPECT_EQ(WriteValue(c[0], c[1], c[2], c[3]), c[4]);
         EXPECT_EQ(WriteValue(c[4], c[1], c[2], c[3]), c[4]); // a second write changes nothing
-        for (const std::string& value : values)
-            EXPECT_EQ(ReadValue(WriteValue(c[0], c[1], c[2], value), c[1], c[2]), value);
         TempDir dir; // an empty text is a missing file, which the write creates
         if (!c[0].empty())
             WriteBytes(dir / "trel.ini", c[0]);
@@ -151,30 +139,22 @@ TEST(IniWrite, SeveralValuesEqualSequentialWrites) {
     }
 }
 
-// A file that cannot be read reads as empty, and a write fails naming it instead of replacing it by a file
-// holding only the new value (a missing folder or a file in its place: test_hardening_failures.cpp).
+// A file that cannot be read reads as empty and a write fails naming it (the replacement itself, a missing
+// folder or a file in its place: test_platform.cpp and test_hardening_failures.cpp).
 TEST(IniWrite, UnreadableFileReadsAsEmptyAndWriteLeavesEverythingAsItWas) {
     TempDir dir;
     std::filesystem::create_directory(dir / "folder.ini");
-    WriteBytes(dir / "folder.ini" / "inside", "kept");
-    std::vector<std::filesystem::path> files = {dir / "folder.ini"};
+    std::string why;
+    EXPECT_EQ(ReadIni("Settings", "Map", dir / "folder.ini"), "");
+    EXPECT_FALSE(WriteIniValues("Settings", {{"Map", "2"}, {"Dedicated", "0"}}, dir / "folder.ini", why));
+    EXPECT_EQ(why.rfind(trel::PathText(dir / "folder.ini") + ": ", 0), 0U) << why;
 #ifndef _WIN32
     std::filesystem::create_symlink(dir / "loop.ini", dir / "loop.ini"); // a link that leads to itself
-    files.push_back(dir / "loop.ini");
-#endif
-    for (const auto& file : files) {
-        EXPECT_EQ(ReadIni("Settings", "Map", file), "");
-        EXPECT_EQ(WriteIni("Settings", "Map", "2", file), 0);
-        std::string why;
-        EXPECT_FALSE(WriteIniValues("Settings", {{"Map", "2"}, {"Dedicated", "0"}}, file, why));
-        EXPECT_EQ(why.rfind(trel::PathText(file) + ": ", 0), 0U) << why;
-        EXPECT_GT(why.size(), trel::PathText(file).size() + 2) << why;
-    }
-    EXPECT_EQ(FolderEntries(dir / "folder.ini"), std::vector<std::string>{"inside"});
-#ifndef _WIN32
-    EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"folder.ini", "loop.ini"}));
+    EXPECT_EQ(ReadIni("Settings", "Map", dir / "loop.ini"), "");
+    EXPECT_EQ(WriteIni("Settings", "Map", "2", dir / "loop.ini"), 0);
     EXPECT_EQ(std::filesystem::read_symlink(dir / "loop.ini"), dir / "loop.ini");
 #endif
+    EXPECT_EQ(FolderEntries(dir / "folder.ini"), std::vector<std::string>{});
 }
 
 #ifndef _WIN32
@@ -207,32 +187,15 @@ TEST(IniWrite, SizeLimitFailureKeepsOldFile) {
     EXPECT_EQ(ReadIni("Settings", "Map", file), big.substr(0, 254));
 }
 
-// The new content goes to a file of its own renamed over the old one, so a write that stops half-way never
-// leaves a half-written settings file; the old file's mode carries over, a new file takes the umask.
-TEST(IniWrite, ReplacementIsANewFileWithTheOldModeANewFileTakesTheUmask) {
+// A new file takes the umask (the old file's mode and links: test_platform.cpp).
+TEST(IniWrite, ANewFileTakesTheUmask) {
     TempDir dir;
-    const auto file = dir / "trel.ini";
-    for (const mode_t mode : {0600, 0604, 0755}) {
-        WriteBytes(file, "[S]\r\nk=1\r\n");
-        ASSERT_EQ(chmod(file.c_str(), mode), 0);
-        struct stat before {}, after {};
-        ASSERT_EQ(stat(file.c_str(), &before), 0);
-        std::string why;
-        EXPECT_TRUE(WriteIniValues("S", {{"k", "2"}, {"l", "3"}}, file, why)) << why;
-        ASSERT_EQ(stat(file.c_str(), &after), 0);
-        EXPECT_NE(before.st_ino, after.st_ino);
-        EXPECT_EQ(after.st_mode & 07777, mode);
-        EXPECT_EQ(ReadBytes(file), "[S]\r\nk=2\r\nl=3\r\n");
-    }
-    for (const mode_t mask : {022, 077}) {
-        const auto fresh = dir / ("new " + std::to_string(mask) + ".ini");
-        const mode_t previous = umask(mask);
-        EXPECT_EQ(WriteIni("S", "k", "v", fresh), 1);
-        umask(previous);
-        struct stat info {};
-        ASSERT_EQ(stat(fresh.c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 07777, 0666 & ~mask);
-    }
+    const mode_t previous = umask(027);
+    EXPECT_EQ(WriteIni("S", "k", "v", dir / "trel.ini"), 1);
+    umask(previous);
+    struct stat info {};
+    ASSERT_EQ(stat((dir / "trel.ini").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 #endif
 

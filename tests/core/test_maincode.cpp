@@ -30,7 +30,8 @@ constexpr const char* kValidSettings = "[Quake2exe]\r\nUsed=1\r\nPath=/games/q2/
                                        "serverini=mine.ini\r\n";
 
 // A valid file gives every key in order, numbers for the numeric keys and the text keys as stored; a value
-// that does not convert stops the load at its key, and the message names the key, the value and the file.
+// that does not convert stops the load at its key and names it or its value (the number conversion, the file
+// in the message and a missing DMflags are the fuzz target's).
 TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
     TempDir dir;
     WriteBytes(dir / "trel.ini", kValidSettings);
@@ -45,13 +46,9 @@ TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(std::make_pair(load.steps[i].number, load.steps[i].text), expected[i]) << kSettingsKeys[i + 1];
     const std::tuple<std::string, std::string, std::size_t, int, const char*> cases[] = {
-        {"DMflags=", "DMflags=4294967296", 0, kErrorOverflow, "\"4294967296\""},
-        {"DMflags=", "", 0, kErrorNotANumber, "DMflags"}, {"Dedicated=", "", 0, kErrorNotANumber, "Dedicated"},
+        {"Dedicated=", "", 0, kErrorNotANumber, "Dedicated"},
         {"Booltimelimit=", "Booltimelimit=3", 3, kErrorOutOfRange, "\"3\""},
-        {"Forcejoin=", "Forcejoin=-1", 8, kErrorOutOfRange, "Forcejoin"},
-        {"Gametype=", "Gametype=4", 9, kErrorOutOfRange, "\"4\""},
-        {"Gametype=", "Gametype=-2", 9, kErrorOutOfRange, "Gametype"}, {"Map=", "Map=5", 11, kErrorOutOfRange, "\"5\""},
-        {"Boolmaxgems=", "Boolmaxgems=yes", 12, kErrorNotANumber, "\"yes\""}};
+        {"Gametype=", "Gametype=-2", 9, kErrorOutOfRange, "Gametype"}, {"Map=", "Map=5", 11, kErrorOutOfRange, "\"5\""}};
     for (const auto& [key, newLine, stepsApplied, number, mentions] : cases) {
         SCOPED_TRACE(newLine.empty() ? key + " missing" : newLine);
         std::string text = kValidSettings;
@@ -62,9 +59,7 @@ TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
         ASSERT_TRUE(bad.error.has_value());
         EXPECT_EQ(bad.error->number, number);
         EXPECT_NE(bad.error->description.find(mentions), std::string::npos) << bad.error->description;
-        EXPECT_NE(bad.error->description.find("trel.ini"), std::string::npos) << bad.error->description;
         EXPECT_EQ(bad.steps.size(), stepsApplied);
-        EXPECT_EQ(bad.DMflags.has_value(), stepsApplied > 0 || key != "DMflags=");
     }
 }
 
@@ -73,41 +68,27 @@ TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
 TEST(DmFlags, StoredNumberTicksTheseBoxesAndTheTotalWraps) {
     using V = std::vector<std::int32_t>;
     const V all = {32768, 16384, 8192, 4096, 2048, 1024, 512, 256, 128, 64, 32, 16, 8, 4, 2, 1};
-    const std::pair<std::int32_t, V> cases[] = {{0, {}},          {INT_MIN, {}},       {5, {4, 1}},
-                                                {32768, {32768}}, {65537, {32768, 1}}, {32768 * 3 + 6, {32768, 4, 2}},
-                                                {65535, all},     {INT_MAX, all}};
+    const std::pair<std::int32_t, V> cases[] = {
+        {INT_MIN, {}}, {5, {4, 1}}, {32768 * 3 + 6, {32768, 4, 2}}, {65535, all}, {INT_MAX, all}};
     for (const auto& [stored, boxes] : cases)
         EXPECT_EQ(DmFlagsToTick(stored), boxes) << stored;
     EXPECT_EQ(std::make_tuple(AddDmFlag(13, -8), AddDmFlag(INT_MAX, 1), AddDmFlag(INT_MIN, -1)),
               std::make_tuple(5, INT_MIN, INT_MAX));
 }
 
-// The sixteen keys in order with the boxes' texts (the flags box's text, not the running total); the
-// saved file loads back the same texts.
-TEST(SettingsSave, SixteenKeysInOrderWithTheirTextsThatLoadBackTheSame) {
+// The sixteen keys in order with the boxes' texts (the flags box's text, not the running total).
+TEST(SettingsSave, SixteenKeysInOrderWithTheirTexts) {
     LaunchOptions o;
     o.DMflags = 99;
-    o.Dedicated = o.Boolmaxclients = o.Commandline = 1;
-    o.Booltimelimit = o.Gametype = 2;
+    o.Dedicated = o.Boolmaxclients = o.Commandline = 1, o.Booltimelimit = o.Gametype = 2;
     std::tie(o.Valmaxclients, o.Valgemgoal, o.serverini) = std::make_tuple("16", "lots", "mine.ini");
     const auto pairs = SettingsToSave(o, "1028");
-    ASSERT_EQ(pairs.size(), 16u);
-    std::vector<std::string> texts;
-    for (std::size_t i = 0; i < pairs.size(); ++i) {
-        EXPECT_EQ(pairs[i].first, kSettingsKeys[i]);
-        texts.push_back(pairs[i].second);
-    }
+    std::vector<std::string> keys, texts;
+    for (const auto& [key, text] : pairs)
+        keys.push_back(key), texts.push_back(text);
+    EXPECT_EQ(keys, std::vector<std::string>(kSettingsKeys.begin(), kSettingsKeys.end()));
     EXPECT_EQ(texts, (std::vector<std::string>{"1028", "1", "1", "16", "2", "0", "0", "lots", "0", "0", "2", "1", "-1",
                                                "0", "0", "mine.ini"}));
-    TempDir dir;
-    std::string why;
-    ASSERT_TRUE(WriteIniValues("Settings", pairs, dir / "trel.ini", why)) << why;
-    const SettingsLoad load = ReadSettingsForLoad(dir / "trel.ini");
-    ASSERT_FALSE(load.error.has_value()) << load.error->description;
-    EXPECT_EQ(load.DMflags, 1028);
-    ASSERT_EQ(load.steps.size(), 15u);
-    for (const auto& step : load.steps)
-        EXPECT_EQ(step.text, texts[static_cast<std::size_t>(step.key)]);
 }
 
 LaunchOptions With(void (*edit)(LaunchOptions&), int map = 0) {
@@ -131,21 +112,14 @@ TEST(LaunchScript, LinesForEachGameType) {
         {With([](LaunchOptions& o) { o.Gametype = 1; o.Forcejoin = o.Booltimelimit = o.MonsterRespawn = 2; }),
          "set gametype 1\r\nset dmflags 0\r\n" + end},
         {With([](LaunchOptions& o) {
-             o.Gametype = o.Forcejoin = o.Booltimelimit = 1;
-             o.Valtimelimit = "20";
-             o.DMflags = 4;
-         }, 4),
-         "set gametype 1\r\nset forcejoin 1\r\nset dmflags 4\r\nset vorn_timelimit 20\r\nset server_ini vorn.ini\r\n"
-         "map vorn_sp01\r\n"},
-        {With([](LaunchOptions& o) {
-             o.Gametype = o.Booltimelimit = o.Boolmaxclients = o.Boolgemgoal = o.Boolmaxgems = 1;
+             o.Gametype = o.Forcejoin = o.Booltimelimit = o.Boolmaxclients = o.Boolgemgoal = o.Boolmaxgems = 1;
              o.MonsterRespawn = o.Dedicated = 1;
              o.Valtimelimit = "5"; o.Valmaxclients = "8"; o.Valgemgoal = "x"; o.Valmaxgems = "9"; o.DMflags = -7;
              o.addparam = "set hostname \"Gem  hunt\""; o.serverini = "My_server-2.ini";
-         }),
-         "set gametype 1\r\nset dmflags -7\r\nset vorn_timelimit 5\r\nset maxclients 8\r\nset gem_goal x\r\n"
-         "set max_gems 9\r\nset monster_respawn 1\r\nset hostname \"Gem  hunt\"\r\nset server_ini My_server-2.ini\r\n"
-         "map vorn01\r\n"},
+         }, 4),
+         "set gametype 1\r\nset forcejoin 1\r\nset dmflags -7\r\nset vorn_timelimit 5\r\nset maxclients 8\r\n"
+         "set gem_goal x\r\nset max_gems 9\r\nset monster_respawn 1\r\nset hostname \"Gem  hunt\"\r\n"
+         "set server_ini My_server-2.ini\r\nmap vorn_sp01\r\n"},
         {With([](LaunchOptions& o) { o.serverini = "my server.ini;quit$x//\xe9"; }),
          start + "set server_ini \"my server.ini;quit$x//\xe9\"\r\nmap vorn01\r\n"},
     };
@@ -169,18 +143,13 @@ protected:
     LaunchOptions options;
 };
 
-// The script is written whole, a longer one before leaving nothing behind, and the game is asked for.
+// The script is written and the game is asked for (a whole replacement is WriteFileAtomic's, test_platform.cpp).
 TEST_F(PrepareLaunchTest, WritesTheWholeScriptAndRequestsTheGame) {
     options.Dedicated = 1;
     const auto prep = PrepareLaunch(shared, options);
     ASSERT_EQ(prep.outcome, LaunchOutcome::Ready) << prep.why;
     EXPECT_EQ(ReadBytes(script()), "set gametype 3\r\nset dmflags 0\r\nset server_ini vorn.ini\r\nmap vorn02\r\n");
     EXPECT_EQ(prep.request, GameLaunchRequest(shared, true, "trel_launcher.cfg"));
-    options.addparam = "set a very long line that the next run must not leave behind";
-    ASSERT_EQ(PrepareLaunch(shared, options).outcome, LaunchOutcome::Ready);
-    const LaunchOptions shorter = With([](LaunchOptions& o) { o.Gametype = 3; });
-    ASSERT_EQ(PrepareLaunch(shared, shorter).outcome, LaunchOutcome::Ready);
-    EXPECT_EQ(ReadBytes(script()), LaunchScriptText(shorter));
     // An export that cannot be written names its file.
     WriteBytes(dir / "in the way", "a file where the folder should be");
     const auto file = dir / "in the way" / std::string(kExportScriptName);
@@ -198,14 +167,10 @@ TEST_F(PrepareLaunchTest, WrongExecutableNoMapOrRefusedOptionsWriteNothing) {
     using Edit = void (*)(LaunchOptions&);
     const Edit none = [](LaunchOptions&) {};
     std::vector<std::tuple<std::string, int, Edit, std::vector<std::string>>> cases = {
-        {"Quake2", 1, none, {}}, {"missing", 1, none, {}}, {"dir/" + exe, 1, none, {}}, {"", 1, none, {}},
-        {exe, -1, none, {}}, {exe, 5, none, {}},
-        {exe, 1, [](LaunchOptions& o) { o.serverini = "a\"b.ini"; }, {"Custom server ini", "quotation mark"}},
+        {"Quake2", 1, none, {}}, {"dir/" + exe, 1, none, {}}, {"", 1, none, {}}, {exe, 5, none, {}},
         {exe, 1, [](LaunchOptions& o) { o.serverini = "a\tb.ini"; }, {"Custom server ini", "0x09"}},
         {exe, 1, [](LaunchOptions& o) { o.Boolmaxclients = 1; o.Valmaxclients = ""; }, {"Maxclients"}},
-        {exe, 1, [](LaunchOptions& o) { o.addparam = std::string(1001, 'x'); }, {"Additional Parameters", "1001"}},
-        {exe, 1, [](LaunchOptions& o) { o.Boolmaxgems = 1; o.Valmaxgems = std::string(995, '9'); },
-         {"Max Gems", "1008"}}};
+        {exe, 1, [](LaunchOptions& o) { o.addparam = std::string(1001, 'x'); }, {"Additional Parameters", "1001"}}};
 #ifndef _WIN32
     WriteBytes(folder() / "QUAKE2.EXE", "game"); // names in other case on Windows: test_platform_windows.cpp
     cases.emplace_back("QUAKE2.EXE", 1, none, std::vector<std::string>{});
@@ -240,8 +205,6 @@ TEST_F(PrepareLaunchTest, AScriptInAnEngineHomeFolderIsNamedAndNeverDeleted) {
     const auto home = dir / "home";
     std::filesystem::create_directories(home / ".yq2" / "vorn");
     WriteBytes(home / ".yq2" / "vorn" / "trel_connect.cfg", "old"); // the other script does not count
-    EXPECT_EQ(PrepareLaunch(shared, options, PathText(home)).outcome, LaunchOutcome::Ready);
-    std::filesystem::remove(script());
     const auto stale = home / ".local" / "share" / "YamagiQ2" / "vorn" / "trel_launcher.cfg";
     std::filesystem::create_directories(stale.parent_path());
     WriteBytes(stale, "old");
@@ -312,15 +275,10 @@ TEST(ExportLaunch, CmdScriptQuotesForCmd) {
 // "+ set server_ini" with its blank.
 TEST(Preview, FragmentsInOrder) {
     const std::string exe = "C:\\Quake2\\quake2.exe";
-    EXPECT_EQ(CommandText(exe, false), exe + " +set game vorn +exec trel_launcher.cfg");
     EXPECT_EQ(CommandText(exe, true), exe + " +set game vorn +set dedicated 1 +exec trel_launcher.cfg");
     const std::pair<LaunchOptions, std::string> cases[] = {
-        {With([](LaunchOptions& o) { o.Gametype = 0; }, -1),
-         exe + " +set game vorn +set gametype 0 +set dmflags 0 + set server_ini  +sp 1"},
         {With([](LaunchOptions& o) { o.Dedicated = 1; }, -1),
          exe + " +set game vorn +set dedicated 1 +set gametype 3 +set dmflags 0 + set server_ini  "},
-        {With([](LaunchOptions& o) { o.Gametype = 3; o.Forcejoin = 1; o.serverini = "my server.ini"; }, -1),
-         exe + " +set game vorn +set gametype 3 +set forcejoin 1 +set dmflags 0 + set server_ini \"my server.ini\" "},
         {With([](LaunchOptions& o) {
              o.Gametype = 0; o.Forcejoin = 1; o.DMflags = 1028; o.Booltimelimit = 1; o.Valtimelimit = "20";
              o.Boolmaxclients = 1; o.Valmaxclients = "8"; o.Boolgemgoal = 1; o.Valgemgoal = "10"; o.Boolmaxgems = 1;
@@ -334,25 +292,13 @@ TEST(Preview, FragmentsInOrder) {
         EXPECT_EQ(BuildCommandLineText(exe, options), text);
 }
 
-// Start-up: Used=1 starts normally, any other number is a first run, no number is a load error.
-TEST(StartDecision, UsedFlagDecidesTheStart) {
+// Start-up's message for a missing Used (which numbers start normally is the fuzz target's to check).
+TEST(StartDecision, MissingUsedFlagIsALoadError) {
     TempDir dir;
     const auto ini = dir / "trel.ini";
     EXPECT_EQ(FormatLoadError(*DecideStart(ini).error), // a blank before a non-negative number, so two after "-"
               "The setting Used in section Quake2exe of " + PathText(ini) +
                   " is missing or empty, and it must be a whole number -  13");
-    const std::tuple<const char*, StartKind, std::int16_t, std::optional<int>> cases[] = {
-        {"1", StartKind::Normal, 1, std::nullopt}, {"2", StartKind::FirstRun, 2, std::nullopt},
-        {"abc", StartKind::FirstRun, 0, kErrorNotANumber}, {"32768", StartKind::FirstRun, 0, kErrorOverflow}};
-    for (const auto& [used, kind, usedFlag, errorNumber] : cases) {
-        WriteBytes(ini, "[Quake2exe]\r\nUsed=" + std::string(used) + "\r\nPath=x\r\n");
-        const StartDecision decision = DecideStart(ini);
-        EXPECT_EQ(decision.error ? std::optional<int>(decision.error->number) : std::nullopt, errorNumber) << used;
-        EXPECT_EQ(std::make_pair(decision.kind, decision.usedFlag), std::make_pair(kind, usedFlag)) << used;
-        if (decision.error) {
-            EXPECT_NE(decision.error->description.find("\"" + std::string(used) + "\""), std::string::npos);
-        }
-    }
 }
 
 // The locator's directory label (cut from 12 characters on) and the path joined from folder and name.
@@ -360,13 +306,11 @@ TEST(Splash, DirectoryLabelAndJoinedPath) {
 #ifdef _WIN32
     EXPECT_EQ(ShortDirectoryLabel("c:\\quake2ab", "c: [system]"), "c:\\quake2ab");
     EXPECT_EQ(ShortDirectoryLabel("c:\\quake2abc", "c: [system]"), "c:\\..");
-    EXPECT_EQ(JoinQuake2Path("c:\\quake2", "quake2.exe"), "c:\\quake2\\quake2.exe");
     EXPECT_EQ(JoinQuake2Path("c:\\", "quake2.exe"), "c:\\quake2.exe");
 #else
     EXPECT_EQ(ShortDirectoryLabel("/games/q2ab", "/"), "/games/q2ab");
     EXPECT_EQ(ShortDirectoryLabel("/media/usb/quake2", "/media/usb/"), "/media/usb/..");
     EXPECT_EQ(JoinQuake2Path("/my games/q2/", "quake2"), "/my games/q2/quake2");
-    EXPECT_EQ(JoinQuake2Path("/", "quake2"), "/quake2");
 #endif
     EXPECT_EQ(JoinQuake2Path("", "quake2"), "quake2");
 }
@@ -378,7 +322,6 @@ TEST(SplashStore, WritesUsedThenPathThenDirKeepsTheOtherSections) {
     std::string why;
     ASSERT_TRUE(StoreQuake2Exe(ini, "/my games/q2/quake2", "/my games/q2", why)) << why;
     EXPECT_EQ(ReadBytes(ini), "[Quake2exe]\r\nUsed=1\r\nPath=/my games/q2/quake2\r\ndir=/my games/q2\r\n");
-    EXPECT_EQ(DecideStart(ini).kind, StartKind::Normal);
     WriteBytes(ini, "[Quake2exe]\r\nUsed=0\r\nPath=old\r\nDir=old\r\n[Settings]\r\nDMflags=5\r\n");
     ASSERT_TRUE(StoreQuake2Exe(ini, "/q2/quake2", "/q2", why)) << why;
     EXPECT_EQ(ReadBytes(ini), "[Quake2exe]\r\nUsed=1\r\nPath=/q2/quake2\r\nDir=/q2\r\n[Settings]\r\nDMflags=5\r\n");

@@ -7,8 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <iterator>
 #include <map>
 #include <tuple>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace trel {
 namespace {
@@ -117,6 +124,105 @@ TEST(SearchRoots, FakeStoreLibrariesInATemporaryHomeRankedWithTheModFirst) {
     EXPECT_EQ(SearchRoots(env, SearchSystem::Unix), usual);
 }
 #endif
+
+#ifdef _WIN32
+void Install(const std::filesystem::path& folder, const std::string& exe, bool mod) {
+    std::filesystem::create_directories(folder);
+    WriteBytes(folder / exe, "game");
+    if (mod)
+        std::filesystem::create_directories(folder / "vorn");
+}
+
+Quake2Candidate Candidate(const std::filesystem::path& folder, bool mod) {
+    return Quake2Candidate{PathText(folder), PathText(folder / std::string(kGameExecutableName)), mod};
+}
+
+// The candidates inside dir: the machine's own folders may hold a game too.
+std::vector<Quake2Candidate> Ours(const std::vector<Quake2Candidate>& candidates, const TempDir& dir) {
+    std::vector<Quake2Candidate> ours;
+    std::copy_if(candidates.begin(), candidates.end(), std::back_inserter(ours),
+                 [&](const Quake2Candidate& c) { return c.folder.rfind(PathText(dir.path()), 0) == 0; });
+    return ours;
+}
+
+
+// Sets value in the key at path of root's view, making the keys it needs; undo takes it all away again and
+// gives a value that was there its old data back.
+void SetRegistryValue(HKEY root, const std::string& path, REGSAM view, const std::string& value,
+                      const std::string& data, std::vector<std::function<void()>>& undo) {
+    for (std::size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
+        const std::string key = path.substr(0, end);
+        HKEY opened;
+        DWORD made = 0;
+        ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &opened, &made),
+                  ERROR_SUCCESS) << key;
+        RegCloseKey(opened);
+        if (made == REG_CREATED_NEW_KEY)
+            undo.push_back([=] { RegDeleteKeyExA(root, key.c_str(), view, 0); });
+        if (end == std::string::npos)
+            break;
+    }
+    const auto store = [=](const std::optional<std::string>& text) { // nothing as text takes the value away
+        HKEY key;
+        LSTATUS status = RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE | view, &key);
+        if (status == ERROR_SUCCESS) {
+            status = text ? RegSetValueExA(key, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text->c_str()),
+                                           static_cast<DWORD>(text->size() + 1))
+                          : RegDeleteValueA(key, value.c_str());
+            RegCloseKey(key);
+        }
+        return status;
+    };
+    std::optional<std::string> previous;
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE | view, &key) == ERROR_SUCCESS) {
+        char old[2048];
+        DWORD size = sizeof old;
+        if (RegGetValueA(key, nullptr, value.c_str(), RRF_RT_REG_SZ, nullptr, old, &size) == ERROR_SUCCESS)
+            previous = old;
+        RegCloseKey(key);
+    }
+    ASSERT_EQ(store(data), ERROR_SUCCESS) << path;
+    undo.push_back([=] { store(previous); });
+}
+
+// The system's own registry: the store's path as its client writes it (forward slashes) and a game in
+// HKLM's 32-bit view, where the stores' 32-bit installers write, found; the same game key in the 64-bit
+// view is not the store's and must not count. Nothing of the test is left in the registry.
+TEST(SearchRoots, WindowsRegistryOfTheSystem) {
+    TempDir dir;
+    const auto steam = dir / "Steam", library = dir / "Library Two";
+    Install(steam / "steamapps" / "common" / "Quake 2", "quake2.exe", false);
+    Install(library / "steamapps" / "common" / "Quake 2", "quake2.exe", true);
+    Install(dir / "GOG Quake II", "quake2.exe", true);
+    Install(dir / "64-bit view", "quake2.exe", true);
+    std::string libraryVdf = PathText(library);
+    for (std::size_t at = 0; (at = libraryVdf.find('\\', at)) != std::string::npos; at += 2)
+        libraryVdf.insert(at, "\\");
+    WriteBytes(steam / "steamapps" / "libraryfolders.vdf",
+               "\"libraryfolders\"\n{\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + libraryVdf + "\"\n\t}\n}\n");
+    std::string steamPath = PathText(steam);
+    std::replace(steamPath.begin(), steamPath.end(), '\\', '/');
+
+    const std::string game = "SOFTWARE\\GOG.com\\Games\\trel-test-" + std::to_string(GetCurrentProcessId());
+    std::vector<std::function<void()>> undo;
+    SetRegistryValue(HKEY_CURRENT_USER, "Software\\Valve\\Steam", 0, "SteamPath", steamPath, undo);
+    SetRegistryValue(HKEY_LOCAL_MACHINE, game, KEY_WOW64_32KEY, "path", PathText(dir / "GOG Quake II"), undo);
+    SetRegistryValue(HKEY_LOCAL_MACHINE, game, KEY_WOW64_32KEY, "gameName", "Quake II Quad Damage", undo);
+    SetRegistryValue(HKEY_LOCAL_MACHINE, game, KEY_WOW64_64KEY, "path", PathText(dir / "64-bit view"), undo);
+    SetRegistryValue(HKEY_LOCAL_MACHINE, game, KEY_WOW64_64KEY, "gameName", "Quake II", undo);
+    const auto found = RankCandidates(SearchRoots(SystemSearchEnvironment(), SearchSystem::Windows));
+    for (auto it = undo.rbegin(); it != undo.rend(); ++it)
+        (*it)();
+    EXPECT_EQ(Ours(found, dir),
+              (std::vector<Quake2Candidate>{Candidate(library / "steamapps" / "common" / "Quake 2", true),
+                                            Candidate(dir / "GOG Quake II", true),
+                                            Candidate(steam / "steamapps" / "common" / "Quake 2", false)}));
+    EXPECT_FALSE(SystemSearchEnvironment().RegistryValue("HKLM\\SOFTWARE\\WOW6432Node\\GOG.com\\Games\\trel-test-" +
+                                                             std::to_string(GetCurrentProcessId()), "path"));
+}
+#endif
+
 
 } // namespace
 } // namespace trel

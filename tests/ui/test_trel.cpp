@@ -9,7 +9,6 @@
 #include "auxiliary/dirfinder.h"
 #include "auxiliary/frmCommand.h"
 #include "main/Main.h"
-#include "mdlmaincode.h"
 #include "platform.h"
 #include "seams/DocumentOpener.h"
 #include "seams/GameStarter.h"
@@ -17,7 +16,6 @@
 #include "ui_test_support.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
@@ -56,14 +54,13 @@ class TestTrel : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> root;
-    QString startDir, quakeDir, iniFile, recordFile, homeDir, previousDir;
+    QString startDir, quakeDir, iniFile, homeDir, previousDir;
 #ifdef Q_OS_WIN
     // On Windows the first run looks in the program folders these name (and in the stores' registry keys).
     const QList<const char*> saved{"HOME", "ProgramFiles", "ProgramFiles(x86)"};
 #else
     const QList<const char*> saved{"HOME"};
 #endif
-    QList<QByteArray> savedValues;
     RecordedMessageBoxes boxes;
     ProcessGameStarter starter;
     RecordedDocumentOpener documents;
@@ -72,6 +69,7 @@ class TestTrel : public QObject {
 
     QString gamePath() const { return native(quakeDir + QLatin1Char('/') + kGame); }
     QString launchScript() const { return quakeDir + QStringLiteral("/vorn/trel_launcher.cfg"); }
+    QString recordFile() const { return quakeDir + QStringLiteral("/vorn/standin_record.txt"); }
     QByteArray usedSection() const {
         return "[Quake2exe]\r\nUsed=1\r\nPath=" + local(gamePath()) + "\r\nDir=" + local(quakeDir) + "\r\n";
     }
@@ -92,32 +90,18 @@ class TestTrel : public QObject {
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(startDir);
     }
-    // The game's file stored in another letter case: not the game's executable.
-    QByteArray gameInOtherCase() {
-        const QString other = native(quakeDir + QLatin1Char('/') + kGame.toUpper());
-        if (!QFile::rename(gamePath(), other))
-            qFatal("game not renamed");
-        return usedSection().replace(local(gamePath()), local(other));
-    }
 
 private slots:
     void initTestCase() {
         test::PrepareUiTest();
         InitResources();
         previousDir = QDir::currentPath();
-        for (const char* variable : saved)
-            savedValues << qgetenv(variable);
-    }
-    void cleanupTestCase() {
-        for (qsizetype i = 0; i < saved.size(); ++i)
-            qputenv(saved[i], savedValues[i]);
     }
     void init() {
         root = std::make_unique<QTemporaryDir>();
         startDir = root->filePath(QStringLiteral("start here"));
         quakeDir = root->filePath(QStringLiteral("Quake 2"));
         iniFile = startDir + QStringLiteral("/trel.ini");
-        recordFile = quakeDir + QStringLiteral("/vorn/standin_record.txt");
         homeDir = root->filePath(QStringLiteral("home"));
         QVERIFY(QDir().mkpath(startDir) && QDir().mkpath(homeDir));
         install(quakeDir, true);
@@ -133,68 +117,47 @@ private slots:
         root.reset();
     }
 
-    // The first run offers the installations found, best first, refuses a wrong file and stores the game chosen.
-    void firstRunOffersTheFoundGamesAndStoresTheChosenOne() {
+    // The first run offers the installation found (the search's order is the core suite's), refuses a file in
+    // another letter case writing nothing, and stores the game chosen.
+    void firstRunOffersTheFoundGameAndStoresTheChosenOne() {
 #ifdef Q_OS_WIN
-        // Two program folders: the later one's installation has the modification's folder and comes first.
-        const QString found = root->filePath(QStringLiteral("ProgramFiles(x86)/Quake2"));
-        const QString other = root->filePath(QStringLiteral("ProgramFiles/Quake2"));
+        const QString found = root->filePath(QStringLiteral("ProgramFiles/Quake2"));
 #else
-        // A store library listed in the home folder's library file, and an installation without the
-        // modification's folder: the library's comes first.
-        const QString library = root->filePath(QStringLiteral("Games 'Library'"));
-        const QString found = library + QStringLiteral("/steamapps/common/Quake 2");
-        const QString other = homeDir + QStringLiteral("/.quake2");
-        QVERIFY(QDir().mkpath(homeDir + QStringLiteral("/.steam/steam/steamapps")));
-        QVERIFY(WriteAll(homeDir + QStringLiteral("/.steam/steam/steamapps/libraryfolders.vdf"),
-                         "\"libraryfolders\"\n{\n\t\"1\"\t\"" + QFile::encodeName(library) + "\"\n}\n"));
+        const QString found = homeDir + QStringLiteral("/.quake2");
 #endif
-        install(found, true);
-        install(other, false);
-        const QByteArray unused = "[Quake2exe]\r\nUsed=0\r\n" + kSettings;
+        install(found, false);
         Trel& trel = start("[Quake2exe]\r\nUsed=0\r\n");
         QVERIFY(!trel.mainWindow() && !trel.splash());
         dirfinder& locator = *trel.locator();
-        QTRY_COMPARE(locator.cmbfound->count(), 2);
-        QVERIFY(locator.cmbfound->isVisible());
-        QCOMPARE(locator.butfounddirok->pos(), QPoint(32, 224));
-        QCOMPARE(locator.currentDirectory(), native(found));
-        emit locator.cmbfound->activated(1);
-        QCOMPARE(locator.currentDirectory(), native(other));
-        QTRY_COMPARE(locator.chosenFileName(), kGame);
-        // A file stored in another letter case is refused; nothing is written.
+        QTRY_COMPARE(locator.cmbfound->count(), 1);
+        QVERIFY(locator.cmbfound->isVisible() && locator.currentDirectory() == native(found));
         QVERIFY(QFile::copy(gamePath(), quakeDir + QStringLiteral("/Quake2")));
         locator.setDirectory(quakeDir);
         locator.chooseFile(QStringLiteral("Quake2"));
         QTest::mouseClick(locator.butfounddirok, Qt::LeftButton);
         QCOMPARE(boxes.texts(), QStringList{"You have selected the wrong executable, please try again."});
-        QCOMPARE(boxes.shown.first().title, QStringLiteral("Warning!"));
         QVERIFY(locator.isVisible() && !mainWindow().isVisible());
-        QCOMPARE(ReadAll(iniFile), unused);
+        QCOMPARE(ReadAll(iniFile), "[Quake2exe]\r\nUsed=0\r\n" + kSettings);
         locator.chooseFile(kGame);
         QTest::mouseClick(locator.butfounddirok, Qt::LeftButton);
         QTRY_VERIFY(!trel.locator());
-        QVERIFY(mainWindow().isVisible());
-        QCOMPARE(mainWindow().windowTitle(), QStringLiteral("Trel - v0.48b"));
-        QCOMPARE(mainWindow().quake2dir->text(), gamePath());
-        QCOMPARE(mainWindow().maps->currentRow(), 2);
+        QVERIFY(mainWindow().isVisible() && mainWindow().quake2dir->text() == gamePath() && boxes.shown.size() == 1);
         QCOMPARE(ReadAll(iniFile), "[Quake2exe]\r\nUsed=1\r\nPath=" + local(gamePath()) + "\r\ndir=" +
                                        local(quakeDir) + "\r\n" + kSettings);
-        QCOMPARE(boxes.shown.size(), 1);
     }
 
     // One load error end to end (the errors themselves are the core suite's): told, ended, nothing written.
     void loadErrorEndsTheProgramWritingNothing() {
-        QVERIFY(WriteAll(iniFile, usedSection() + QByteArray(kSettings).replace("Gametype=1", "Gametype=7")));
+        const QByteArray stored = usedSection() + QByteArray(kSettings).replace("Gametype=1", "Gametype=7");
+        QVERIFY(WriteAll(iniFile, stored));
         app = std::make_unique<Trel>(local(startDir).toStdString(), Seams{boxes, starter, documents, network});
         QSignalSpy quit(app.get(), &Trel::quitRequested);
         app->StartUp();
-        QCOMPARE(boxes.shown.size(), 1);
-        QCOMPARE(boxes.shown.first().title, QStringLiteral("Application Load Error"));
-        QVERIFY2(boxes.shown.first().text.endsWith(QStringLiteral(" -  380")), qPrintable(boxes.texts().join("")));
-        QCOMPARE(quit.count(), 1);
+        QVERIFY2(quit.count() == 1 && boxes.shown.size() == 1 &&
+                     boxes.shown.first().title == QStringLiteral("Application Load Error") &&
+                     boxes.shown.first().text.endsWith(QStringLiteral(" -  380")), qPrintable(boxes.texts().join("")));
         QTRY_VERIFY(!app->mainWindow() && !app->splash() && !app->locator());
-        QCOMPARE(ReadAll(iniFile), usedSection() + QByteArray(kSettings).replace("Gametype=1", "Gametype=7"));
+        QCOMPARE(ReadAll(iniFile), stored);
     }
 
     // Run starts the game with the window's options, after asking about a stale script in the engine's home
@@ -210,38 +173,33 @@ private slots:
     void runAndTheExportedScriptStartTheGame() {
         QFETCH(QString, folder);
         quakeDir = root->filePath(folder);
-        recordFile = quakeDir + QStringLiteral("/vorn/standin_record.txt");
         if (!QFile::exists(gamePath()))
             install(quakeDir, true);
         start(usedSection());
-        QCOMPARE(mainWindow().quake2dir->text(), gamePath()); // a file-system path, shown as the folder shows it
         // Typed text reaches the script in the system's code page (Windows-1252 here, which holds "€");
         // a character the code page cannot hold is refused by name, never written as "?".
         test::TypeText(mainWindow().addparam, QStringLiteral("say \"50% & € 'more'\""));
         test::TypeText(mainWindow().serverini, QStringLiteral("\u03A9"));
-        QTRY_COMPARE(boxes.shown.size(), 1);
-        QVERIFY2(boxes.shown.first().text.contains(QStringLiteral("\"\u03A9\"")), qPrintable(boxes.texts().join("")));
+        QTRY_VERIFY2(boxes.texts().join("").contains(QStringLiteral("\"\u03A9\"")), qPrintable(boxes.texts().join("")));
         QCOMPARE(mainWindow().serverini->text(), QString());
 #ifndef _WIN32
-        const QString stale = homeDir + QStringLiteral("/.yq2/vorn/trel_launcher.cfg"); // the engine would read it
+        // A stale script the engine would read (found by the core's rule): answered No, nothing starts.
+        const QString stale = homeDir + QStringLiteral("/.yq2/vorn/trel_launcher.cfg");
         QVERIFY(QDir().mkpath(QFileInfo(stale).path()) && WriteAll(stale, "map vorn01\r\n"));
-        QTest::mouseClick(mainWindow().Command2, Qt::LeftButton); // answered No: nothing starts
-        QVERIFY2(boxes.shown.size() == 2 && boxes.shown.last().text.contains(QStringLiteral("/home/.yq2/vorn/")),
-                 qPrintable(boxes.texts().join("")));
-        QVERIFY(QFile::remove(stale) && !QFile::exists(launchScript()) && !QFile::exists(recordFile));
+        QTest::mouseClick(mainWindow().Command2, Qt::LeftButton);
+        QVERIFY(boxes.shown.size() == 2 && QFile::remove(stale) && !QFile::exists(recordFile()));
 #endif
         boxes.shown.clear();
         QTest::mouseClick(mainWindow().Command2, Qt::LeftButton);
-        QTRY_COMPARE(test::ReadStandInRecords(recordFile).size(), 1);
-        const test::StandInRecord record = test::ReadStandInRecords(recordFile).first();
-        QCOMPARE(record.args, (QStringList{"+set", "game", "vorn", "+exec", "trel_launcher.cfg"}));
+        QTRY_COMPARE(test::ReadStandInRecords(recordFile()).size(), 1);
+        const test::StandInRecord record = test::ReadStandInRecords(recordFile()).first();
+        QCOMPARE(record.args.join(' '), QStringLiteral("+set game vorn +exec trel_launcher.cfg"));
         QCOMPARE(QDir(QFile::decodeName(record.cwd.toLatin1())).canonicalPath(), QDir(quakeDir).canonicalPath());
         QCOMPARE(record.lines, (QStringList{"set gametype 1", "set forcejoin 1", "set dmflags 5", "set maxclients 12",
                                             QString::fromLatin1("say \"50% & \x80 'more'\""),
                                             "set server_ini vorn.ini", "map vorn03"}));
-        QVERIFY(boxes.shown.isEmpty() && mainWindow().isVisible());
-        const QByteArray byRun = ReadAll(recordFile), scriptByRun = ReadAll(launchScript());
-        QVERIFY(QFile::remove(recordFile) && QFile::remove(launchScript()));
+        const QByteArray byRun = ReadAll(recordFile()), scriptByRun = ReadAll(launchScript());
+        QVERIFY(QFile::remove(recordFile()) && QFile::remove(launchScript()));
 #ifdef Q_OS_WIN
         const QString name = QStringLiteral("vorn-launch.bat"), shellName = QStringLiteral("cmd.exe");
         const QStringList shellArguments{QStringLiteral("/c")};
@@ -251,29 +209,34 @@ private slots:
 #endif
         const QString script = root->filePath(QStringLiteral("out 'dir'/") + name);
         QVERIFY(QDir().mkpath(QFileInfo(script).path()));
-        QString title, suggested;
-        app->setExportFileChooser([&](QWidget*, const QString& t, const QString& s) {
-            title = t;
-            suggested = s;
-            return script;
-        });
+        QString suggested;
+        app->setExportFileChooser([&](QWidget*, const QString&, const QString& s) { return suggested = s, script; });
         mainWindow().mnuexport->trigger();
-        QCOMPARE(title + ' ' + QFileInfo(suggested).fileName(), "Export Launch Script " + name);
-        QVERIFY(boxes.shown.isEmpty() && !QFile::exists(recordFile)); // the export starts nothing
-        QVERIFY(QFileInfo(script).isExecutable());
+        QCOMPARE(QFileInfo(suggested).fileName(), name);
+        QVERIFY(boxes.shown.isEmpty() && !QFile::exists(recordFile()) && QFileInfo(script).isExecutable());
         QProcess shell;
         shell.setWorkingDirectory(startDir);
         shell.start(shellName, shellArguments + QStringList{native(script)});
-        QVERIFY(shell.waitForFinished(10000));
-        QCOMPARE(shell.exitCode(), 0);
-        QCOMPARE(ReadAll(recordFile), byRun);
+        QVERIFY(shell.waitForFinished(10000) && shell.exitCode() == 0);
+        QCOMPARE(ReadAll(recordFile()), byRun);
         QCOMPARE(ReadAll(launchScript()), scriptByRun);
     }
 
-    // Whichever asks for the game, a wrong executable hides the main window for the locator and writes
-    // nothing; Export refuses before it asks for a file, and joining a server leaves the viewer as it was.
-    void wrongExecutableLeadsToTheLocator() {
-        Trel& trel = start(gameInOtherCase(), "Commandline=0", "Commandline=1");
+    // The command-line viewer follows the options while View Commandline is ticked (a grey tick is none) and
+    // hides with the main window. Whichever asks for the game, a wrong executable hides both for the locator and
+    // writes nothing; Export refuses before it asks for a file; joining a server leaves the viewer as it was.
+    void viewerFollowsAndWrongExecutableLeadsToTheLocator() {
+        // The game's file stored in another letter case: not the game's executable.
+        const QString other = native(quakeDir + QLatin1Char('/') + kGame.toUpper());
+        QVERIFY(QFile::rename(gamePath(), other));
+        Trel& trel = start(usedSection().replace(local(gamePath()), local(other)), "Commandline=0", "Commandline=1");
+        QVERIFY(trel.viewer()->isVisible() && trel.viewer()->pos().y() > mainWindow().frameGeometry().bottom());
+        QTest::mouseClick(mainWindow().dedserver, Qt::LeftButton); // the text's fragments are the core suite's
+        QVERIFY(trel.viewer()->commandText().contains(QStringLiteral(" +set game vorn +set dedicated 1 ")));
+        QTest::mouseClick(mainWindow().findquake2dir, Qt::LeftButton); // the locator's close box acts as Cancel
+        QVERIFY(trel.locator()->isVisible() && !mainWindow().isVisible() && !trel.viewer()->isVisible());
+        trel.locator()->close();
+        QTRY_VERIFY(!trel.locator() && mainWindow().isVisible() && trel.viewer()->isVisible());
         int asked = 0;
         trel.setExportFileChooser([&](QWidget*, const QString&, const QString&) { return ++asked, QString(); });
         for (QObject* control : {static_cast<QObject*>(mainWindow().Command2), static_cast<QObject*>(
@@ -288,17 +251,22 @@ private slots:
             QTest::mouseClick(trel.locator()->butcancel, Qt::LeftButton);
             QTRY_VERIFY(!trel.locator() && mainWindow().isVisible() && trel.viewer()->isVisible());
         }
-        QCOMPARE(asked, 0);
-        QVERIFY(!trel.mapEditor() && !QFile::exists(quakeDir + QStringLiteral("/vorn/vorn.ini")));
+        QVERIFY(asked == 0 && !trel.mapEditor() && !QFile::exists(quakeDir + QStringLiteral("/vorn/vorn.ini")));
         QTest::mouseClick(mainWindow().Command4, Qt::LeftButton);
         addressbook& book = *trel.addressBook();
-        QCOMPARE(book.AddServer(QStringLiteral("Home"), QStringLiteral("127.0.0.5"), QStringLiteral("27910")).outcome,
-                 AddOutcome::Added);
+        QVERIFY(book.AddServer(QStringLiteral("Home"), QStringLiteral("127.0.0.5"), QStringLiteral("27910")).outcome ==
+                AddOutcome::Added);
         QTest::mouseClick(book.findChild<QWidget*>(QStringLiteral("serverselect(1)")), Qt::LeftButton);
         QTest::mouseClick(book.findChild<QWidget*>(QStringLiteral("Command1")), Qt::LeftButton);
-        QCOMPARE(boxes.shown.size(), 2);
-        QVERIFY(!mainWindow().isVisible() && trel.locator()->isVisible() && trel.viewer()->isVisible());
-        QVERIFY(!QFile::exists(recordFile) && !QFile::exists(launchScript()));
+        QVERIFY(boxes.shown.size() == 2 && !mainWindow().isVisible() && trel.locator()->isVisible());
+        QVERIFY(trel.viewer()->isVisible() && !QFile::exists(recordFile()) && !QFile::exists(launchScript()));
+        QTest::mouseClick(trel.locator()->butcancel, Qt::LeftButton);
+        QTRY_VERIFY(!trel.locator());
+        mainWindow().ShowCommandLine->setChecked(false);
+        QTRY_VERIFY(!trel.viewer());
+        mainWindow().ShowCommandLine->setCheckState(Qt::PartiallyChecked); // what a stored 2 gives
+        QTest::mouseClick(mainWindow().dedserver, Qt::LeftButton);
+        QVERIFY(!trel.viewer());
     }
 
     // One Trel per settings file: a second start raises the first and ends without touching trel.ini.
@@ -312,12 +280,8 @@ private slots:
         const QByteArray before = ReadAll(iniFile);
         QProcess second;
         prepareOtherTrel(second);
-        QElapsedTimer clock;
-        clock.start();
         second.start(QStringLiteral(TREL_PROGRAM), QStringList());
-        QVERIFY(second.waitForFinished(2000) && clock.elapsed() < 2000);
-        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second.exitCode(), 0);
+        QVERIFY(second.waitForFinished(2000) && second.exitStatus() == QProcess::NormalExit && !second.exitCode());
         QTRY_VERIFY(!mainWindow().isMinimized() && mainWindow().isVisible());
         QCOMPARE(ReadAll(iniFile), before);
         // Another folder's settings file is another Trel's.
@@ -341,13 +305,12 @@ private slots:
         QVERIFY(next.claim());
     }
 
-    // Leaving by the close box, Exit or the menu saves the same bytes; other sections stay as they were. A save
+    // Leaving by the close box or Exit (its menu entry is the main window suite's) saves the same bytes; other sections stay as they were. A save
     // that fails is reported, and the program ends all the same.
     void leavingSavesTheSameWhicheverWay_data() {
         QTest::addColumn<QString>("how");
         QTest::newRow("close box") << "close";
         QTest::newRow("exit button") << "button";
-        QTest::newRow("exit menu") << "menu";
         QTest::newRow("save fails") << "fails";
     }
     void leavingSavesTheSameWhicheverWay() {
@@ -355,17 +318,12 @@ private slots:
         const QByteArray before = "; kept\r\n[Other]\r\nx = 1\r\n\r\n" + usedSection();
         // A value left alone goes back byte for byte, also bytes the code page does not define (0x81).
         Trel& trel = start(before, "serverini=", "serverini=\x80s\x81.ini");
-        QVERIFY(boxes.shown.isEmpty() && !trel.splash() && !trel.locator());
         QSignalSpy quit(&trel, &Trel::quitRequested);
         Main& window = mainWindow();
-        QVERIFY(window.isVisible() && window.forcejoin->isChecked());
-        QCOMPARE(window.gametype->currentIndex(), 1);
-        QCOMPARE(trel.shared().Quake2Folder, local(quakeDir).toStdString());
         window.gametype->setCurrentIndex(3);
         window.valtimelimit->setEditText(QStringLiteral("45"));
         window.dmflagval->setText(QStringLiteral("12")); // typed text is what is stored
         window.maps->setCurrentRow(-1);
-        window.maps->clearSelection();
 #ifdef Q_OS_WIN
         QCOMPARE(window.serverini->text(), QStringLiteral("€s\u0081.ini")); // Windows's table for code page 1252
 #else
@@ -375,16 +333,13 @@ private slots:
             QVERIFY(QFile::remove(iniFile) && QDir().mkpath(iniFile));
         if (how == QLatin1String("close"))
             window.close();
-        else if (how == QLatin1String("menu"))
-            window.mnuexit->trigger();
         else
             QTest::mouseClick(window.Command1, Qt::LeftButton);
         QCOMPARE(quit.count(), 1);
         QTRY_VERIFY(!trel.mainWindow());
         if (how == QLatin1String("fails")) {
             QVERIFY2(boxes.shown.size() == 1 && boxes.shown.first().title == QStringLiteral("Warning!") &&
-                         boxes.shown.first().text.contains(QStringLiteral("trel.ini")),
-                     qPrintable(boxes.texts().join("")));
+                         boxes.shown.first().text.contains(QStringLiteral("trel.ini")), qPrintable(boxes.texts().join("")));
             return;
         }
         QByteArray expected = QByteArray(kSettings).replace("serverini=", "serverini=\x80s\x81.ini");
@@ -397,34 +352,6 @@ private slots:
             QSKIP("Wine's profile-string functions do not keep the lines of sections they do not write");
         }
         QCOMPARE(written, before + expected);
-    }
-
-    // The command-line viewer follows the options while View Commandline is ticked, and hides with the main window.
-    void previewFollowsTheOptions() {
-        Trel& trel = start(usedSection(), "Commandline=0", "Commandline=1");
-        const auto expected = [&] {
-            return QFile::decodeName(QByteArray::fromStdString(
-                BuildCommandLineText(trel.shared().Quake2Path, mainWindow().currentOptions())));
-        };
-        QVERIFY(trel.viewer() && trel.viewer()->isVisible());
-        QVERIFY(trel.viewer()->commandText().contains(QStringLiteral("+map vorn03 ")));
-        QTest::mouseClick(mainWindow().dedserver, Qt::LeftButton);
-        QVERIFY(trel.viewer()->commandText().contains(QStringLiteral(" +set game vorn +set dedicated 1 ")));
-        mainWindow().addparam->setText(QStringLiteral("set deathmatch 1"));
-        QCOMPARE(trel.viewer()->commandText(), expected());
-        QVERIFY(trel.viewer()->pos().y() > mainWindow().frameGeometry().bottom());
-        // The locator hides both windows; its close box acts as Cancel and brings them back.
-        QTest::mouseClick(mainWindow().findquake2dir, Qt::LeftButton);
-        QVERIFY(trel.locator()->isVisible() && !mainWindow().isVisible() && !trel.viewer()->isVisible());
-        trel.locator()->close();
-        QTRY_VERIFY(!trel.locator());
-        QVERIFY(mainWindow().isVisible() && trel.viewer()->isVisible());
-        mainWindow().ShowCommandLine->setChecked(false);
-        QTRY_VERIFY(!trel.viewer());
-        // The grey state a stored 2 gives is not a tick: no viewer, no preview.
-        mainWindow().ShowCommandLine->setCheckState(Qt::PartiallyChecked);
-        QTest::mouseClick(mainWindow().dedserver, Qt::LeftButton);
-        QVERIFY(!trel.viewer());
     }
 
 };

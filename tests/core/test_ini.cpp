@@ -1,5 +1,5 @@
 // The settings store: values read from and written into trel.ini, byte for byte. The fuzz target
-// fuzz_settings_store holds reads after writes on any text, test_ini_differential.cpp the system's functions.
+// fuzz_settings_store holds reads after writes on any text, test_platform_windows.cpp the system's functions.
 
 #include "ini_portable.h"
 #include "mdlIniStuff.h"

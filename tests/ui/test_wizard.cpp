@@ -74,6 +74,37 @@ class TestWizard : public QObject {
 private slots:
     void initTestCase() { PrepareUiTest(); }
 
+    // Each page opens showing the main window's values, and showing them changes nothing there; page 2 lacks
+    // vorn_sp01, and moving into its list with the keyboard chooses nothing.
+    void pagesShowTheMainValues() {
+        const struct {
+            int gametype, map;
+            QString shownType;
+            int shownMap;
+        } rows[] = {{-1, -1, "Deathmatch", -1}, {0, 2, "Single Player", 2}, {3, 4, "Deathmatch", -1}};
+        for (const auto& row : rows) {
+            auto main = LoadedMain(row.gametype, row.map);
+            main->boolgemgoal->setCheckState(Qt::PartiallyChecked);
+            QSignalSpy changed(main.get(), &Main::optionsChanged);
+            Wizard wizard(*main);
+            QVERIFY(OpenAt(wizard, 1));
+            auto* combo = On<QComboBox>(wizard, "gametype");
+            QCOMPARE(combo->currentIndex(), row.gametype);
+            QCOMPARE(combo->currentText().isEmpty() ? combo->lineEdit()->placeholderText() : combo->currentText(),
+                     row.shownType);
+            QVERIFY(OpenAt(wizard, 2));
+            auto* list = On<QListWidget>(wizard, "maps");
+            QCOMPARE(list->count(), 4);
+            QCOMPARE(Row(*list), row.shownMap);
+            list->setFocus();
+            QVERIFY(OpenAt(wizard, 3));
+            QCOMPARE(changed.count(), 0);
+            QCOMPARE(Row(*main->maps), row.map);
+            QCOMPARE(main->gametype->currentIndex(), row.gametype);
+            QCOMPARE(main->boolgemgoal->checkState(), Qt::PartiallyChecked);
+        }
+    }
+
     // Page 1's choice reaches the main window, whose game-type rules run; a text naming no entry chooses none.
     void page1ReachesTheMainWindow() {
         const struct {

@@ -15,9 +15,8 @@
 
 namespace trel::test {
 
-/// True when the tests run as Windows programs under Wine. Wine's profile-string functions rewrite
-/// the whole file on every write (blank lines dropped, blanks around "=" removed, LF made CR LF), where
-/// Windows keeps every byte it does not change: tests of those bytes through WriteIni skip there.
+/// True under Wine, whose profile-string functions rewrite the whole file on every write where Windows keeps
+/// every byte it does not change: tests of those bytes through WriteIni skip there.
 inline bool UnderWine() {
 #ifdef _WIN32
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
@@ -30,21 +29,17 @@ inline bool UnderWine() {
 /// A fresh folder (with a blank in its name) removed again at the end of the test.
 class TempDir {
 public:
-    TempDir() {
-        std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() / ("trel test " + std::to_string(rd()) + std::to_string(rd()));
+    TempDir() : path_(std::filesystem::temp_directory_path() / ("trel test " + Random() + Random())) {
         std::filesystem::create_directories(path_);
     }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
+    ~TempDir() { std::error_code ec; std::filesystem::remove_all(path_, ec); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
 private:
+    static std::string Random() { return std::to_string(std::random_device()()); }
     std::filesystem::path path_;
 };
 
@@ -63,8 +58,7 @@ inline std::string ReadBytes(const std::filesystem::path& file) {
 }
 
 inline void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 } // namespace trel::test

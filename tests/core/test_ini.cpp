@@ -1,5 +1,5 @@
-// The settings store: values read from and written into trel.ini, byte for byte. The fuzz target
-// fuzz_settings_store holds reads after writes on any text, test_platform_windows.cpp the system's functions.
+// The settings store: values read from and written into trel.ini, byte for byte. fuzz_settings_store holds
+// reads after writes on any text, test_platform_windows.cpp the system's functions.
 
 #include "ini_portable.h"
 #include "mdlIniStuff.h"
@@ -9,8 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <string>
-#include <vector>
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -19,54 +17,40 @@
 #include <unistd.h>
 #endif
 
+namespace trel {
 namespace {
 
 #ifdef _WIN32
 // On Windows ReadIni and WriteIni are the system's profile functions; these bytes are the portable store's own.
-constexpr auto& ReadIni = trel::ini::ReadIniPortable;
-constexpr auto& WriteIni = trel::ini::WriteIniPortable;
-constexpr auto& WriteIniValues = trel::ini::WriteIniValuesPortable;
-#else
-using trel::ReadIni;
-using trel::WriteIni;
-using trel::WriteIniValues;
+constexpr auto& ReadIni = ini::ReadIniPortable;
+constexpr auto& WriteIni = ini::WriteIniPortable;
+constexpr auto& WriteIniValues = ini::WriteIniValuesPortable;
 #endif
-using trel::ini::ReadValue;
-using trel::ini::WriteValue;
-using trel::test::FolderEntries;
-using trel::test::ReadBytes;
-using trel::test::TempDir;
-using trel::test::WriteBytes;
-
-// A value whose every position holds a different digit pattern, so a cut at the wrong place shows.
-std::string Counting(std::size_t n) {
-    std::string s;
-    for (std::size_t i = 0; i < n; ++i)
-        s += static_cast<char>('0' + (i * 7 + i / 10) % 10);
-    return s;
-}
+using namespace test;
+using ini::ReadValue;
+using ini::WriteValue;
+using Names = std::vector<std::string>;
 
 // What a read finds: blanks trimmed, names in any letter case, the first key of the first section of its
-// name, one pair of quotes taken off, at most 254 characters.
+// name, one pair of quotes taken off, at most 254 characters (a value whose every position holds a different
+// digit pattern, so a cut at the wrong place shows).
 TEST(IniRead, ReadsTheValueOfEachCaseFromTextAndFile) {
-    const std::string long300 = Counting(300);
+    std::string long300;
+    for (std::size_t i = 0; i < 300; ++i)
+        long300 += static_cast<char>('0' + (i * 7 + i / 10) % 10);
     const std::vector<std::vector<std::string>> cases = { // text, section, key, value
         {"[Quake2exe]\r\nUsed=1\r\nPath=c:\\quake2\\quake2.exe", "Quake2exe", "Path", "c:\\quake2\\quake2.exe"},
         {" \t[ \x1aSettings\t ] \r\n\t Map \x1a=\x1a\t 3 \x0b\x0c\r\n", "Settings", "Map", "3"},
         {"[QUAKE2EXE]\r\nk= a \t b \r\nK=second\r\n", "quake2exe", "k", "a \t b"},
-        {"[S]\r\na=1\r\n[T]\r\n[S]\r\nk=late\r\n", "S", "k", ""},
-        {"[A]\r\nk=1\r\n[B]\r\nx=2\r\n", "B", "k", ""},
+        {"[S]\r\na=1\r\n[T]\r\n[S]\r\nk=late\r\n", "S", "k", ""}, {"[A]\r\nk=1\r\n[B]\r\nx=2\r\n", "B", "k", ""},
         {"[a]b]\r\n[broken\r\nk\r\n;k=commented\r\nk=a=b\r\n", "a]b", "k", "a=b"},
-        {"[S]\r\nk=\"\"x\"\"\r\n", "S", "k", "\"x\""},
-        {"[S]\r\nk=" + long300 + "\r\n", "S", "k", long300.substr(0, 254)},
-        {"k=nowhere\r\n[S]\r\nx=1\r\n", "S", "k", ""},
-    };
+        {"[S]\r\nk=\"\"x\"\"\r\n", "S", "k", "\"x\""}, {"[S]\r\nk=" + long300 + "\r\n", "S", "k", long300.substr(0, 254)},
+        {"k=nowhere\r\n[S]\r\nx=1\r\n", "S", "k", ""}};
     TempDir dir;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c[0]);
-        EXPECT_EQ(ReadValue(c[0], c[1], c[2]), c[3]);
         WriteBytes(dir / "trel.ini", c[0]);
-        EXPECT_EQ(ReadIni(c[1], c[2], dir / "trel.ini"), c[3]);
+        EXPECT_EQ(std::pair(ReadValue(c[0], c[1], c[2]), ReadIni(c[1], c[2], dir / "trel.ini")), std::pair(c[3], c[3]))
+            << c[0];
     }
 }
 
@@ -77,27 +61,22 @@ TEST(IniWrite, ProducesTheExpectedBytesInTextAndFile) {
         {"", "Settings", "DMflags", "5", "[Settings]\r\nDMflags=5\r\n"},
         {"[A]\r\nx=1\r\n", "Settings", "Map", "2", "[A]\r\nx=1\r\n[Settings]\r\nMap=2\r\n"},
         {"[A]\rx=1\r", "S", "k", "v", "[A]\rx=1\r[S]\r\nk=v\r\n"},
-        {"[A]\r\nx=1", "S", "k", "v", "[A]\r\nx=1\r\n[S]\r\nk=v\r\n"},
-        {"", " \tS\x1a", " k ", "v", "[S]\r\nk=v\r\n"},
+        {"[A]\r\nx=1", "S", "k", "v", "[A]\r\nx=1\r\n[S]\r\nk=v\r\n"}, {"", " \tS\x1a", " k ", "v", "[S]\r\nk=v\r\n"},
         {"[A]\r\nx=1\r\n\r\n\r\n[B]\r\ny=2\r\n", "A", "z", "3", "[A]\r\nx=1\r\nz=3\r\n\r\n\r\n[B]\r\ny=2\r\n"},
         {"[A]\r\na=1\r\n\r\n[B]\r\nb=1\r\n  \t\x1a\r\n[C]\r\nc=1\r\n", "b", "n", "2",
          "[A]\r\na=1\r\n\r\n[B]\r\nb=1\r\nn=2\r\n  \t\x1a\r\n[C]\r\nc=1\r\n"},
-        {"[A]\r\na=1", "A", "b", "2", "[A]\r\na=1\r\nb=2\r\n"},
-        {"[A]\na=1\n\n[B]\n", "A", "b", "2", "[A]\na=1\nb=2\r\n\n[B]\n"},
+        {"[A]\r\na=1", "A", "b", "2", "[A]\r\na=1\r\nb=2\r\n"}, {"[A]\na=1\n\n[B]\n", "A", "b", "2", "[A]\na=1\nb=2\r\n\n[B]\n"},
         {"[A]\r\na=1\r\n; note\r\n\r\n[B]\r\n", "A", "k", "v", "[A]\r\na=1\r\n; note\r\nk=v\r\n\r\n[B]\r\n"},
         {"[S]\r\nk\r\n", "S", "k", "v", "[S]\r\nk\r\nk=v\r\n"},
         {"[S]\r\na=1\r\n[S]\r\nk=3\r\n", "S", "k", "9", "[S]\r\na=1\r\nk=9\r\n[S]\r\nk=3\r\n"},
         {"k=0\r\n[S]\r\n", "S", "k", "1", "k=0\r\n[S]\r\nk=1\r\n"},
         {"  [ S ] trailing\r\nk=1\r\n", "S", "k", "2", "  [ S ] trailing\r\nk=2\r\n"},
-        {"[Settings]\r\n  DMFLAGS \t= 7  \r\nx=1\r\n", "settings", "dmflags", "5",
-         "[Settings]\r\nDMFLAGS=5\r\nx=1\r\n"},
-        {"[S]\nk=1\nx=2\n", "S", "k", "22", "[S]\nk=22\nx=2\n"},
-        {"[S]\r\nk=1", "S", "k", "22", "[S]\r\nk=22"},
+        {"[Settings]\r\n  DMFLAGS \t= 7  \r\nx=1\r\n", "settings", "dmflags", "5", "[Settings]\r\nDMFLAGS=5\r\nx=1\r\n"},
+        {"[S]\nk=1\nx=2\n", "S", "k", "22", "[S]\nk=22\nx=2\n"}, {"[S]\r\nk=1", "S", "k", "22", "[S]\r\nk=22"},
         {"[S]\r\nk=1\r\nk=2\r\n[S]\r\nk=3\r\n", "S", "k", "9", "[S]\r\nk=9\r\nk=2\r\n[S]\r\nk=3\r\n"},
         {"; top\r\n[S]\r\n;k=commented\r\n\tk = 1 ; not a comment\r\n# hash\r\n\r\n", "S", "k", "2",
          "; top\r\n[S]\r\n;k=commented\r\nk=2\r\n# hash\r\n\r\n"},
-        {"[A]\na=1\r[B]\r\nb=2\n", "B", "b", "3", "[A]\na=1\r[B]\r\nb=3\n"},
-    };
+        {"[A]\na=1\r[B]\r\nb=2\n", "B", "b", "3", "[A]\na=1\r[B]\r\nb=3\n"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c[0]);
         EXPECT_EQ(WriteValue(c[0], c[1], c[2], c[3]), c[4]);
@@ -107,7 +86,7 @@ TEST(IniWrite, ProducesTheExpectedBytesInTextAndFile) {
             WriteBytes(dir / "trel.ini", c[0]);
         EXPECT_EQ(WriteIni(c[1], c[2], c[3], dir / "trel.ini"), 1);
         EXPECT_EQ(ReadBytes(dir / "trel.ini"), c[4]);
-        EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"trel.ini"});
+        EXPECT_EQ(FolderEntries(dir.path()), Names{"trel.ini"});
     }
 }
 
@@ -118,8 +97,11 @@ TEST(IniWrite, SeveralValuesEqualSequentialWrites) {
         {"DMflags", "5"}, {"dmflags", "6"}, {"Map", "-1"}, {"ServerName 1", "Home"}, {"Map", "2"}};
     TempDir dir;
     const auto file = dir / "trel.ini";
-    for (const std::string before :
-         {"[Settings]\r\nmap=0\r\n\r\n[AddressBook]\r\nx=1\r\n", "; kept\n[settings]\nDMFLAGS=1\n\n"}) {
+    const ini::ValueWriter failMap = [&](const std::string& key, const std::string& value, std::string& why) {
+        why = "refused " + key;
+        return key != "Map" && WriteIni("Settings", key, value, file) == 1;
+    };
+    for (const std::string before : {"[Settings]\r\nmap=0\r\n\r\n[AddressBook]\r\nx=1\r\n", "; kept\n[settings]\nDMFLAGS=1\n\n"}) {
         std::string expected = before, withoutMap = before, why;
         for (const auto& [key, value] : values) {
             expected = WriteValue(expected, "Settings", key, value);
@@ -129,11 +111,7 @@ TEST(IniWrite, SeveralValuesEqualSequentialWrites) {
         EXPECT_TRUE(WriteIniValues("Settings", values, file, why)) << why;
         EXPECT_EQ(ReadBytes(file), expected);
         WriteBytes(file, before);
-        const trel::ini::ValueWriter failMap = [&](const std::string& key, const std::string& value, std::string& r) {
-            r = "refused " + key;
-            return key != "Map" && WriteIni("Settings", key, value, file) == 1;
-        };
-        EXPECT_FALSE(trel::ini::WriteEachValue("Settings", values, failMap, why));
+        EXPECT_FALSE(ini::WriteEachValue("Settings", values, failMap, why));
         EXPECT_EQ(why, "refused Map (the setting Map and 1 more in section Settings could not be written)");
         EXPECT_EQ(ReadBytes(file), withoutMap);
     }
@@ -147,20 +125,21 @@ TEST(IniWrite, UnreadableFileReadsAsEmptyAndWriteLeavesEverythingAsItWas) {
     std::string why;
     EXPECT_EQ(ReadIni("Settings", "Map", dir / "folder.ini"), "");
     EXPECT_FALSE(WriteIniValues("Settings", {{"Map", "2"}, {"Dedicated", "0"}}, dir / "folder.ini", why));
-    EXPECT_EQ(why.rfind(trel::PathText(dir / "folder.ini") + ": ", 0), 0U) << why;
+    EXPECT_EQ(why.rfind(PathText(dir / "folder.ini") + ": ", 0), 0U) << why;
+    EXPECT_EQ(FolderEntries(dir / "folder.ini"), Names{});
 #ifndef _WIN32
     std::filesystem::create_symlink(dir / "loop.ini", dir / "loop.ini"); // a link that leads to itself
-    EXPECT_EQ(ReadIni("Settings", "Map", dir / "loop.ini"), "");
-    EXPECT_EQ(WriteIni("Settings", "Map", "2", dir / "loop.ini"), 0);
+    EXPECT_EQ((std::pair<std::string, int>(ReadIni("Settings", "Map", dir / "loop.ini"), WriteIni("Settings", "Map", "2", dir / "loop.ini"))),
+              std::pair(std::string(), 0));
     EXPECT_EQ(std::filesystem::read_symlink(dir / "loop.ini"), dir / "loop.ini");
 #endif
-    EXPECT_EQ(FolderEntries(dir / "folder.ini"), std::vector<std::string>{});
 }
 
 #ifndef _WIN32
 // Past a file-size limit (in a child, which reports one exit-code bit per check that held) both writes
-// fail naming the file and the old file stays whole; below it the same write goes through.
-TEST(IniWrite, SizeLimitFailureKeepsOldFile) {
+// fail naming the file and the old file stays whole; below it the same write goes through. A new file
+// takes the umask (the old file's mode and links: test_platform.cpp).
+TEST(IniWrite, SizeLimitFailureKeepsOldFileAndANewFileTakesTheUmask) {
     TempDir dir;
     const auto file = dir / "trel.ini";
     const std::string old = "[Settings]\r\nMap=1\r\n; the old file\r\n", big(4096, 'x');
@@ -170,33 +149,27 @@ TEST(IniWrite, SizeLimitFailureKeepsOldFile) {
     if (child == 0) { // _exit keeps the child from running the parent's clean-up
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{1024, 1024};
-        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-            _exit(100);
         std::string why;
-        const bool valuesFailed = !WriteIniValues("Settings", {{"Map", "2"}, {"Note", big}}, file, why);
+        const bool valuesFailed = setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
+                                  !WriteIniValues("Settings", {{"Map", "2"}, {"Note", big}}, file, why);
         _exit((WriteIni("Settings", "Map", big, file) == 0 ? 1 : 0) | (valuesFailed ? 2 : 0) |
-              (why.rfind(trel::PathText(file) + ": ", 0) == 0 ? 4 : 0));
+              (why.rfind(PathText(file) + ": ", 0) == 0 ? 4 : 0));
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1 | 2 | 4);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (1 | 2 | 4)) << status;
     EXPECT_EQ(ReadBytes(file), old);
-    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"trel.ini"});
+    EXPECT_EQ(FolderEntries(dir.path()), Names{"trel.ini"});
     EXPECT_EQ(WriteIni("Settings", "Map", big, file), 1);
     EXPECT_EQ(ReadIni("Settings", "Map", file), big.substr(0, 254));
-}
-
-// A new file takes the umask (the old file's mode and links: test_platform.cpp).
-TEST(IniWrite, ANewFileTakesTheUmask) {
-    TempDir dir;
     const mode_t previous = umask(027);
-    EXPECT_EQ(WriteIni("S", "k", "v", dir / "trel.ini"), 1);
+    EXPECT_EQ(WriteIni("S", "k", "v", dir / "new.ini"), 1);
     umask(previous);
     struct stat info {};
-    ASSERT_EQ(stat((dir / "trel.ini").c_str(), &info), 0);
+    ASSERT_EQ(stat((dir / "new.ini").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 #endif
 
 } // namespace
+} // namespace trel

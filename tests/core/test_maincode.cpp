@@ -1,6 +1,8 @@
 // Launch options: the settings keys' load and save, the launch script, the command text and preview, the
-// exported launch; start-up's decision and store of the executable; the wizard's summary.
+// exported launch; start-up's decision and store of the executable; the wizard's summary; finding Quake 2 on
+// the first run (the library list, the search roots on each system, the candidates with the modification first).
 
+#include "gamesearch.h"
 #include "launchexport.h"
 #include "mdlIniStuff.h"
 #include "mdlmaincode.h"
@@ -11,91 +13,74 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <functional>
+#include <map>
 #include <tuple>
+
+// The tables name only the launch options a row sets; the rest keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace trel {
 namespace {
 
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
-
-constexpr const char* kValidSettings = "[Quake2exe]\r\nUsed=1\r\nPath=/games/q2/quake2\r\ndir=/games/q2\r\n"
-                                       "[Settings]\r\nDMflags=5\r\nDedicated=1\r\nBoolmaxclients=0\r\n"
-                                       "Valmaxclients=8\r\nBooltimelimit=1\r\nValtimelimit=20\r\nBoolgemgoal=2\r\n"
-                                       "Valgemgoal=abc\r\nMonsterRespawn=0\r\nForcejoin=1\r\nGametype=-1\r\n"
-                                       "Commandline=0\r\nMap=4\r\nBoolmaxgems=0\r\nValmaxgems=\r\n"
-                                       "serverini=mine.ini\r\n";
+using namespace test;
+using Texts = std::vector<std::string>;
 
 // A valid file gives every key in order, numbers for the numeric keys and the text keys as stored; a value
 // that does not convert stops the load at its key and names it or its value (the number conversion, the file
 // in the message and a missing DMflags are the fuzz target's).
 TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
+    const std::string valid = "[Quake2exe]\r\nUsed=1\r\nPath=/games/q2/quake2\r\ndir=/games/q2\r\n[Settings]\r\nDMflags=5\r\n"
+                              "Dedicated=1\r\nBoolmaxclients=0\r\nValmaxclients=8\r\nBooltimelimit=1\r\nValtimelimit=20\r\n"
+                              "Boolgemgoal=2\r\nValgemgoal=abc\r\nMonsterRespawn=0\r\nForcejoin=1\r\nGametype=-1\r\n"
+                              "Commandline=0\r\nMap=4\r\nBoolmaxgems=0\r\nValmaxgems=\r\nserverini=mine.ini\r\n";
     TempDir dir;
-    WriteBytes(dir / "trel.ini", kValidSettings);
+    WriteBytes(dir / "trel.ini", valid);
     const SettingsLoad load = ReadSettingsForLoad(dir / "trel.ini");
     EXPECT_FALSE(load.error.has_value());
     EXPECT_EQ(std::make_tuple(load.Quake2Path, load.Quake2Folder, load.DMflags), // "dir" is read as "Dir"
               std::make_tuple("/games/q2/quake2", "/games/q2", std::optional<std::int32_t>(5)));
-    const std::vector<std::pair<int, std::string>> expected = {
-        {1, "1"}, {0, "0"}, {0, "8"},  {1, "1"}, {0, "20"}, {2, "2"}, {0, "abc"},     {0, "0"},
-        {1, "1"}, {-1, "-1"}, {0, "0"}, {4, "4"}, {0, "0"},  {0, ""},  {0, "mine.ini"}};
-    ASSERT_EQ(load.steps.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_EQ(std::make_pair(load.steps[i].number, load.steps[i].text), expected[i]) << kSettingsKeys[i + 1];
-    const std::tuple<std::string, std::string, std::size_t, int, const char*> cases[] = {
-        {"Dedicated=", "", 0, kErrorNotANumber, "Dedicated"},
-        {"Booltimelimit=", "Booltimelimit=3", 3, kErrorOutOfRange, "\"3\""},
+    std::vector<std::pair<int, std::string>> steps;
+    for (const LoadStep& step : load.steps)
+        steps.emplace_back(step.number, step.text);
+    EXPECT_EQ(steps, (std::vector<std::pair<int, std::string>>{{1, "1"}, {0, "0"}, {0, "8"}, {1, "1"}, {0, "20"},
+        {2, "2"}, {0, "abc"}, {0, "0"}, {1, "1"}, {-1, "-1"}, {0, "0"}, {4, "4"}, {0, "0"}, {0, ""}, {0, "mine.ini"}}));
+    const std::tuple<std::string, std::string, std::size_t, int, const char*> cases[] = { // key, new line, steps
+        {"Dedicated=", "", 0, kErrorNotANumber, "Dedicated"}, {"Booltimelimit=", "Booltimelimit=3", 3, kErrorOutOfRange, "\"3\""},
         {"Gametype=", "Gametype=-2", 9, kErrorOutOfRange, "Gametype"}, {"Map=", "Map=5", 11, kErrorOutOfRange, "\"5\""}};
     for (const auto& [key, newLine, stepsApplied, number, mentions] : cases) {
-        SCOPED_TRACE(newLine.empty() ? key + " missing" : newLine);
-        std::string text = kValidSettings;
+        std::string text = valid;
         const auto at = text.find("\r\n" + key) + 2;
         text.replace(at, text.find("\r\n", at) + 2 - at, newLine.empty() ? "" : newLine + "\r\n");
         WriteBytes(dir / "trel.ini", text);
         const SettingsLoad bad = ReadSettingsForLoad(dir / "trel.ini");
-        ASSERT_TRUE(bad.error.has_value());
-        EXPECT_EQ(bad.error->number, number);
+        ASSERT_TRUE(bad.error.has_value()) << key;
+        EXPECT_EQ(std::pair(bad.error->number, bad.steps.size()), std::pair(number, stepsApplied)) << key;
         EXPECT_NE(bad.error->description.find(mentions), std::string::npos) << bad.error->description;
-        EXPECT_EQ(bad.steps.size(), stepsApplied);
     }
 }
 
-// The stored total ticks its boxes largest first, the largest once however often it fits; the running
-// total wraps instead of overflowing.
-TEST(DmFlags, StoredNumberTicksTheseBoxesAndTheTotalWraps) {
+// The stored total ticks its boxes largest first, the largest once however often it fits; the running total
+// wraps instead of overflowing. A save writes the sixteen keys in order with the boxes' texts (the flags
+// box's text, not the running total).
+TEST(SettingsSave, TickedFlagsAndTheSixteenKeysInOrderWithTheirTexts) {
     using V = std::vector<std::int32_t>;
     const V all = {32768, 16384, 8192, 4096, 2048, 1024, 512, 256, 128, 64, 32, 16, 8, 4, 2, 1};
-    const std::pair<std::int32_t, V> cases[] = {
-        {INT_MIN, {}}, {5, {4, 1}}, {32768 * 3 + 6, {32768, 4, 2}}, {65535, all}, {INT_MAX, all}};
-    for (const auto& [stored, boxes] : cases)
+    for (const auto& [stored, boxes] : std::vector<std::pair<std::int32_t, V>>{
+             {INT_MIN, {}}, {5, {4, 1}}, {32768 * 3 + 6, {32768, 4, 2}}, {65535, all}, {INT_MAX, all}})
         EXPECT_EQ(DmFlagsToTick(stored), boxes) << stored;
     EXPECT_EQ(std::make_tuple(AddDmFlag(13, -8), AddDmFlag(INT_MAX, 1), AddDmFlag(INT_MIN, -1)),
               std::make_tuple(5, INT_MIN, INT_MAX));
-}
-
-// The sixteen keys in order with the boxes' texts (the flags box's text, not the running total).
-TEST(SettingsSave, SixteenKeysInOrderWithTheirTexts) {
-    LaunchOptions o;
-    o.DMflags = 99;
-    o.Dedicated = o.Boolmaxclients = o.Commandline = 1, o.Booltimelimit = o.Gametype = 2;
-    std::tie(o.Valmaxclients, o.Valgemgoal, o.serverini) = std::make_tuple("16", "lots", "mine.ini");
-    const auto pairs = SettingsToSave(o, "1028");
-    std::vector<std::string> keys, texts;
-    for (const auto& [key, text] : pairs)
+    const LaunchOptions o{.DMflags = 99, .Dedicated = 1, .Boolmaxclients = 1, .Valmaxclients = "16", .Booltimelimit = 2,
+                          .Valgemgoal = "lots", .Gametype = 2, .Commandline = 1, .serverini = "mine.ini"};
+    Texts keys, texts;
+    for (const auto& [key, text] : SettingsToSave(o, "1028"))
         keys.push_back(key), texts.push_back(text);
-    EXPECT_EQ(keys, std::vector<std::string>(kSettingsKeys.begin(), kSettingsKeys.end()));
-    EXPECT_EQ(texts, (std::vector<std::string>{"1028", "1", "1", "16", "2", "0", "0", "lots", "0", "0", "2", "1", "-1",
-                                               "0", "0", "mine.ini"}));
-}
-
-LaunchOptions With(void (*edit)(LaunchOptions&), int map = 0) {
-    LaunchOptions o;
-    o.Map = map;
-    edit(o);
-    return o;
+    EXPECT_EQ(keys, Texts(kSettingsKeys.begin(), kSettingsKeys.end()));
+    EXPECT_EQ(texts, (Texts{"1028", "1", "1", "16", "2", "0", "0", "lots", "0", "0", "2", "1", "-1", "0", "0", "mine.ini"}));
 }
 
 // The script for each game type and box: force-join only in the team games, grey boxes as unticked, the
@@ -103,26 +88,16 @@ LaunchOptions With(void (*edit)(LaunchOptions&), int map = 0) {
 TEST(LaunchScript, LinesForEachGameType) {
     const std::string start = "set gametype 3\r\nset dmflags 0\r\n", end = "set server_ini vorn.ini\r\nmap vorn01\r\n";
     const std::pair<LaunchOptions, std::string> cases[] = {
-        {With([](LaunchOptions& o) { o.Forcejoin = 1; }), start + end},
-        {With([](LaunchOptions& o) { o.Gametype = 3; o.Forcejoin = 1; }), start + end},
-        {With([](LaunchOptions& o) { o.Gametype = 0; o.Forcejoin = 1; }),
-         "set gametype 0\r\nset sp 1\r\nset dmflags 0\r\n" + end},
-        {With([](LaunchOptions& o) { o.Gametype = 2; o.Forcejoin = 1; }),
-         "set gametype 2\r\nset forcejoin 1\r\nset dmflags 0\r\n" + end},
-        {With([](LaunchOptions& o) { o.Gametype = 1; o.Forcejoin = o.Booltimelimit = o.MonsterRespawn = 2; }),
-         "set gametype 1\r\nset dmflags 0\r\n" + end},
-        {With([](LaunchOptions& o) {
-             o.Gametype = o.Forcejoin = o.Booltimelimit = o.Boolmaxclients = o.Boolgemgoal = o.Boolmaxgems = 1;
-             o.MonsterRespawn = o.Dedicated = 1;
-             o.Valtimelimit = "5"; o.Valmaxclients = "8"; o.Valgemgoal = "x"; o.Valmaxgems = "9"; o.DMflags = -7;
-             o.addparam = "set hostname \"Gem  hunt\""; o.serverini = "My_server-2.ini";
-         }, 4),
-         "set gametype 1\r\nset forcejoin 1\r\nset dmflags -7\r\nset vorn_timelimit 5\r\nset maxclients 8\r\n"
-         "set gem_goal x\r\nset max_gems 9\r\nset monster_respawn 1\r\nset hostname \"Gem  hunt\"\r\n"
-         "set server_ini My_server-2.ini\r\nmap vorn_sp01\r\n"},
-        {With([](LaunchOptions& o) { o.serverini = "my server.ini;quit$x//\xe9"; }),
-         start + "set server_ini \"my server.ini;quit$x//\xe9\"\r\nmap vorn01\r\n"},
-    };
+        {{.Forcejoin = 1, .Map = 0}, start + end}, {{.Forcejoin = 1, .Gametype = 3, .Map = 0}, start + end},
+        {{.Forcejoin = 1, .Gametype = 0, .Map = 0}, "set gametype 0\r\nset sp 1\r\nset dmflags 0\r\n" + end},
+        {{.Forcejoin = 1, .Gametype = 2, .Map = 0}, "set gametype 2\r\nset forcejoin 1\r\nset dmflags 0\r\n" + end},
+        {{.Booltimelimit = 2, .MonsterRespawn = 2, .Forcejoin = 2, .Gametype = 1, .Map = 0}, "set gametype 1\r\nset dmflags 0\r\n" + end},
+        {{.DMflags = -7, .Dedicated = 1, .Boolmaxclients = 1, .Valmaxclients = "8", .Booltimelimit = 1, .Valtimelimit = "5",
+          .Boolgemgoal = 1, .Valgemgoal = "x", .MonsterRespawn = 1, .Forcejoin = 1, .Gametype = 1, .Map = 4, .Boolmaxgems = 1,
+          .Valmaxgems = "9", .serverini = "My_server-2.ini", .addparam = "set hostname \"Gem  hunt\""},
+         "set gametype 1\r\nset forcejoin 1\r\nset dmflags -7\r\nset vorn_timelimit 5\r\nset maxclients 8\r\nset gem_goal x\r\n"
+         "set max_gems 9\r\nset monster_respawn 1\r\nset hostname \"Gem  hunt\"\r\nset server_ini My_server-2.ini\r\nmap vorn_sp01\r\n"},
+        {{.Map = 0, .serverini = "my server.ini;quit$x//\xe9"}, start + "set server_ini \"my server.ini;quit$x//\xe9\"\r\nmap vorn01\r\n"}};
     for (const auto& [options, text] : cases)
         EXPECT_EQ(LaunchScriptText(options), text);
 }
@@ -130,27 +105,24 @@ TEST(LaunchScript, LinesForEachGameType) {
 class PrepareLaunchTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::create_directories(folder() / "vorn");
-        WriteBytes(folder() / std::string(kGameExecutableName), "game");
-        shared = SharedValues{dir.path(), PathText(folder() / std::string(kGameExecutableName)), PathText(folder()), 1};
-        options.Map = 1;
+        std::filesystem::create_directories(folder / "vorn");
+        WriteBytes(folder / exe, "game");
     }
-    std::filesystem::path folder() const { return dir / "Quake 2"; }
-    std::filesystem::path script() const { return folder() / "vorn" / "trel_launcher.cfg"; }
-
     TempDir dir;
-    SharedValues shared;
-    LaunchOptions options;
+    const std::string exe{kGameExecutableName};
+    const std::filesystem::path folder = dir / "Quake 2", script = folder / "vorn" / "trel_launcher.cfg";
+    const SharedValues shared{dir.path(), PathText(folder / exe), PathText(folder), 1};
+    LaunchOptions options{.Map = 1};
 };
 
-// The script is written and the game is asked for (a whole replacement is WriteFileAtomic's, test_platform.cpp).
+// The script is written and the game is asked for (a whole replacement is WriteFileAtomic's, test_platform.cpp);
+// an export that cannot be written names its file.
 TEST_F(PrepareLaunchTest, WritesTheWholeScriptAndRequestsTheGame) {
     options.Dedicated = 1;
     const auto prep = PrepareLaunch(shared, options);
     ASSERT_EQ(prep.outcome, LaunchOutcome::Ready) << prep.why;
-    EXPECT_EQ(ReadBytes(script()), "set gametype 3\r\nset dmflags 0\r\nset server_ini vorn.ini\r\nmap vorn02\r\n");
+    EXPECT_EQ(ReadBytes(script), "set gametype 3\r\nset dmflags 0\r\nset server_ini vorn.ini\r\nmap vorn02\r\n");
     EXPECT_EQ(prep.request, GameLaunchRequest(shared, true, "trel_launcher.cfg"));
-    // An export that cannot be written names its file.
     WriteBytes(dir / "in the way", "a file where the folder should be");
     const auto file = dir / "in the way" / std::string(kExportScriptName);
     const auto failed = ExportLaunch(shared, options, file);
@@ -159,59 +131,47 @@ TEST_F(PrepareLaunchTest, WritesTheWholeScriptAndRequestsTheGame) {
 }
 
 // Neither the Run button nor the export writes anything for a wrong executable, no map or options the
-// game would misread; the refusal names the option.
+// game would misread; the refusal names the option. Just allowed: an unticked limit without a value, an
+// extra line of 1,000 bytes.
 TEST_F(PrepareLaunchTest, WrongExecutableNoMapOrRefusedOptionsWriteNothing) {
-    const std::string exe(kGameExecutableName);
-    WriteBytes(folder() / "Quake2", "game");
-    std::filesystem::create_directories(folder() / "dir" / exe);
-    using Edit = void (*)(LaunchOptions&);
-    const Edit none = [](LaunchOptions&) {};
-    std::vector<std::tuple<std::string, int, Edit, std::vector<std::string>>> cases = {
-        {"Quake2", 1, none, {}}, {"dir/" + exe, 1, none, {}}, {"", 1, none, {}}, {exe, 5, none, {}},
-        {exe, 1, [](LaunchOptions& o) { o.serverini = "a\tb.ini"; }, {"Custom server ini", "0x09"}},
-        {exe, 1, [](LaunchOptions& o) { o.Boolmaxclients = 1; o.Valmaxclients = ""; }, {"Maxclients"}},
-        {exe, 1, [](LaunchOptions& o) { o.addparam = std::string(1001, 'x'); }, {"Additional Parameters", "1001"}}};
+    WriteBytes(folder / "Quake2", "game");
+    std::filesystem::create_directories(folder / "dir" / exe);
+    std::vector<std::tuple<std::string, LaunchOptions, Texts>> cases = { // executable, options, refusal's words
+        {"Quake2", options, {}}, {"dir/" + exe, options, {}}, {"", options, {}}, {exe, {.Map = 5}, {}},
+        {exe, {.Map = 1, .serverini = "a\tb.ini"}, {"Custom server ini", "0x09"}},
+        {exe, {.Boolmaxclients = 1, .Valmaxclients = "", .Map = 1}, {"Maxclients"}},
+        {exe, {.Map = 1, .addparam = std::string(1001, 'x')}, {"Additional Parameters", "1001"}}};
 #ifndef _WIN32
-    WriteBytes(folder() / "QUAKE2.EXE", "game"); // names in other case on Windows: test_platform_windows.cpp
-    cases.emplace_back("QUAKE2.EXE", 1, none, std::vector<std::string>{});
+    WriteBytes(folder / "QUAKE2.EXE", "game"); // names in other case on Windows: test_platform_windows.cpp
+    cases.emplace_back("QUAKE2.EXE", options, Texts{});
 #endif
-    for (const auto& [name, map, edit, mentions] : cases) {
-        SCOPED_TRACE(name + " map " + std::to_string(map) + " " + (mentions.empty() ? "" : mentions.front()));
+    for (const auto& [name, o, mentions] : cases) {
+        SCOPED_TRACE(name + " map " + std::to_string(o.Map) + " " + (mentions.empty() ? "" : mentions.front()));
         SharedValues wrong = shared;
-        wrong.Quake2Path = name.empty() ? "" : PathText(folder() / name);
-        LaunchOptions o = options;
-        o.Map = map;
-        edit(o);
+        wrong.Quake2Path = name.empty() ? "" : PathText(folder / name);
         const auto outcome = !mentions.empty() ? LaunchOutcome::Refused
-                             : map == 1        ? LaunchOutcome::WrongExecutable
-                                               : LaunchOutcome::NoMap;
+                             : o.Map == 1      ? LaunchOutcome::WrongExecutable : LaunchOutcome::NoMap;
         const auto prep = PrepareLaunch(wrong, o);
-        EXPECT_EQ(prep.outcome, outcome);
-        EXPECT_EQ(ExportLaunch(wrong, o, dir / "launch").outcome, outcome);
-        EXPECT_FALSE(std::filesystem::exists(script()));
-        EXPECT_FALSE(std::filesystem::exists(dir / "launch"));
+        EXPECT_EQ(std::pair(prep.outcome, ExportLaunch(wrong, o, dir / "launch").outcome), std::pair(outcome, outcome));
+        EXPECT_FALSE(std::filesystem::exists(script) || std::filesystem::exists(dir / "launch"));
         for (const auto& word : mentions)
             EXPECT_NE(prep.why.find(word), std::string::npos) << prep.why;
     }
-    // What is just allowed: an unticked limit without a value, an extra line of 1,000 bytes.
-    options.Boolgemgoal = 2;
-    options.Valgemgoal = "";
-    options.addparam = std::string(1000, 'x');
-    EXPECT_EQ(PrepareLaunch(shared, options).outcome, LaunchOutcome::Ready);
+    const LaunchOptions allowed{.Boolgemgoal = 2, .Valgemgoal = "", .Map = 1, .addparam = std::string(1000, 'x')};
+    EXPECT_EQ(PrepareLaunch(shared, allowed).outcome, LaunchOutcome::Ready);
 }
 
 // A launch script in an engine's home folder would be run instead: its name is shown, it is never deleted.
 TEST_F(PrepareLaunchTest, AScriptInAnEngineHomeFolderIsNamedAndNeverDeleted) {
-    const auto home = dir / "home";
+    const auto home = dir / "home", stale = home / ".local" / "share" / "YamagiQ2" / "vorn" / "trel_launcher.cfg";
     std::filesystem::create_directories(home / ".yq2" / "vorn");
     WriteBytes(home / ".yq2" / "vorn" / "trel_connect.cfg", "old"); // the other script does not count
-    const auto stale = home / ".local" / "share" / "YamagiQ2" / "vorn" / "trel_launcher.cfg";
     std::filesystem::create_directories(stale.parent_path());
     WriteBytes(stale, "old");
     const auto prep = PrepareLaunch(shared, options, PathText(home));
     EXPECT_EQ(prep.outcome, LaunchOutcome::StaleScript);
     EXPECT_NE(prep.why.find(PathText(stale)), std::string::npos) << prep.why;
-    EXPECT_FALSE(std::filesystem::exists(script()));
+    EXPECT_FALSE(std::filesystem::exists(script));
     EXPECT_EQ(PrepareLaunch(shared, options, PathText(home), true).outcome, LaunchOutcome::Ready);
     EXPECT_EQ(ReadBytes(stale), "old");
 }
@@ -222,16 +182,13 @@ TEST_F(PrepareLaunchTest, AScriptInAnEngineHomeFolderIsNamedAndNeverDeleted) {
 TEST(ExportLaunch, ShellScriptDoesWhatRunDoes) {
     for (const std::string name : {"Quake 2", "it's \"q2\" $HOME `id` %P% !a! & ^ (x) \\ \xe9t\xe9"}) {
         TempDir dir;
-        const auto folder = dir / name, game = folder / std::string(kGameExecutableName);
+        const auto folder = dir / name, game = folder / std::string(kGameExecutableName), file = dir / "out" / "vorn-launch.sh";
         std::filesystem::create_directories(folder / "vorn");
+        std::filesystem::create_directories(file.parent_path());
         WriteBytes(game, "#!/bin/sh\npwd > ../record\nprintf '%s\\n' \"$@\" >> ../record\n"); // records what it got
         std::filesystem::permissions(game, std::filesystem::perms::owner_all);
         const SharedValues shared{dir.path(), PathText(game), PathText(folder), 1};
-        LaunchOptions options;
-        options.Map = options.Dedicated = 1;
-        options.addparam = "say 100% \"'$x'\" \\n";
-        const auto file = dir / "out" / "vorn-launch.sh";
-        std::filesystem::create_directories(file.parent_path());
+        const LaunchOptions options{.Dedicated = 1, .Map = 1, .addparam = "say 100% \"'$x'\" \\n"};
         const auto prep = ExportLaunch(shared, options, file);
         ASSERT_EQ(prep.outcome, LaunchOutcome::Ready) << prep.why;
         EXPECT_EQ(prep.request, GameLaunchRequest(shared, options));
@@ -241,34 +198,29 @@ TEST(ExportLaunch, ShellScriptDoesWhatRunDoes) {
         EXPECT_EQ(ReadBytes(folder / "vorn" / "trel_launcher.cfg"), LaunchScriptText(options)) << name;
         EXPECT_EQ(ReadBytes(dir / "record"), PathText(folder) + "\n+set\ngame\nvorn\n+set\ndedicated\n1\n+exec\n"
                                                                 "trel_launcher.cfg\n") << name;
-        EXPECT_EQ(test::FolderEntries(folder / "vorn"), std::vector<std::string>{"trel_launcher.cfg"});
+        EXPECT_EQ(FolderEntries(folder / "vorn"), Texts{"trel_launcher.cfg"});
     }
 }
 #endif
 
-// The cmd script, byte for byte: % doubled, ^ & | < > escaped outside quotation marks, each step checked.
+// The cmd script, byte for byte: % doubled, ^ & | < > escaped outside quotation marks, each step checked;
+// what cmd cannot hold (a quotation mark in a path, a lone line end inside the launch script) is no script.
 TEST(ExportLaunch, CmdScriptQuotesForCmd) {
     const LaunchRequest request{"C:\\Q 2 & 100%\\quake2.exe", {"+set", "game", "vorn"}, "C:\\Q 2 & 100%"};
     const auto text = ExportScriptText(request, "C:\\Q 2 & 100%\\vorn\\trel_launcher.cfg",
                                        "set a \"b&c^\" & 50% ^|<>!x!\r\n\r\n", ScriptShell::Cmd, 1252);
     const std::string tmp = "\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\"";
-    ASSERT_TRUE(text);
-    EXPECT_EQ(*text, "@echo off\r\n"
-                     "rem Starts Vorn as Trel's Run button does: the launch script first, then the game.\r\n"
-                     "setlocal DisableDelayedExpansion\r\nchcp 1252 >nul 2>&1\r\nif exist " +
-                         tmp + " del /f /q " + tmp +
-                     "\r\ntype nul >" + tmp + "\r\nif not exist " + tmp + " exit /b 1\r\n>>" + tmp +
-                     " echo:set a \"b&c^\" ^& 50%% ^^^|^<^>!x!\r\n>>" + tmp + " echo:\r\nmove /y " + tmp +
-                     " \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg\" >nul\r\nif exist " + tmp +
-                     " exit /b 1\r\n(call )\r\n"
-                     "cd /d \"C:\\Q 2 & 100%%\"\r\nif errorlevel 1 exit /b 1\r\n"
-                     "\"C:\\Q 2 & 100%%\\quake2.exe\" \"+set\" \"game\" \"vorn\"\r\n");
-    // What cmd cannot hold: a quotation mark in a path, a lone line end inside the launch script.
+    EXPECT_EQ(text.value_or("none"),
+              "@echo off\r\nrem Starts Vorn as Trel's Run button does: the launch script first, then the game.\r\n"
+              "setlocal DisableDelayedExpansion\r\nchcp 1252 >nul 2>&1\r\nif exist " + tmp + " del /f /q " + tmp +
+              "\r\ntype nul >" + tmp + "\r\nif not exist " + tmp + " exit /b 1\r\n>>" + tmp +
+              " echo:set a \"b&c^\" ^& 50%% ^^^|^<^>!x!\r\n>>" + tmp + " echo:\r\nmove /y " + tmp +
+              " \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg\" >nul\r\nif exist " + tmp + " exit /b 1\r\n(call )\r\n"
+              "cd /d \"C:\\Q 2 & 100%%\"\r\nif errorlevel 1 exit /b 1\r\n\"C:\\Q 2 & 100%%\\quake2.exe\" \"+set\" \"game\" \"vorn\"\r\n");
     LaunchRequest quoted = request;
     quoted.workingDirectory = "C:\\a\"b";
-    EXPECT_FALSE(ExportScriptText(quoted, "C:\\x", "a\r\n", ScriptShell::Cmd));
-    EXPECT_FALSE(ExportScriptText(request, "C:\\x", "a\nb\r\n", ScriptShell::Cmd));
-    EXPECT_FALSE(ExportScriptText(request, "C:\\x", "a", ScriptShell::Cmd));
+    for (const auto& [req, script] : {std::pair(quoted, "a\r\n"), std::pair(request, "a\nb\r\n"), std::pair(request, "a")})
+        EXPECT_FALSE(ExportScriptText(req, "C:\\x", script, ScriptShell::Cmd)) << script;
 }
 
 // The command the game starts with, and the command-line viewer's text: its fragments in the game's order,
@@ -276,49 +228,36 @@ TEST(ExportLaunch, CmdScriptQuotesForCmd) {
 TEST(Preview, FragmentsInOrder) {
     const std::string exe = "C:\\Quake2\\quake2.exe";
     EXPECT_EQ(CommandText(exe, true), exe + " +set game vorn +set dedicated 1 +exec trel_launcher.cfg");
-    const std::pair<LaunchOptions, std::string> cases[] = {
-        {With([](LaunchOptions& o) { o.Dedicated = 1; }, -1),
-         exe + " +set game vorn +set dedicated 1 +set gametype 3 +set dmflags 0 + set server_ini  "},
-        {With([](LaunchOptions& o) {
-             o.Gametype = 0; o.Forcejoin = 1; o.DMflags = 1028; o.Booltimelimit = 1; o.Valtimelimit = "20";
-             o.Boolmaxclients = 1; o.Valmaxclients = "8"; o.Boolgemgoal = 1; o.Valgemgoal = "10"; o.Boolmaxgems = 1;
-             o.Valmaxgems = "3"; o.MonsterRespawn = 1; o.addparam = "set x 1"; o.serverini = "mine.ini";
-         }, 4),
-         exe + " +set game vorn +set gametype 0 +set forcejoin 1 +set dmflags 1028 +set vorn_timelimit 20 "
-               "+set maxclients 8 +set gem_goal 10 +set max_gems 3 +set monster_respawn 1 + set x 1 "
-               "+ set server_ini mine.ini +map vorn_sp01 +sp 1"},
-    };
-    for (const auto& [options, text] : cases)
-        EXPECT_EQ(BuildCommandLineText(exe, options), text);
+    EXPECT_EQ(BuildCommandLineText(exe, {.Dedicated = 1}),
+              exe + " +set game vorn +set dedicated 1 +set gametype 3 +set dmflags 0 + set server_ini  ");
+    const LaunchOptions all{.DMflags = 1028, .Boolmaxclients = 1, .Valmaxclients = "8", .Booltimelimit = 1,
+                            .Valtimelimit = "20", .Boolgemgoal = 1, .MonsterRespawn = 1, .Forcejoin = 1, .Gametype = 0,
+                            .Map = 4, .Boolmaxgems = 1, .Valmaxgems = "3", .serverini = "mine.ini", .addparam = "set x 1"};
+    EXPECT_EQ(BuildCommandLineText(exe, all), exe + " +set game vorn +set gametype 0 +set forcejoin 1 +set dmflags 1028 "
+              "+set vorn_timelimit 20 +set maxclients 8 +set gem_goal 10 +set max_gems 3 +set monster_respawn 1 "
+              "+ set x 1 + set server_ini mine.ini +map vorn_sp01 +sp 1");
 }
 
-// Start-up's message for a missing Used (which numbers start normally is the fuzz target's to check).
-TEST(StartDecision, MissingUsedFlagIsALoadError) {
+// Start-up's message for a missing Used (which numbers start normally is the fuzz target's to check); the
+// locator's directory label (cut from 12 characters on) and the path joined from folder and name; the
+// accepted executable stored as Used, then Path, then dir, in a new file or in place, other sections kept.
+TEST(StartDecision, MissingUsedLabelJoinedPathAndStoredExecutable) {
     TempDir dir;
     const auto ini = dir / "trel.ini";
     EXPECT_EQ(FormatLoadError(*DecideStart(ini).error), // a blank before a non-negative number, so two after "-"
               "The setting Used in section Quake2exe of " + PathText(ini) +
                   " is missing or empty, and it must be a whole number -  13");
-}
-
-// The locator's directory label (cut from 12 characters on) and the path joined from folder and name.
-TEST(Splash, DirectoryLabelAndJoinedPath) {
 #ifdef _WIN32
-    EXPECT_EQ(ShortDirectoryLabel("c:\\quake2ab", "c: [system]"), "c:\\quake2ab");
-    EXPECT_EQ(ShortDirectoryLabel("c:\\quake2abc", "c: [system]"), "c:\\..");
+    const std::string labels[][3] = {{"c:\\quake2ab", "c: [system]", "c:\\quake2ab"}, {"c:\\quake2abc", "c: [system]", "c:\\.."}};
     EXPECT_EQ(JoinQuake2Path("c:\\", "quake2.exe"), "c:\\quake2.exe");
 #else
-    EXPECT_EQ(ShortDirectoryLabel("/games/q2ab", "/"), "/games/q2ab");
-    EXPECT_EQ(ShortDirectoryLabel("/media/usb/quake2", "/media/usb/"), "/media/usb/..");
+    const std::string labels[][3] = {{"/games/q2ab", "/", "/games/q2ab"}, {"/games/q2abc", "/", "/.."},
+                                     {"/media/usb/quake2", "/media/usb/", "/media/usb/.."}};
     EXPECT_EQ(JoinQuake2Path("/my games/q2/", "quake2"), "/my games/q2/quake2");
 #endif
+    for (const auto& [directory, drive, label] : labels)
+        EXPECT_EQ(ShortDirectoryLabel(directory, drive), label);
     EXPECT_EQ(JoinQuake2Path("", "quake2"), "quake2");
-}
-
-// The accepted executable: Used, then Path, then dir, in a new file or in place, other sections kept.
-TEST(SplashStore, WritesUsedThenPathThenDirKeepsTheOtherSections) {
-    TempDir dir;
-    const auto ini = dir / "trel.ini";
     std::string why;
     ASSERT_TRUE(StoreQuake2Exe(ini, "/my games/q2/quake2", "/my games/q2", why)) << why;
     EXPECT_EQ(ReadBytes(ini), "[Quake2exe]\r\nUsed=1\r\nPath=/my games/q2/quake2\r\ndir=/my games/q2\r\n");
@@ -332,9 +271,180 @@ TEST(WizardSummary, ExampleReadsLineByLine) {
     EXPECT_EQ(ComposeWizardSummary({"vorn02", "Deathmatch", "20", "0", "10"}),
               "The map you have chosen is\r\nvorn02\r\n\r\nYou have chosen gametype :Deathmatch\r\n\r\n"
               "Timelimit : 20\r\n\r\nMaximum gems : 0\r\n\r\nGem goal : 10\r\n");
-    EXPECT_EQ(ComposeWizardSummary({std::nullopt, "", "", "", ""}).substr(0, 36),
-              "The map you have chosen is\r\nvorn01\r\n");
+    EXPECT_EQ(ComposeWizardSummary({std::nullopt, "", "", "", ""}).substr(0, 36), "The map you have chosen is\r\nvorn01\r\n");
 }
+
+// Both forms of the store's library list, escapes, comments and conditions; malformed text gives no folder.
+TEST(LibraryFolders, BothFormsEscapesAndMalformedText) {
+    std::string deep = "\"libraryfolders\" {";
+    for (int i = 0; i < 100000; ++i)
+        deep += "\"k\" {";
+    const std::pair<std::string, Texts> cases[] = {
+        {"\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\t\"1\"\n\t\"1\"\t\t\"D:\\\\SteamLibrary\"\n"
+         "\t\"2\"\t\t\"/mnt/games\"\n}\n", {"D:\\SteamLibrary", "/mnt/games"}},
+        {"// written by the store\n\"libraryfolders\"\n{\n\t\"contentstatsid\"\t\"-1\"\n\t\"0\"\n\t{\n"
+         "\t\t\"path\"\t\t\"C:\\\\Program Files (x86)\\\\Steam\"\n\t\t\"apps\" { \"2320\" \"123\" }\n\t}\n"
+         "\t\"1\" [$WIN32]\n\t{\n\t\t\"label\" \"\"\n\t\t\"path\" \"/home/a \\\"b\\\"/lib\"\n\t}\n}\n",
+         {"C:\\Program Files (x86)\\Steam", "/home/a \"b\"/lib"}},
+        {"libraryfolders\r\n{\r\n 1 /srv/lib\r\n}\r\n", {"/srv/lib"}}, {"\"config\" { \"1\" \"/x\" }", {}},
+        {"\"libraryfolders\" { \"1\" \"/x\\", {}}, {"\"libraryfolders\" { \"1\" \"/x\"", {}},
+        {"\"libraryfolders\" { \"1\" \"/x\" } }", {}}, {deep, {}}};
+    for (const auto& [vdf, folders] : cases)
+        EXPECT_EQ(ReadLibraryFolders(vdf), folders) << vdf.substr(0, 60);
+}
+
+// The environment a search sees: variables, registry values and registry subkeys, all made up.
+class FakeEnvironment : public SearchEnvironment {
+public:
+    std::map<std::string, std::string> variables;
+    std::map<std::pair<std::string, std::string>, std::string> values;
+    std::map<std::string, Texts> subkeys;
+
+    template <typename Map, typename Key> static auto Find(const Map& map, const Key& key) {
+        const auto it = map.find(key);
+        return it == map.end() ? std::nullopt : std::optional(it->second);
+    }
+    std::optional<std::string> Variable(const std::string& name) const override { return Find(variables, name); }
+    std::optional<std::string> RegistryValue(const std::string& key, const std::string& v) const override {
+        return Find(values, std::pair(key, v));
+    }
+    Texts RegistrySubkeys(const std::string& key) const override { return Find(subkeys, key).value_or(Texts()); }
+};
+
+// The store's library, a store game named Quake II (not Quake III, not without a path), then the usual folders.
+TEST(SearchRoots, WindowsStoresAndUsualFolders) {
+    FakeEnvironment env;
+    const std::string gog = "HKLM\\SOFTWARE\\WOW6432Node\\GOG.com\\Games";
+    env.subkeys[gog] = {"1", "2", "3"};
+    env.values = {{{"HKCU\\Software\\Valve\\Steam", "SteamPath"}, "c:/program files (x86)/steam"},
+                  {{gog + "\\1", "gameName"}, "Quake III Arena"}, {{gog + "\\1", "path"}, "D:\\GOG\\Quake III"},
+                  {{gog + "\\2", "gameName"}, "Quake II Quad Damage"}, {{gog + "\\2", "path"}, "D:\\GOG\\Quake II"},
+                  {{gog + "\\3", "gameName"}, "Quake II without a path"}};
+    env.variables = {{"ProgramFiles", "C:\\Program Files"}, {"HOME", "/home/nobody"}};
+    EXPECT_EQ(SearchRoots(env, SearchSystem::Windows),
+              (Texts{"c:\\program files (x86)\\steam\\steamapps\\common\\Quake 2", "D:\\GOG\\Quake II", "C:\\Quake2",
+                     "C:\\Games\\Quake2", "C:\\Program Files\\Quake2"}));
+}
+
+// A stand-in game in folder, named exe, with the modification's folder when mod is set.
+void Install(const std::filesystem::path& folder, const std::string& exe, bool mod) {
+    std::filesystem::create_directories(folder / (mod ? "vorn" : ""));
+    WriteBytes(folder / exe, "game");
+}
+
+Quake2Candidate Candidate(const std::filesystem::path& folder, bool mod) {
+    return Quake2Candidate{PathText(folder), PathText(folder / std::string(kGameExecutableName)), mod};
+}
+
+// The candidates inside dir: the machine's own folders may hold a game too.
+std::vector<Quake2Candidate> Ours(const std::vector<Quake2Candidate>& candidates, const TempDir& dir) {
+    std::vector<Quake2Candidate> ours;
+    std::copy_if(candidates.begin(), candidates.end(), std::back_inserter(ours),
+                 [&](const Quake2Candidate& c) { return c.folder.rfind(PathText(dir.path()), 0) == 0; });
+    return ours;
+}
+
+#ifndef _WIN32
+// A home with two store installs (one a link to the other), the engines' folders; candidates with the
+// modification first, each folder once.
+TEST(SearchRoots, FakeStoreLibrariesInATemporaryHomeRankedWithTheModFirst) {
+    TempDir dir;
+    const auto home = dir / "home", steam = home / ".steam" / "steam", library = dir / "Games Library";
+    const std::string common = "/steamapps/common/Quake 2";
+    Install(PathText(steam) + common, "quake2", false);
+    Install(PathText(library) + common, "quake2", true);
+    Install(home / ".yq2", "Quake2", true); // letter case differs: no game
+    Install(home / ".quake2", "quake2", true);
+    WriteBytes(steam / "steamapps" / "libraryfolders.vdf", "\"libraryfolders\" { \"0\" { \"path\" \"" + PathText(steam) +
+                                                               "\" } \"1\" { \"path\" \"" + PathText(library) + "\" } }");
+    std::filesystem::create_directories(home / ".local" / "share");
+    std::filesystem::create_directory_symlink(steam, home / ".local" / "share" / "Steam"); // the same store again
+    FakeEnvironment env;
+    env.variables["HOME"] = PathText(home);
+    const auto roots = SearchRoots(env, SearchSystem::Unix);
+    const Texts usual = {"/usr/share/games/quake2", "/usr/local/games/quake2", "/opt/quake2"};
+    Texts expected = {PathText(steam) + common, PathText(library) + common, PathText(home) + "/.local/share/Steam" + common,
+                      PathText(home) + "/.yq2", PathText(home) + "/.quake2"};
+    expected.insert(expected.end(), usual.begin(), usual.end());
+    EXPECT_EQ(roots, expected);
+    EXPECT_EQ(Ours(RankCandidates(roots), dir), (std::vector<Quake2Candidate>{Candidate(PathText(library) + common, true),
+              Candidate(home / ".quake2", true), Candidate(PathText(steam) + common, false)}));
+    env.variables.erase("HOME");
+    EXPECT_EQ(SearchRoots(env, SearchSystem::Unix), usual);
+}
+#else
+// Sets value in the key at path of root's view, making the keys it needs; undo takes it all away again and
+// gives a value that was there its old data back.
+void SetRegistryValue(HKEY root, const std::string& path, REGSAM view, const std::string& value,
+                      const std::string& data, std::vector<std::function<void()>>& undo) {
+    for (std::size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
+        const std::string key = path.substr(0, end);
+        HKEY opened;
+        DWORD made = 0;
+        ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &opened, &made),
+                  ERROR_SUCCESS) << key;
+        RegCloseKey(opened);
+        if (made == REG_CREATED_NEW_KEY)
+            undo.push_back([=] { RegDeleteKeyExA(root, key.c_str(), view, 0); });
+        if (end == std::string::npos)
+            break;
+    }
+    const auto store = [=](const std::optional<std::string>& text) { // nothing as text takes the value away
+        HKEY key;
+        LSTATUS status = RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE | view, &key);
+        if (status == ERROR_SUCCESS) {
+            status = text ? RegSetValueExA(key, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text->c_str()),
+                                           static_cast<DWORD>(text->size() + 1))
+                          : RegDeleteValueA(key, value.c_str());
+            RegCloseKey(key);
+        }
+        return status;
+    };
+    std::optional<std::string> previous;
+    HKEY key;
+    char old[2048];
+    DWORD size = sizeof old;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE | view, &key) == ERROR_SUCCESS) {
+        if (RegGetValueA(key, nullptr, value.c_str(), RRF_RT_REG_SZ, nullptr, old, &size) == ERROR_SUCCESS)
+            previous = old;
+        RegCloseKey(key);
+    }
+    ASSERT_EQ(store(data), ERROR_SUCCESS) << path;
+    undo.push_back([=] { store(previous); });
+}
+
+// The system's own registry: the store's path as its client writes it (forward slashes) and a game in
+// HKLM's 32-bit view, where the stores' 32-bit installers write, found; the same game key in the 64-bit
+// view is not the store's and must not count. Nothing of the test is left in the registry.
+TEST(SearchRoots, WindowsRegistryOfTheSystem) {
+    TempDir dir;
+    const auto steam = dir / "Steam", library = dir / "Library Two";
+    Install(steam / "steamapps" / "common" / "Quake 2", "quake2.exe", false);
+    Install(library / "steamapps" / "common" / "Quake 2", "quake2.exe", true);
+    Install(dir / "GOG Quake II", "quake2.exe", true);
+    Install(dir / "64-bit view", "quake2.exe", true);
+    std::string libraryVdf = PathText(library), steamPath = PathText(steam);
+    for (std::size_t at = 0; (at = libraryVdf.find('\\', at)) != std::string::npos; at += 2)
+        libraryVdf.insert(at, "\\");
+    WriteBytes(steam / "steamapps" / "libraryfolders.vdf",
+               "\"libraryfolders\"\n{\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + libraryVdf + "\"\n\t}\n}\n");
+    std::replace(steamPath.begin(), steamPath.end(), '\\', '/');
+    const std::string game = "SOFTWARE\\GOG.com\\Games\\trel-test-" + std::to_string(GetCurrentProcessId());
+    std::vector<std::function<void()>> undo;
+    SetRegistryValue(HKEY_CURRENT_USER, "Software\\Valve\\Steam", 0, "SteamPath", steamPath, undo);
+    SetRegistryValue(HKEY_LOCAL_MACHINE, game, KEY_WOW64_32KEY, "path", PathText(dir / "GOG Quake II"), undo);
+    SetRegistryValue(HKEY_LOCAL_MACHINE, game, KEY_WOW64_32KEY, "gameName", "Quake II Quad Damage", undo);
+    SetRegistryValue(HKEY_LOCAL_MACHINE, game, KEY_WOW64_64KEY, "path", PathText(dir / "64-bit view"), undo);
+    SetRegistryValue(HKEY_LOCAL_MACHINE, game, KEY_WOW64_64KEY, "gameName", "Quake II", undo);
+    const auto found = RankCandidates(SearchRoots(SystemSearchEnvironment(), SearchSystem::Windows));
+    for (auto it = undo.rbegin(); it != undo.rend(); ++it)
+        (*it)();
+    EXPECT_EQ(Ours(found, dir), (std::vector<Quake2Candidate>{Candidate(library / "steamapps" / "common" / "Quake 2", true),
+              Candidate(dir / "GOG Quake II", true), Candidate(steam / "steamapps" / "common" / "Quake 2", false)}));
+    EXPECT_FALSE(SystemSearchEnvironment().RegistryValue("HKLM\\SOFTWARE\\WOW6432Node\\GOG.com\\Games\\trel-test-" +
+                                                             std::to_string(GetCurrentProcessId()), "path"));
+}
+#endif
 
 } // namespace
 } // namespace trel

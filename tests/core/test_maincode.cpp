@@ -38,28 +38,22 @@ TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
                               "Boolgemgoal=2\r\nValgemgoal=abc\r\nMonsterRespawn=0\r\nForcejoin=1\r\nGametype=-1\r\n"
                               "Commandline=0\r\nMap=4\r\nBoolmaxgems=0\r\nValmaxgems=\r\nserverini=mine.ini\r\n";
     TempDir dir;
-    WriteBytes(dir / "trel.ini", valid);
-    const SettingsLoad load = ReadSettingsForLoad(dir / "trel.ini");
-    EXPECT_FALSE(load.error.has_value());
-    EXPECT_EQ(std::make_tuple(load.Quake2Path, load.Quake2Folder, load.DMflags), // "dir" is read as "Dir"
-              std::make_tuple("/games/q2/quake2", "/games/q2", std::optional<std::int32_t>(5)));
-    std::vector<std::pair<int, std::string>> steps;
-    for (const LoadStep& step : load.steps)
-        steps.emplace_back(step.number, step.text);
-    EXPECT_EQ(steps, (std::vector<std::pair<int, std::string>>{{1, "1"}, {0, "0"}, {0, "8"}, {1, "1"}, {0, "20"},
-        {2, "2"}, {0, "abc"}, {0, "0"}, {1, "1"}, {-1, "-1"}, {0, "0"}, {4, "4"}, {0, "0"}, {0, ""}, {0, "mine.ini"}}));
-    const std::tuple<std::string, std::string, std::size_t, int, const char*> cases[] = { // key, new line, steps
-        {"Dedicated=", "", 0, kErrorNotANumber, "Dedicated"}, {"Booltimelimit=", "Booltimelimit=3", 3, kErrorOutOfRange, "\"3\""},
-        {"Gametype=", "Gametype=-2", 9, kErrorOutOfRange, "Gametype"}, {"Map=", "Map=5", 11, kErrorOutOfRange, "\"5\""}};
-    for (const auto& [key, newLine, stepsApplied, number, mentions] : cases) {
-        std::string text = valid;
-        const auto at = text.find("\r\n" + key) + 2;
-        text.replace(at, text.find("\r\n", at) + 2 - at, newLine.empty() ? "" : newLine + "\r\n");
-        WriteBytes(dir / "trel.ini", text);
-        const SettingsLoad bad = ReadSettingsForLoad(dir / "trel.ini");
-        ASSERT_TRUE(bad.error.has_value()) << key;
-        EXPECT_EQ(std::pair(bad.error->number, bad.steps.size()), std::pair(number, stepsApplied)) << key;
-        EXPECT_NE(bad.error->description.find(mentions), std::string::npos) << bad.error->description;
+    const auto load = [&](const std::string& text) { return WriteBytes(dir / "trel.ini", text), ReadSettingsForLoad(dir / "trel.ini"); };
+    const SettingsLoad good = load(valid);
+    EXPECT_EQ(std::make_tuple(good.error.has_value(), good.Quake2Path, good.Quake2Folder, good.DMflags), // "dir" read as "Dir"
+              std::make_tuple(false, "/games/q2/quake2", "/games/q2", std::optional<std::int32_t>(5)));
+    std::string steps;
+    for (const LoadStep& step : good.steps)
+        steps += std::to_string(step.number) + "=" + step.text + " ";
+    EXPECT_EQ(steps, "1=1 0=0 0=8 1=1 0=20 2=2 0=abc 0=0 1=1 -1=-1 0=0 4=4 0=0 0= 0=mine.ini ");
+    const std::tuple<std::string, std::string, std::size_t, int, const char*> cases[] = { // line, new line, steps, error
+        {"Dedicated=1\r\n", "", 0, kErrorNotANumber, "Dedicated"}, {"Booltimelimit=1", "Booltimelimit=3", 3, kErrorOutOfRange, "\"3\""},
+        {"Gametype=-1", "Gametype=-2", 9, kErrorOutOfRange, "Gametype"}, {"Map=4", "Map=5", 11, kErrorOutOfRange, "\"5\""}};
+    for (const auto& [line, newLine, stepsApplied, number, mentions] : cases) {
+        const SettingsLoad bad = load(std::string(valid).replace(valid.find(line), line.size(), newLine));
+        ASSERT_TRUE(bad.error.has_value()) << line;
+        EXPECT_EQ(std::tuple(bad.error->number, bad.steps.size(), bad.error->description.find(mentions) != std::string::npos),
+                  std::tuple(number, stepsApplied, true)) << bad.error->description;
     }
 }
 
@@ -102,40 +96,21 @@ TEST(LaunchScript, LinesForEachGameType) {
         EXPECT_EQ(LaunchScriptText(options), text);
 }
 
-class PrepareLaunchTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::filesystem::create_directories(folder / "vorn");
-        WriteBytes(folder / exe, "game");
-    }
+// The Run button and the export: nothing written or asked for with a wrong executable, no map or options the
+// game would misread, the refusal naming the option (just allowed: an unticked limit without a value, an extra
+// line of 1,000 bytes); a launch script in an engine's home folder, which would be run instead, named and never
+// deleted; then the whole script written and the game asked for (a whole replacement is WriteFileAtomic's,
+// test_platform.cpp); a script that cannot be written asks for nothing and the export names its file.
+TEST(PrepareLaunch, WritesTheScriptOnlyWhenReady) {
     TempDir dir;
     const std::string exe{kGameExecutableName};
     const std::filesystem::path folder = dir / "Quake 2", script = folder / "vorn" / "trel_launcher.cfg";
+    std::filesystem::create_directories(folder / "dir" / exe);
+    std::filesystem::create_directories(folder / "vorn");
+    WriteBytes(folder / exe, "game");
+    WriteBytes(folder / "Quake2", "game");
     const SharedValues shared{dir.path(), PathText(folder / exe), PathText(folder), 1};
     LaunchOptions options{.Map = 1};
-};
-
-// The script is written and the game is asked for (a whole replacement is WriteFileAtomic's, test_platform.cpp);
-// an export that cannot be written names its file.
-TEST_F(PrepareLaunchTest, WritesTheWholeScriptAndRequestsTheGame) {
-    options.Dedicated = 1;
-    const auto prep = PrepareLaunch(shared, options);
-    ASSERT_EQ(prep.outcome, LaunchOutcome::Ready) << prep.why;
-    EXPECT_EQ(ReadBytes(script), "set gametype 3\r\nset dmflags 0\r\nset server_ini vorn.ini\r\nmap vorn02\r\n");
-    EXPECT_EQ(prep.request, GameLaunchRequest(shared, true, "trel_launcher.cfg"));
-    WriteBytes(dir / "in the way", "a file where the folder should be");
-    const auto file = dir / "in the way" / std::string(kExportScriptName);
-    const auto failed = ExportLaunch(shared, options, file);
-    EXPECT_EQ(failed.outcome, LaunchOutcome::ScriptNotWritten);
-    EXPECT_EQ(failed.why.rfind(PathText(file) + ": ", 0), 0u) << failed.why;
-}
-
-// Neither the Run button nor the export writes anything for a wrong executable, no map or options the
-// game would misread; the refusal names the option. Just allowed: an unticked limit without a value, an
-// extra line of 1,000 bytes.
-TEST_F(PrepareLaunchTest, WrongExecutableNoMapOrRefusedOptionsWriteNothing) {
-    WriteBytes(folder / "Quake2", "game");
-    std::filesystem::create_directories(folder / "dir" / exe);
     std::vector<std::tuple<std::string, LaunchOptions, Texts>> cases = { // executable, options, refusal's words
         {"Quake2", options, {}}, {"dir/" + exe, options, {}}, {"", options, {}}, {exe, {.Map = 5}, {}},
         {exe, {.Map = 1, .serverini = "a\tb.ini"}, {"Custom server ini", "0x09"}},
@@ -157,23 +132,28 @@ TEST_F(PrepareLaunchTest, WrongExecutableNoMapOrRefusedOptionsWriteNothing) {
         for (const auto& word : mentions)
             EXPECT_NE(prep.why.find(word), std::string::npos) << prep.why;
     }
-    const LaunchOptions allowed{.Boolgemgoal = 2, .Valgemgoal = "", .Map = 1, .addparam = std::string(1000, 'x')};
-    EXPECT_EQ(PrepareLaunch(shared, allowed).outcome, LaunchOutcome::Ready);
-}
-
-// A launch script in an engine's home folder would be run instead: its name is shown, it is never deleted.
-TEST_F(PrepareLaunchTest, AScriptInAnEngineHomeFolderIsNamedAndNeverDeleted) {
     const auto home = dir / "home", stale = home / ".local" / "share" / "YamagiQ2" / "vorn" / "trel_launcher.cfg";
     std::filesystem::create_directories(home / ".yq2" / "vorn");
     WriteBytes(home / ".yq2" / "vorn" / "trel_connect.cfg", "old"); // the other script does not count
     std::filesystem::create_directories(stale.parent_path());
     WriteBytes(stale, "old");
-    const auto prep = PrepareLaunch(shared, options, PathText(home));
-    EXPECT_EQ(prep.outcome, LaunchOutcome::StaleScript);
-    EXPECT_NE(prep.why.find(PathText(stale)), std::string::npos) << prep.why;
-    EXPECT_FALSE(std::filesystem::exists(script));
-    EXPECT_EQ(PrepareLaunch(shared, options, PathText(home), true).outcome, LaunchOutcome::Ready);
-    EXPECT_EQ(ReadBytes(stale), "old");
+    const auto held = PrepareLaunch(shared, options, PathText(home));
+    EXPECT_EQ(std::pair(held.outcome, std::filesystem::exists(script)), std::pair(LaunchOutcome::StaleScript, false));
+    EXPECT_NE(held.why.find(PathText(stale)), std::string::npos) << held.why;
+    options.Dedicated = 1;
+    const auto prep = PrepareLaunch(shared, options, PathText(home), true);
+    ASSERT_EQ(prep.outcome, LaunchOutcome::Ready) << prep.why;
+    EXPECT_EQ(ReadBytes(script), "set gametype 3\r\nset dmflags 0\r\nset server_ini vorn.ini\r\nmap vorn02\r\n");
+    EXPECT_EQ(std::pair(prep.request, ReadBytes(stale)), std::pair(GameLaunchRequest(shared, true, "trel_launcher.cfg"), std::string("old")));
+    const LaunchOptions allowed{.Boolgemgoal = 2, .Valgemgoal = "", .Map = 1, .addparam = std::string(1000, 'x')};
+    EXPECT_EQ(PrepareLaunch(shared, allowed).outcome, LaunchOutcome::Ready);
+    WriteBytes(dir / "in the way", "a file where the folder should be");
+    SharedValues blocked = shared;
+    blocked.Quake2Folder = PathText(dir / "in the way");
+    const auto file = dir / "in the way" / std::string(kExportScriptName);
+    for (const auto& failed : {PrepareLaunch(blocked, options), ExportLaunch(shared, options, file)})
+        EXPECT_EQ(std::pair(failed.outcome, failed.request), std::pair(LaunchOutcome::ScriptNotWritten, LaunchRequest{}));
+    EXPECT_EQ(ExportLaunch(shared, options, file).why.rfind(PathText(file) + ": ", 0), 0u);
 }
 
 #ifndef _WIN32
@@ -274,21 +254,17 @@ TEST(WizardSummary, ExampleReadsLineByLine) {
     EXPECT_EQ(ComposeWizardSummary({std::nullopt, "", "", "", ""}).substr(0, 36), "The map you have chosen is\r\nvorn01\r\n");
 }
 
-// Both forms of the store's library list, escapes, comments and conditions; malformed text gives no folder.
+// Both forms of the store's library list, escapes, comments and conditions; malformed or too deep text gives no folder.
 TEST(LibraryFolders, BothFormsEscapesAndMalformedText) {
     std::string deep = "\"libraryfolders\" {";
     for (int i = 0; i < 100000; ++i)
         deep += "\"k\" {";
     const std::pair<std::string, Texts> cases[] = {
-        {"\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\t\"1\"\n\t\"1\"\t\t\"D:\\\\SteamLibrary\"\n"
-         "\t\"2\"\t\t\"/mnt/games\"\n}\n", {"D:\\SteamLibrary", "/mnt/games"}},
-        {"// written by the store\n\"libraryfolders\"\n{\n\t\"contentstatsid\"\t\"-1\"\n\t\"0\"\n\t{\n"
-         "\t\t\"path\"\t\t\"C:\\\\Program Files (x86)\\\\Steam\"\n\t\t\"apps\" { \"2320\" \"123\" }\n\t}\n"
-         "\t\"1\" [$WIN32]\n\t{\n\t\t\"label\" \"\"\n\t\t\"path\" \"/home/a \\\"b\\\"/lib\"\n\t}\n}\n",
-         {"C:\\Program Files (x86)\\Steam", "/home/a \"b\"/lib"}},
+        {"\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\t\"1\"\n\t\"1\"\t\t\"D:\\\\SteamLibrary\"\n}\n", {"D:\\SteamLibrary"}},
+        {"// written by the store\n\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"C:\\\\Steam\"\n\t\t\"apps\" { \"2320\" \"1\" }\n"
+         "\t}\n\t\"1\" [$WIN32]\n\t{\n\t\t\"label\" \"\"\n\t\t\"path\" \"/home/a \\\"b\\\"/lib\"\n\t}\n}\n", {"C:\\Steam", "/home/a \"b\"/lib"}},
         {"libraryfolders\r\n{\r\n 1 /srv/lib\r\n}\r\n", {"/srv/lib"}}, {"\"config\" { \"1\" \"/x\" }", {}},
-        {"\"libraryfolders\" { \"1\" \"/x\\", {}}, {"\"libraryfolders\" { \"1\" \"/x\"", {}},
-        {"\"libraryfolders\" { \"1\" \"/x\" } }", {}}, {deep, {}}};
+        {"\"libraryfolders\" { \"1\" \"/x\\", {}}, {"\"libraryfolders\" { \"1\" \"/x\" } }", {}}, {deep, {}}};
     for (const auto& [vdf, folders] : cases)
         EXPECT_EQ(ReadLibraryFolders(vdf), folders) << vdf.substr(0, 60);
 }
@@ -299,15 +275,12 @@ public:
     std::map<std::string, std::string> variables;
     std::map<std::pair<std::string, std::string>, std::string> values;
     std::map<std::string, Texts> subkeys;
-
     template <typename Map, typename Key> static auto Find(const Map& map, const Key& key) {
         const auto it = map.find(key);
         return it == map.end() ? std::nullopt : std::optional(it->second);
     }
     std::optional<std::string> Variable(const std::string& name) const override { return Find(variables, name); }
-    std::optional<std::string> RegistryValue(const std::string& key, const std::string& v) const override {
-        return Find(values, std::pair(key, v));
-    }
+    std::optional<std::string> RegistryValue(const std::string& k, const std::string& v) const override { return Find(values, std::pair(k, v)); }
     Texts RegistrySubkeys(const std::string& key) const override { return Find(subkeys, key).value_or(Texts()); }
 };
 

@@ -71,68 +71,53 @@ TEST(MapCycleWriter, WritesTheBlockAndBacksUpTheOldFile) {
 #endif
 }
 
-// Writes the cycle into modDir, with a size limit in a child process whose files may grow to 64 bytes (the
-// new text is longer, the old files shorter); true when the write failed and the reason names the file.
-bool FailsNaming(const std::filesystem::path& modDir, const std::string& named, bool sizeLimit) {
-    const auto fails = [&] {
-        std::string why;
-        return !writemapcycle({"vorn01", "vorn02"}, modDir, why) && why.starts_with(named + ": ") &&
-               why.size() > named.size() + 2;
-    };
-#ifndef _WIN32
-    if (const pid_t child = sizeLimit ? fork() : -1; child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{64, 64};
-        _exit(setrlimit(RLIMIT_FSIZE, &limit) == 0 && fails() ? 0 : 1);
-    } else if (int status = 0; child > 0) {
-        return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    }
-#endif
-    return !sizeLimit && fails();
-}
-
-// A write that cannot be made leaves vorn.ini, vorn.bak and the folder as they were and names the file.
+// A write that cannot be made (vorn.ini or vorn.bak a folder, no modification folder, a full disk in a child
+// process whose files may grow to 64 bytes) leaves vorn.ini, vorn.bak and the folder as they were, naming the file.
 TEST(MapCycleWriter, FailureLeavesEverythingAsItWasAndSaysWhy) {
-    // The file made a folder (vorn.ini, vorn.bak or none), the modification folder, the file named, a full disk.
-    std::vector<std::tuple<std::string, std::string, std::string, bool>> cases = {
+    std::vector<std::tuple<std::string, std::string, std::string, bool>> cases = { // folder made, mod folder, named, full
         {"vorn.ini", "", "vorn.ini", false}, {"vorn.bak", "", "vorn.bak", false}, {"", "gone", "vorn.ini", false}};
 #ifndef _WIN32
     cases.emplace_back("", "", "vorn.ini", true);
 #endif
-    for (const auto& [madeAFolder, folder, named, sizeLimit] : cases) {
+    for (const auto& [madeAFolder, folder, named, fullDisk] : cases) {
         TempDir dir;
         WriteBytes(dir / "vorn.ini", "[ vorn01 ]\r\n");
         WriteBytes(dir / "vorn.bak", "earlier");
-        if (!madeAFolder.empty()) {
-            std::filesystem::remove(dir / madeAFolder);
-            std::filesystem::create_directories(dir / madeAFolder / "inside");
-        }
+        if (!madeAFolder.empty())
+            std::filesystem::remove(dir / madeAFolder), std::filesystem::create_directories(dir / madeAFolder / "inside");
         const auto bytes = [&](const char* file) { return is_regular_file(dir / file) ? ReadBytes(dir / file) : "-"; };
-        const std::string ini = bytes("vorn.ini"), bak = bytes("vorn.bak");
-        const Paths entries = FolderEntries(dir.path());
-        const std::filesystem::path modDir = dir / folder;
-        EXPECT_TRUE(FailsNaming(modDir, PathText(modDir / named), sizeLimit)) << named << " " << folder;
-        EXPECT_EQ(std::tie(ini, bak, entries),
-                  std::tuple(bytes("vorn.ini"), bytes("vorn.bak"), FolderEntries(dir.path())));
+        const auto state = [&] { return std::tuple(bytes("vorn.ini"), bytes("vorn.bak"), FolderEntries(dir.path())); };
+        const auto before = state();
+        const std::string modDir = PathText(dir / folder), file = PathText(dir / folder / named);
+        const auto fails = [&] {
+            std::string why;
+            return !writemapcycle({"vorn01", "vorn02"}, PathFromText(modDir), why) && why.starts_with(file + ": ") &&
+                   why.size() > file.size() + 2;
+        };
+        bool failed = !fullDisk && fails();
+#ifndef _WIN32
+        if (const pid_t child = fullDisk ? fork() : -1; child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{64, 64};
+            _exit(setrlimit(RLIMIT_FSIZE, &limit) == 0 && fails() ? 0 : 1);
+        } else if (int status = 0; child > 0) {
+            failed = waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        }
+#endif
+        EXPECT_TRUE(failed) << named << " " << folder;
+        EXPECT_EQ(state(), before);
     }
 }
 
-// The editors' files lie in vorn under plain file names; the map editor wants the game's own executable.
-TEST(MapEditorFiles, PathsChecksLoadAndSave) {
-    TempDir dir;
-    const std::filesystem::path vorn = std::filesystem::path("q2") / "games" / "vorn"; // the system's own separator
-    EXPECT_EQ(MultiplayerMapFile("q2/games", "mine.ini"), vorn / "mine.ini");
-    EXPECT_EQ(EditingHeading(MultiplayerMapFile("q2/games", "")), "Editing - " + PathText(vorn / "vorn.ini"));
+// A server ini is a plain file name in vorn; a save ends the text in CR LF (the hardening tests load missing and
+// whole files and make saves fail, the editor window tests check the paths and the executable).
+TEST(MapEditorFiles, ServerIniNamesAndTheSavedLineEnds) {
     for (const auto& [name, why] : std::vector<std::pair<std::string, std::string>>{
              {"..x.ini", ""}, {"/x.ini", "separator"}, {"..\\x.ini", "separator"}, {"C:x", "drive"}, {"..", "step"}}) {
         const auto refusal = ServerIniNameRefusal(name);
         EXPECT_TRUE(refusal.has_value() != why.empty() && refusal.value_or(why).find(why) != std::string::npos) << name;
     }
-    // Which files are the game's is the platform tests' to check.
-    WriteBytes(dir / std::string(kGameExecutableName), "game");
-    EXPECT_EQ(CheckMapEditorPath(PathText(dir / std::string(kGameExecutableName))), MapEditorCheck::Ready);
-    EXPECT_EQ(CheckMapEditorPath(PathText(dir.path())), MapEditorCheck::WrongDirectory);
-    // A save ends the text in CR LF; the hardening tests load missing and whole files and make saves fail.
+    TempDir dir;
     std::string why;
     ASSERT_TRUE(SaveTextFile(dir / "motd.txt", "hello\nworld", why)) << why;
     EXPECT_EQ(ReadBytes(dir / "motd.txt"), "hello\r\nworld\r\n");

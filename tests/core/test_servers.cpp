@@ -19,10 +19,8 @@ using namespace test;
 
 // "ServerName n=" and "ServerIp n=" with empty values for rows first to last, as a save writes them.
 std::string EmptyKeys(int first, int last) {
-    std::string text;
-    for (int n = first; n <= last; ++n)
-        text += "ServerName " + std::to_string(n) + "=\r\nServerIp " + std::to_string(n) + "=\r\n";
-    return text;
+    return first > last ? "" : "ServerName " + std::to_string(first) + "=\r\nServerIp " + std::to_string(first) + "=\r\n" +
+                                   EmptyKeys(first + 1, last);
 }
 
 // A save writes all twenty keys, then replaces them in place; a key keeps its spelling, a line end in a
@@ -52,30 +50,26 @@ TEST(AddressBookStore, SavedBytesAndKeptLines) {
 
 // Adding fills the first empty row (a row without a name) with a shortened name, after the checks.
 TEST(ServerRows, AddRemoveAndAFullBook) {
-    const AddressBookRow untouched{"", "left over"};
-    // Name, address, port, outcome, refused character, and what row 2, the first empty one, holds afterwards.
+    using enum AddOutcome;
+    const AddressBookRow kept{"", "left over"}; // name, address, port, outcome, refused character, row 2 afterwards
     const std::vector<std::tuple<std::string, std::string, std::string, AddOutcome, char, AddressBookRow>> cases = {
-        {"abcdefghijklm", "192.168.0.10", "27910", AddOutcome::Added, '\0', {"abcdefghijklm", "192.168.0.10:27910"}},
-        {"abcdefghijklmn", "1.2.3.4", "", AddOutcome::Added, '\0', {"abcdefghij..", "1.2.3.4:"}},
-        {"", "1.2.3.4", "27910", AddOutcome::NameOrAddressMissing, '\0', untouched},
-        {"N", "1.2.3.4", "1;rcon x", AddOutcome::UnsafeAddress, ';', untouched},
-        {"a\nb", "1.2.3.4", "27910", AddOutcome::UnsafeName, '\n', untouched}};
+        {"abcdefghijklm", "192.168.0.10", "27910", Added, '\0', {"abcdefghijklm", "192.168.0.10:27910"}},
+        {"abcdefghijklmn", "1.2.3.4", "", Added, '\0', {"abcdefghij..", "1.2.3.4:"}},
+        {"", "1.2.3.4", "27910", NameOrAddressMissing, '\0', kept}, {"N", "1.2.3.4", "1;rcon x", UnsafeAddress, ';', kept},
+        {"a\nb", "1.2.3.4", "27910", UnsafeName, '\n', kept}};
     for (const auto& [name, ip, port, outcome, character, row] : cases) {
-        AddressBookRows rows;
-        rows[0] = {"First", "1.1.1.1:27910"};
-        rows[1] = untouched;
+        AddressBookRows rows{{{"First", "1.1.1.1:27910"}, kept}};
         const AddResult result = AddServer(rows, name, ip, port);
-        const std::size_t at = outcome == AddOutcome::Added ? 1 : 0;
-        EXPECT_EQ(std::tie(result.outcome, result.character, result.row), std::tie(outcome, character, at)) << name;
-        EXPECT_EQ(rows[1], row) << name;
+        EXPECT_EQ(std::tuple(result.outcome, result.character, result.row, rows[1]),
+                  std::tuple(outcome, character, std::size_t(outcome == Added ? 1 : 0), row)) << name;
     }
     AddressBookRows rows;
     rows.fill({"S", "10.0.0.1"});
     RemoveServer(rows, 4);
     EXPECT_EQ(AddServer(rows, "Fifth", "1.1.1.1", "27910").row, 4u);
-    const AddressBookRows full = rows;
-    EXPECT_EQ(AddServer(rows, "Eleventh", "10.0.0.11", "27910").outcome, AddOutcome::BookFull);
-    EXPECT_EQ(AddServer(rows, "Bad", "a;b", "1").outcome, AddOutcome::UnsafeAddress); // checks come first
+    const AddressBookRows full = rows; // then the book is full, and the checks come first
+    EXPECT_EQ(std::pair(AddServer(rows, "Eleventh", "10.0.0.11", "27910").outcome, AddServer(rows, "Bad", "a;b", "1").outcome),
+              std::pair(BookFull, UnsafeAddress));
     EXPECT_EQ(rows, full);
 }
 

@@ -117,30 +117,25 @@ TEST(IniWrite, SeveralValuesEqualSequentialWrites) {
     }
 }
 
-// A file that cannot be read reads as empty and a write fails naming it (the replacement itself, a missing
-// folder or a file in its place: test_platform.cpp and test_hardening_failures.cpp).
-TEST(IniWrite, UnreadableFileReadsAsEmptyAndWriteLeavesEverythingAsItWas) {
+// A file that cannot be read (a folder, a link to itself) reads as empty and a write fails naming it; past a
+// file-size limit (in a child, which reports one exit-code bit per check that held) both writes fail naming the
+// file and the old file stays whole, below it the same write goes through; a new file takes the umask (the old
+// file's mode and links, a missing folder or a file in its place: test_platform.cpp, test_hardening_failures.cpp).
+TEST(IniWrite, FailedWritesNameTheFileAndKeepTheOldOne) {
     TempDir dir;
     std::filesystem::create_directory(dir / "folder.ini");
     std::string why;
-    EXPECT_EQ(ReadIni("Settings", "Map", dir / "folder.ini"), "");
     EXPECT_FALSE(WriteIniValues("Settings", {{"Map", "2"}, {"Dedicated", "0"}}, dir / "folder.ini", why));
-    EXPECT_EQ(why.rfind(PathText(dir / "folder.ini") + ": ", 0), 0U) << why;
-    EXPECT_EQ(FolderEntries(dir / "folder.ini"), Names{});
+    EXPECT_EQ(std::tuple(ReadIni("Settings", "Map", dir / "folder.ini"), FolderEntries(dir / "folder.ini"),
+                         why.rfind(PathText(dir / "folder.ini") + ": ", 0)),
+              std::tuple(std::string(), Names{}, std::size_t(0))) << why;
 #ifndef _WIN32
-    std::filesystem::create_symlink(dir / "loop.ini", dir / "loop.ini"); // a link that leads to itself
-    EXPECT_EQ((std::pair<std::string, int>(ReadIni("Settings", "Map", dir / "loop.ini"), WriteIni("Settings", "Map", "2", dir / "loop.ini"))),
+    std::filesystem::create_symlink(dir / "loop.ini", dir / "loop.ini");
+    EXPECT_EQ(std::pair(ReadIni("Settings", "Map", dir / "loop.ini"), int(WriteIni("Settings", "Map", "2", dir / "loop.ini"))),
               std::pair(std::string(), 0));
     EXPECT_EQ(std::filesystem::read_symlink(dir / "loop.ini"), dir / "loop.ini");
-#endif
-}
-
-#ifndef _WIN32
-// Past a file-size limit (in a child, which reports one exit-code bit per check that held) both writes
-// fail naming the file and the old file stays whole; below it the same write goes through. A new file
-// takes the umask (the old file's mode and links: test_platform.cpp).
-TEST(IniWrite, SizeLimitFailureKeepsOldFileAndANewFileTakesTheUmask) {
-    TempDir dir;
+    std::filesystem::remove(dir / "loop.ini");
+    std::filesystem::remove(dir / "folder.ini");
     const auto file = dir / "trel.ini";
     const std::string old = "[Settings]\r\nMap=1\r\n; the old file\r\n", big(4096, 'x');
     WriteBytes(file, old);
@@ -149,7 +144,6 @@ TEST(IniWrite, SizeLimitFailureKeepsOldFileAndANewFileTakesTheUmask) {
     if (child == 0) { // _exit keeps the child from running the parent's clean-up
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{1024, 1024};
-        std::string why;
         const bool valuesFailed = setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
                                   !WriteIniValues("Settings", {{"Map", "2"}, {"Note", big}}, file, why);
         _exit((WriteIni("Settings", "Map", big, file) == 0 ? 1 : 0) | (valuesFailed ? 2 : 0) |
@@ -158,8 +152,7 @@ TEST(IniWrite, SizeLimitFailureKeepsOldFileAndANewFileTakesTheUmask) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (1 | 2 | 4)) << status;
-    EXPECT_EQ(ReadBytes(file), old);
-    EXPECT_EQ(FolderEntries(dir.path()), Names{"trel.ini"});
+    EXPECT_EQ(std::pair(ReadBytes(file), FolderEntries(dir.path())), std::pair(old, Names{"trel.ini"}));
     EXPECT_EQ(WriteIni("Settings", "Map", big, file), 1);
     EXPECT_EQ(ReadIni("Settings", "Map", file), big.substr(0, 254));
     const mode_t previous = umask(027);
@@ -168,8 +161,8 @@ TEST(IniWrite, SizeLimitFailureKeepsOldFileAndANewFileTakesTheUmask) {
     struct stat info {};
     ASSERT_EQ(stat((dir / "new.ini").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
-}
 #endif
+}
 
 } // namespace
 } // namespace trel

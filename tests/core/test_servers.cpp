@@ -101,12 +101,13 @@ TEST(ServerJoin, WritesTheScriptOrRefuses) {
     const std::vector<std::tuple<std::string, std::optional<std::size_t>, ConnectOutcome, char>> cases = {
         {"h\xf4te:", 2, UnsafeAddress, '\xf4'}, {"10.0.0.5", std::nullopt, NothingToJoin, '\0'},
         {"", 2, NothingToJoin, '\0'}, {"10.0.0.5", kAddressBookRows, NothingToJoin, '\0'}};
+    WriteBytes(script, "connect an.older.and.longer.address:27910\r\nquit\r\n"); // replaced whole below
     for (const auto& [address, selected, outcome, character] : cases) {
-        WriteBytes(script, "connect an.older.and.longer.address:27910\r\nquit\r\n");
         const ConnectPreparation prep = PrepareConnect(shared, book(address), selected);
         EXPECT_EQ(std::tie(prep.outcome, prep.character, prep.request), std::tuple(outcome, character, LaunchRequest{}))
             << address;
     }
+    EXPECT_EQ(ReadBytes(script), "connect an.older.and.longer.address:27910\r\nquit\r\n");
     EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5:27910"), 2).request,
               (LaunchRequest{shared.Quake2Path, {"+set", "game", "vorn", "+exec", "trel_connect.cfg"}, PathText(folder)}));
     EXPECT_EQ(ReadBytes(script), "connect 10.0.0.5:27910\r\n");

@@ -92,7 +92,6 @@ inline std::string EditorTextFor(std::uint64_t g, const std::string& file) {
     return text;
 }
 inline std::string MotdFor(std::uint64_t g) { return "Welcome to " + Numbered(g) + "\n" + Padding(g); }
-inline std::string GamePathFor(std::uint64_t g) { return "/games/" + Numbered(g) + Padding(g) + "/quake2"; }
 inline std::string AddressFor(std::uint64_t g) { return Numbered(g) + Padding(g) + ":27910"; }
 inline std::string IniAfter(std::string_view section, const std::vector<std::pair<std::string, std::string>>& values) {
     std::string text = kInitialIni;
@@ -127,10 +126,6 @@ inline const std::vector<Writer>& Writers() {
         {"SaveSettings", {"trel.ini"}, // the main window's save: the sixteen Settings values at once
          [](L l, G g, Outcome& o) { return WriteIniValues("Settings", SettingsFor(g), l.ini(), o.why); },
          [](F, G g) { return IniAfter("Settings", SettingsFor(g)); }},
-        {"WriteIni", {"trel.ini"}, // one value, as the locator stores the game's path
-         [](L l, G g, Outcome& o) {
-             return o.why = PathText(l.ini()), WriteIni("Quake2exe", "Path", GamePathFor(g), l.ini()) != 0; },
-         [](F, G g) { return IniAfter("Quake2exe", {{"Path", GamePathFor(g)}}); }},
         {"SaveAddressBook", {"trel.ini"}, [](L l, G g, Outcome& o) { return SaveAddressBook(RowsFor(g), l.ini(), o.why); },
          [](F, G g) { return IniAfter("AddressBook", AddressBookValues(RowsFor(g))); }},
         {"MapCycle", {"vorn/vorn.ini", "vorn/vorn.bak"}, // vorn.ini and its backup

@@ -150,8 +150,8 @@ TEST_P(CrashConsistency, EveryFileIsWholeAfterSigkill) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, CrashConsistency,
-                         ::testing::Values("SaveSettings", "WriteIni", "SaveAddressBook", "MapCycle", "MapDetails",
-                                           "Motd", "LaunchScript", "JoinScript"),
+                         ::testing::Values("SaveSettings", "SaveAddressBook", "MapCycle", "MapDetails", "Motd",
+                                           "LaunchScript", "JoinScript"),
                          [](const auto& param) { return std::string(param.param); });
 
 // Writes in a child process whose files may not grow past 8 bytes, SIGXFSZ ignored so that the write fails

@@ -60,18 +60,6 @@ TEST(Platform, StoredFileNameAndGameExecutable) {
     const bool foldsCase = std::filesystem::exists(dir / "QUAKE2");
     EXPECT_EQ(trel::StoredFileName(dir / "QUAKE2"), foldsCase ? std::optional<std::string>("Quake2") : std::nullopt);
     EXPECT_FALSE(trel::IsGameExecutable(dir / "QUAKE2"));
-    // Names relative to the current folder are found and written there.
-    WriteBytes(dir / game, "x");
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    std::string why;
-    const std::optional<std::string> stored = trel::StoredFileName(game);
-    const bool written = trel::WriteFileAtomic("trel.ini", "[S]\r\n", why);
-    std::filesystem::current_path(previous);
-    EXPECT_EQ(stored, game);
-    EXPECT_TRUE(written) << why;
-    EXPECT_EQ(ReadBytes(dir / "trel.ini"), "[S]\r\n");
-    EXPECT_EQ(FolderEntries(dir.path()), (Names{"Quake2", game, "trel.ini"}));
 }
 
 TEST(Platform, ReadFileBytes) {

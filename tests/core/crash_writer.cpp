@@ -10,20 +10,13 @@
 
 int main(int argc, char** argv) {
     const trel::test::Writer* writer = argc == 4 ? trel::test::WriterNamed(argv[1]) : nullptr;
-    if (writer == nullptr || !writer->content) {
-        std::fprintf(stderr, "usage: crash_writer <writer> <folder> <first number>\n");
-        return 1;
-    }
-    const trel::test::Layout layout{argv[2]};
+    if (writer == nullptr || !writer->content || ::write(STDOUT_FILENO, "R", 1) != 1)
+        return std::fprintf(stderr, "usage: crash_writer <writer> <folder> <first number>\n"), 1;
     const std::uint64_t first = std::stoull(argv[3]);
-    if (::write(STDOUT_FILENO, "R", 1) != 1)
-        return 1;
     for (std::uint64_t generation = first;; ++generation) {
-        const trel::test::Outcome outcome = trel::test::WriteGeneration(*writer, layout, generation);
-        if (!outcome.ok) {
-            std::fprintf(stderr, "crash_writer: %s\n", outcome.why.c_str());
-            return 2;
-        }
+        const trel::test::Outcome outcome = trel::test::WriteGeneration(*writer, {argv[2]}, generation);
+        if (!outcome.ok)
+            return std::fprintf(stderr, "crash_writer: %s\n", outcome.why.c_str()), 2;
         if (generation == first && ::write(STDOUT_FILENO, "W", 1) != 1)
             return 1;
     }

@@ -10,6 +10,7 @@
 #include "platform.h"
 #include "test_helpers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <functional>
@@ -24,16 +25,14 @@ inline constexpr std::string_view kGenerationMark = "generation-";
 /// The number after the first generation mark in bytes, if any.
 inline std::optional<std::uint64_t> GenerationIn(std::string_view bytes) {
     const std::size_t at = bytes.find(kGenerationMark);
-    std::uint64_t number = 0;
-    if (at == std::string_view::npos ||
-        std::from_chars(bytes.data() + at + kGenerationMark.size(), bytes.data() + bytes.size(), number).ec !=
-            std::errc())
-        return std::nullopt;
-    return number;
+    std::uint64_t n = 0;
+    const bool found = at != std::string_view::npos &&
+        std::from_chars(bytes.data() + at + kGenerationMark.size(), bytes.data() + bytes.size(), n).ec == std::errc();
+    return found ? std::optional(n) : std::nullopt;
 }
 
-/// Makes contents of different numbers differ in length too, up to several kilobytes, so that a write takes
-/// long enough to be interrupted and a cut file is never mistaken for a whole one.
+/// Contents of different numbers differ in length too, up to several kilobytes, so that a write takes long
+/// enough to be interrupted and a cut file is never mistaken for a whole one.
 inline std::string Padding(std::uint64_t g) { return std::string(g % 6007, static_cast<char>('a' + g % 26)); }
 inline std::string Numbered(std::uint64_t g) { return std::string(kGenerationMark) + std::to_string(g); }
 
@@ -59,29 +58,24 @@ inline void PrepareLayout(const Layout& layout) {
     std::filesystem::create_directories(layout.mod());
     WriteBytes(layout.ini(), kInitialIni);
     WriteBytes(layout.game(), "");
-    const std::pair<const char*, const char*> files[] = {
-        {"vorn.ini", "[ vorn01 ]\r\ngametype 3\r\n# mine\r\n"},   {"vorn.bak", "[ older ]\r\n"},
-        {"vorn_sp.ini", "[ vorn_sp01 ]\r\ngametype 1\r\n"},       {"motd.txt", "Welcome\r\n"},
-        {"trel_launcher.cfg", "set dmflags 0\r\nmap vorn01\r\n"}, {"trel_connect.cfg", "connect 10.0.0.1:27910\r\n"}};
-    for (const auto& [name, bytes] : files)
+    for (const auto& [name, bytes] : {std::pair{"vorn.ini", "[ vorn01 ]\r\ngametype 3\r\n# mine\r\n"},
+                                      {"vorn.bak", "[ older ]\r\n"}, {"vorn_sp.ini", "[ vorn_sp01 ]\r\ngametype 1\r\n"},
+                                      {"motd.txt", "Welcome\r\n"}, {"trel_launcher.cfg", "set dmflags 0\r\nmap vorn01\r\n"},
+                                      {"trel_connect.cfg", "connect 10.0.0.1:27910\r\n"}})
         WriteBytes(layout.mod() / name, bytes);
 }
 
-// The numbered contents the writers store.
+// The numbered contents the writers store; the game reads at most 1,000 bytes a line, so the launch refuses longer.
 inline LaunchOptions OptionsFor(std::uint64_t g) {
-    // The game reads at most 1,000 bytes a line, so the launch refuses longer ones.
-    return {.DMflags = static_cast<std::int32_t>(g % 65536), .Booltimelimit = 1,
-            .Valtimelimit = std::to_string(g % 100), .Gametype = static_cast<int>(g % 4),
-            .Map = static_cast<int>(g % 5),
+    return {.DMflags = static_cast<std::int32_t>(g % 65536), .Booltimelimit = 1, .Valtimelimit = std::to_string(g % 100),
+            .Gametype = static_cast<int>(g % 4), .Map = static_cast<int>(g % 5),
             .serverini = Numbered(g) + Padding(g).substr(0, 900),
             .addparam = "echo " + Numbered(g) + " " + Padding(g).substr(0, 900)};
 }
-inline std::vector<std::pair<std::string, std::string>> SettingsFor(std::uint64_t g) {
-    return SettingsToSave(OptionsFor(g), std::to_string(g % 65536));
-}
-inline AddressBookRows RowsFor(std::uint64_t g) {
+inline auto SettingsFor(std::uint64_t g) { return SettingsToSave(OptionsFor(g), std::to_string(g % 65536)); }
+inline AddressBookRows RowsFor(std::uint64_t g, std::size_t row = 0, std::string address = {}) {
     AddressBookRows rows;
-    rows[0] = {Numbered(g), "host" + Padding(g % 200) + ":27910"};
+    rows[row] = {Numbered(g), address.empty() ? "host" + Padding(g % 200) + ":27910" : address};
     rows[3] = {"Padding", Padding(g) + ":1"};
     return rows;
 }
@@ -98,7 +92,6 @@ inline std::string EditorTextFor(std::uint64_t g, const std::string& file) {
     return text;
 }
 inline std::string MotdFor(std::uint64_t g) { return "Welcome to " + Numbered(g) + "\n" + Padding(g); }
-inline std::string GamePathFor(std::uint64_t g) { return "/games/" + Numbered(g) + Padding(g) + "/quake2"; }
 inline std::string AddressFor(std::uint64_t g) { return Numbered(g) + Padding(g) + ":27910"; }
 inline std::string IniAfter(std::string_view section, const std::vector<std::pair<std::string, std::string>>& values) {
     std::string text = kInitialIni;
@@ -108,11 +101,14 @@ inline std::string IniAfter(std::string_view section, const std::vector<std::pai
 }
 
 /// What one write did: whether it succeeded, why not (the file and the reason), whether a game start was asked.
-struct Outcome {
-    bool ok = false;
-    std::string why;
-    bool gameRequested = false;
-};
+struct Outcome { bool ok = false; std::string why; bool gameRequested = false; };
+
+// A launch's or a join's preparation as an outcome.
+template <typename Preparation, typename Ready> bool Prepared(const Preparation& p, Ready ready, Outcome& o) {
+    o.why = p.why;
+    o.gameRequested = !(p.request == LaunchRequest{});
+    return p.outcome == ready;
+}
 
 struct Writer {
     std::string_view name;
@@ -125,49 +121,30 @@ struct Writer {
 inline const std::vector<Writer>& Writers() {
     using G = std::uint64_t;
     using L = const Layout&;
+    using F = const std::string&;
     static const std::vector<Writer> writers = {
         {"SaveSettings", {"trel.ini"}, // the main window's save: the sixteen Settings values at once
          [](L l, G g, Outcome& o) { return WriteIniValues("Settings", SettingsFor(g), l.ini(), o.why); },
-         [](const std::string&, G g) { return IniAfter("Settings", SettingsFor(g)); }},
-        {"WriteIni", {"trel.ini"}, // one value, as the locator stores the game's path
-         [](L l, G g, Outcome& o) {
-             o.why = PathText(l.ini());
-             return WriteIni("Quake2exe", "Path", GamePathFor(g), l.ini()) != 0;
-         },
-         [](const std::string&, G g) { return IniAfter("Quake2exe", {{"Path", GamePathFor(g)}}); }},
-        {"SaveAddressBook", {"trel.ini"},
-         [](L l, G g, Outcome& o) { return SaveAddressBook(RowsFor(g), l.ini(), o.why); },
-         [](const std::string&, G g) { return IniAfter("AddressBook", AddressBookValues(RowsFor(g))); }},
+         [](F, G g) { return IniAfter("Settings", SettingsFor(g)); }},
+        {"SaveAddressBook", {"trel.ini"}, [](L l, G g, Outcome& o) { return SaveAddressBook(RowsFor(g), l.ini(), o.why); },
+         [](F, G g) { return IniAfter("AddressBook", AddressBookValues(RowsFor(g))); }},
         {"MapCycle", {"vorn/vorn.ini", "vorn/vorn.bak"}, // vorn.ini and its backup
          [](L l, G g, Outcome& o) { return writemapcycle(MapsFor(g), l.mod(), o.why); },
-         [](const std::string&, G g) { return MapCycleText(MapsFor(g)); }},
+         [](F, G g) { return MapCycleText(MapsFor(g)); }},
         {"MapDetails", {"vorn/vorn.ini", "vorn/vorn_sp.ini"}, // the map-details editor saves both
-         [](L l, G g, Outcome& o) {
-             return SaveTextFile(l.mod() / "vorn.ini", EditorTextFor(g, "vorn.ini"), o.why) &&
-                    SaveTextFile(l.mod() / "vorn_sp.ini", EditorTextFor(g, "vorn_sp.ini"), o.why);
-         },
-         [](const std::string& file, G g) { return FileTextFromEditor(EditorTextFor(g, file)); }},
+         [](L l, G g, Outcome& o) { return SaveTextFile(l.mod() / "vorn.ini", EditorTextFor(g, "vorn.ini"), o.why) &&
+                                           SaveTextFile(l.mod() / "vorn_sp.ini", EditorTextFor(g, "vorn_sp.ini"), o.why); },
+         [](F file, G g) { return FileTextFromEditor(EditorTextFor(g, file)); }},
         {"Motd", {"vorn/motd.txt"}, // the message-of-the-day editor's save
          [](L l, G g, Outcome& o) { return SaveTextFile(l.mod() / "motd.txt", MotdFor(g), o.why); },
-         [](const std::string&, G g) { return FileTextFromEditor(MotdFor(g)); }},
+         [](F, G g) { return FileTextFromEditor(MotdFor(g)); }},
         {"LaunchScript", {"vorn/trel_launcher.cfg"}, // Run
-         [](L l, G g, Outcome& o) {
-             const LaunchPreparation launch = PrepareLaunch(l.shared(), OptionsFor(g));
-             o.why = launch.why;
-             o.gameRequested = !(launch.request == LaunchRequest{});
-             return launch.outcome == LaunchOutcome::Ready;
-         },
-         [](const std::string&, G g) { return LaunchScriptText(OptionsFor(g)); }},
+         [](L l, G g, Outcome& o) { return Prepared(PrepareLaunch(l.shared(), OptionsFor(g)), LaunchOutcome::Ready, o); },
+         [](F, G g) { return LaunchScriptText(OptionsFor(g)); }},
         {"JoinScript", {"vorn/trel_connect.cfg"}, // joining the address book's third server
          [](L l, G g, Outcome& o) {
-             AddressBookRows rows;
-             rows[2] = {"Server", AddressFor(g)};
-             const ConnectPreparation join = PrepareConnect(l.shared(), rows, 2);
-             o.why = join.why;
-             o.gameRequested = !(join.request == LaunchRequest{});
-             return join.outcome == ConnectOutcome::Ready;
-         },
-         [](const std::string&, G g) { return ConnectScriptText(AddressFor(g)); }},
+             return Prepared(PrepareConnect(l.shared(), RowsFor(g, 2, AddressFor(g)), 2), ConnectOutcome::Ready, o); },
+         [](F, G g) { return ConnectScriptText(AddressFor(g)); }},
         {"GameLocation", {"trel.ini"}, // the locator's store of the chosen game
          [](L l, G, Outcome& o) { return StoreQuake2Exe(l.ini(), "/new place/quake2", "/new place", o.why); }, {}},
         {"MapDetailsCreated", {"vorn/vorn_sp.ini"}, // opening the map-details editor creates a missing file empty
@@ -175,26 +152,19 @@ inline const std::vector<Writer>& Writers() {
              std::error_code ignored; // vorn may be no folder
              std::filesystem::remove(l.mod() / "vorn_sp.ini", ignored);
              const TextFileLoad load = LoadTextFile(l.mod() / "vorn_sp.ini", WhenMissing::CreateEmpty);
-             o.why = load.why;
-             return load.ok;
-         },
-         {}},
+             return o.why = load.why, load.ok; }, {}},
     };
     return writers;
 }
 
 /// The writer of that name, or nullptr.
 inline const Writer* WriterNamed(std::string_view name) {
-    for (const Writer& writer : Writers())
-        if (writer.name == name)
-            return &writer;
-    return nullptr;
+    const auto found = std::find_if(Writers().begin(), Writers().end(), [&](const Writer& w) { return w.name == name; });
+    return found == Writers().end() ? nullptr : &*found;
 }
-
 inline Outcome WriteGeneration(const Writer& writer, const Layout& layout, std::uint64_t generation) {
-    Outcome outcome;
-    outcome.ok = writer.write(layout, generation, outcome);
-    return outcome;
+    Outcome o;
+    return o.ok = writer.write(layout, generation, o), o;
 }
 
 } // namespace trel::test

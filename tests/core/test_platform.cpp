@@ -16,11 +16,11 @@
 namespace {
 
 using trel::PathText;
-using trel::StoredFileName;
 using trel::test::FolderEntries;
 using trel::test::ReadBytes;
 using trel::test::TempDir;
 using trel::test::WriteBytes;
+using Names = std::vector<std::string>;
 
 bool StartsWithFile(const std::string& why, const std::filesystem::path& file) {
     return why.size() > PathText(file).size() + 2 && why.rfind(PathText(file) + ": ", 0) == 0;
@@ -40,16 +40,9 @@ void Create(const TempDir& dir, Entry entry, const std::string& name, const std:
 TEST(Platform, StoredFileNameAndGameExecutable) {
     // What stands under a name: the name StoredFileName finds there, and whether it is the game's executable.
     const std::string game(trel::kGameExecutableName);
-    struct Case {
-        Entry entry;
-        std::string name;
-        std::optional<std::string> stored;
-        bool isGame;
-    };
-    const std::vector<Case> cases = {
-        {Entry::File, game, game, true},          {Entry::File, "Quake2", "Quake2", false},
-        {Entry::File, "QUAKE2", "QUAKE2", false}, {Entry::Folder, game, std::nullopt, false},
-        {Entry::None, game, std::nullopt, false},
+    struct Case { Entry entry; std::string name; std::optional<std::string> stored; bool isGame; };
+    const std::vector<Case> cases = {{Entry::File, game, game, true}, {Entry::File, "Quake2", "Quake2", false},
+        {Entry::File, "QUAKE2", "QUAKE2", false}, {Entry::Folder, game, std::nullopt, false}, {Entry::None, game, std::nullopt, false},
 #ifndef _WIN32
         {Entry::LinkToFile, game, game, true}, {Entry::DanglingLink, game, std::nullopt, false},
 #endif
@@ -58,44 +51,23 @@ TEST(Platform, StoredFileNameAndGameExecutable) {
         SCOPED_TRACE(c.name + " " + std::to_string(static_cast<int>(c.entry)));
         TempDir dir;
         Create(dir, c.entry, c.name);
-        EXPECT_EQ(StoredFileName(dir / c.name), c.stored);
+        EXPECT_EQ(trel::StoredFileName(dir / c.name), c.stored);
         EXPECT_EQ(trel::IsGameExecutable(dir / c.name), c.isGame);
     }
     // Asked for in other letter case, a file is not found or found under its stored name, never the asked one.
     TempDir dir;
     WriteBytes(dir / "Quake2", "x");
     const bool foldsCase = std::filesystem::exists(dir / "QUAKE2");
-    EXPECT_EQ(StoredFileName(dir / "QUAKE2"), foldsCase ? std::optional<std::string>("Quake2") : std::nullopt);
+    EXPECT_EQ(trel::StoredFileName(dir / "QUAKE2"), foldsCase ? std::optional<std::string>("Quake2") : std::nullopt);
     EXPECT_FALSE(trel::IsGameExecutable(dir / "QUAKE2"));
-}
-
-TEST(Platform, NamesRelativeToTheCurrentFolder) {
-    TempDir dir;
-    const std::string game(trel::kGameExecutableName);
-    WriteBytes(dir / game, "x");
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    std::string why;
-    const std::optional<std::string> stored = StoredFileName(game);
-    const bool written = trel::WriteFileAtomic("trel.ini", "[S]\r\n", why);
-    std::filesystem::current_path(previous);
-    EXPECT_EQ(stored, game);
-    EXPECT_TRUE(written) << why;
-    EXPECT_EQ(ReadBytes(dir / "trel.ini"), "[S]\r\n");
-    EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{game, "trel.ini"}));
 }
 
 TEST(Platform, ReadFileBytes) {
     // Any bytes of any size read whole; a folder or nothing is an error naming the file, only nothing is missing.
-    struct Case {
-        Entry entry;
-        std::string content;
-        bool ok, missing;
-    };
-    const std::vector<Case> cases = {
-        {Entry::File, std::string("a\0b\r\n\x1a\xff\n", 8), true, false}, {Entry::File, "", true, false},
-        {Entry::File, std::string((1 << 20) + 3, 'z'), true, false}, {Entry::Folder, "", false, false},
-        {Entry::None, "", false, true},
+    struct Case { Entry entry; std::string content; bool ok, missing; };
+    const std::vector<Case> cases = {{Entry::File, std::string("a\0b\r\n\x1a\xff\n", 8), true, false},
+        {Entry::File, "", true, false}, {Entry::File, std::string((1 << 20) + 3, 'z'), true, false},
+        {Entry::Folder, "", false, false}, {Entry::None, "", false, true},
 #ifndef _WIN32
         {Entry::DanglingLink, "", false, true},
 #endif
@@ -114,29 +86,23 @@ TEST(Platform, ReadFileBytes) {
 
 TEST(Platform, WriteFileAtomic) {
     // A new or replaced file holds exactly the bytes; a failure names the file and leaves everything as it was.
-    struct Case {
-        Entry entry; // what stands at trel.ini before
-        std::string file, bytes;
-        bool ok;
-    };
-    const std::vector<Case> cases = {
-        {Entry::None, "trel.ini", "[S]\r\nk=v\r\n", true},
-        {Entry::File, "trel.ini", std::string("\0\r\n\xff", 4), true},
-        {Entry::Folder, "trel.ini", "new", false}, {Entry::File, "trel.ini/inner.ini", "new", false},
-        {Entry::None, "absent/trel.ini", "new", false}};
+    struct Case { Entry entry; std::string file, bytes; bool ok; }; // entry: what stands at trel.ini before
+    const std::vector<Case> cases = {{Entry::None, "trel.ini", "[S]\r\nk=v\r\n", true},
+        {Entry::File, "trel.ini", std::string("\0\r\n\xff", 4), true}, {Entry::Folder, "trel.ini", "new", false},
+        {Entry::File, "trel.ini/inner.ini", "new", false}, {Entry::None, "absent/trel.ini", "new", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         TempDir dir;
         Create(dir, c.entry, "trel.ini", std::string(5000, 'o'));
-        const std::vector<std::string> before = FolderEntries(dir.path());
+        const Names before = FolderEntries(dir.path());
         std::string why;
         EXPECT_EQ(trel::WriteFileAtomic(dir / c.file, c.bytes, why), c.ok) << why;
-        EXPECT_EQ(FolderEntries(dir.path()), c.ok ? std::vector<std::string>{"trel.ini"} : before);
+        EXPECT_EQ(FolderEntries(dir.path()), c.ok ? Names{"trel.ini"} : before);
         EXPECT_TRUE(c.ok ? ReadBytes(dir / c.file) == c.bytes : StartsWithFile(why, dir / c.file)) << why;
         EXPECT_TRUE(c.ok || c.entry != Entry::File || ReadBytes(dir / "trel.ini") == std::string(5000, 'o'));
     }
 #ifndef _WIN32
-    // A file reached through a link is replaced where it lies, and keeps its mode.
+    // A file reached through a link is replaced where it lies and keeps its mode; a new file gets the umask's.
     TempDir dir;
     std::filesystem::create_directory(dir / "real");
     const auto real = dir / "real" / "settings.ini";
@@ -144,22 +110,17 @@ TEST(Platform, WriteFileAtomic) {
     ASSERT_EQ(chmod(real.c_str(), 0604), 0);
     std::filesystem::create_symlink(real, dir / "trel.ini");
     std::string why;
-    EXPECT_TRUE(trel::WriteFileAtomic(dir / "trel.ini", "new", why)) << why;
-    struct stat info {};
-    ASSERT_EQ(stat(real.c_str(), &info), 0);
+    EXPECT_TRUE(trel::WriteFileAtomic(dir / "trel.ini", "new", why) && trel::WriteFileAtomic(dir / "new.ini", "", why));
+    struct stat info {}, fresh {};
+    const mode_t mask = umask(022);
+    umask(mask);
+    ASSERT_TRUE(stat(real.c_str(), &info) == 0 && stat((dir / "new.ini").c_str(), &fresh) == 0);
     EXPECT_EQ(info.st_mode & 07777, 0604u);
+    EXPECT_EQ(fresh.st_mode & 07777, 0666u & ~mask);
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "trel.ini"));
     EXPECT_EQ(ReadBytes(real), "new");
-    EXPECT_EQ(FolderEntries(dir / "real"), std::vector<std::string>{"settings.ini"});
+    EXPECT_EQ(FolderEntries(dir / "real"), Names{"settings.ini"});
 #endif
-}
-
-TEST(Platform, PathTextRoundTrip) {
-    TempDir dir;
-    for (const std::string& text : {std::string("c:\\quake 2\\quake2.exe"), PathText(dir / "trel.ini"),
-                                    std::string("caf\xe9 \xff"), std::string()})
-        EXPECT_EQ(PathText(trel::PathFromText(text)), text) << text;
-    EXPECT_EQ(trel::PathFromText(PathText(dir / "trel.ini")), dir / "trel.ini");
 }
 
 } // namespace

@@ -12,19 +12,7 @@
 #include "serverstatus.h"
 #include "ui_test_support.h"
 
-#include <QDir>
-#include <QHostAddress>
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
 #include <QNetworkDatagram>
-#include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QThread>
-#include <QTreeWidget>
 #include <QUdpSocket>
 
 #include <atomic>
@@ -262,15 +250,7 @@ private slots:
         checkWarning(QStringLiteral("You must enter a Name and IP address for your server"));
         QVERIFY(dialog() == d && d->isVisible() && d->servername->text() == QStringLiteral("LAN party"));
         QCOMPARE(nameBox(2)->text(), QString());
-        // Tab order: name, address, port, Add, Cancel, and round again.
-        d->servername->setFocus();
-        for (QWidget* next : std::initializer_list<QWidget*>{d->serverIP, d->serverport, d->butaddserver, d->butcancel,
-                                                             d->servername}) {
-            if (QApplication::focusWidget() == d->serverIP)
-                QTest::keyClicks(d->serverIP, QStringLiteral("127.168.0.10"));
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), next);
-        }
+        QTest::keyClicks(d->serverIP, QStringLiteral("127.168.0.10"));
         QTest::mouseClick(d->butaddserver, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!dialog(), kTimeoutMs);
         // The new server fills the first empty row, not selected; the file waits for Connect or Cancel.

@@ -103,8 +103,30 @@ private slots:
             {"program's deathmatch, then single player", [](Main& m) {
                  m.gametype->setCurrentIndex(3), ShowTab(m, 2), m.gametype->setCurrentIndex(0); },
              "type 0 tabs off tab 0 gem e-e respawn -- flags 12/5 [1 4] map 2", -1},
+            // Typed at the line or at the box a value field takes digits only (Enter adds no entry, Backspace
+            // passes), a paste as it is; unticked it stays usable until its box is clicked.
+            {"value fields", [](Main& m) {
+                 QVERIFY(!Load(m, {{"Gametype", "3"}}));
+                 ShowTab(m, 1);
+                 QWidget *const line = m.valmaxclients->lineEdit(), *const box = m.valmaxgems;
+                 for (auto [check, value, at, typed] : {std::tuple{m.boolmaxclients, m.valmaxclients, line, "-5.00"},
+                                                        std::tuple{m.boolmaxgems, m.valmaxgems, box, "4x21"}}) {
+                     QVERIFY(value->isEnabled());
+                     value->lineEdit()->selectAll();
+                     QTest::keyClicks(at, typed);
+                     QTest::keyClicks(value->lineEdit(), "\r\b");
+                     QGuiApplication::clipboard()->setText(QStringLiteral("-x"));
+                     QTest::keyClick(value->lineEdit(), Qt::Key_Home);
+                     QTest::keyClick(value->lineEdit(), Qt::Key_V, Qt::ControlModifier);
+                     ClickBox(check);
+                     QVERIFY(check->isChecked() && value->isEnabled() && value->count() == 120);
+                     ClickBox(check);
+                     QVERIFY(!value->isEnabled());
+                 }
+                 QCOMPARE(m.valmaxclients->currentText() + ' ' + m.valmaxgems->currentText(), "-x50 -x42");
+             }, "type 3 tabs on tab 1 gem --- respawn -- flags 0/0 [] map -1", -1},
             {"stored with monsters", load({{"Gametype", "1"}, {"Boolgemgoal", "1"}, {"MonsterRespawn", "1"}}),
-             "type 1 tabs on tab 0 gem --- respawn et flags 0/0 [] map -1", -1},
+             "type 1 tabs on tab 1 gem --- respawn et flags 0/0 [] map -1", -1},
             {"stored negative, single player", load({{"DMflags", "-3"}, {"Gametype", "0"}, {"Boolgemgoal", "1"},
                                                     {"MonsterRespawn", "1"}}),
              "type 0 tabs off tab 0 gem ete respawn -- flags -3/-3 [] map -1", -1},
@@ -118,34 +140,6 @@ private slots:
                      qPrintable(step.name + QStringLiteral(": %1 changes").arg(changed.count())));
         }
         QVERIFY(main.maps->count() == 5 && main.valmaxgems->count() == 120); // a second load fills no list twice
-    }
-
-    // A value field takes digits only (also typed at its box) until pasted into, and its box switches it.
-    void valueFieldsTakeDigitsAndFollowTheirBox() {
-        // box, field, where the keys go, typed, shown
-        using Row = std::array<const char*, 5>;
-        const std::array<Row, 2> rows = {{{"boolmaxclients", "valmaxclients", "line", "-5.00", "500"},
-                                         {"boolmaxgems", "valmaxgems", "box", "4x21", "421"}}};
-        Main main;
-        QVERIFY(!Load(main, {{"Gametype", "3"}}));
-        ShowTab(main, 1);
-        for (const auto& [box, field, where, typed, shown] : rows) {
-            auto* check = Control<QCheckBox>(&main, box);
-            auto* value = Control<QComboBox>(&main, field);
-            QVERIFY(value->isEnabled()); // unticked, yet usable until the box is clicked
-            value->lineEdit()->selectAll();
-            QTest::keyClicks(QByteArray(where) == "box" ? static_cast<QWidget*>(value) : value->lineEdit(), typed);
-            QTest::keyClicks(value->lineEdit(), "\r\b"); // Enter adds no entry, Backspace passes
-            QGuiApplication::clipboard()->setText(QStringLiteral("-x"));
-            QTest::keyClick(value->lineEdit(), Qt::Key_Home);
-            QTest::keyClick(value->lineEdit(), Qt::Key_V, Qt::ControlModifier);
-            QCOMPARE(value->currentText(), "-x" + QString(shown).chopped(1));
-            QCOMPARE(value->count(), 120);
-            ClickBox(check);
-            QVERIFY(check->isChecked() && value->isEnabled());
-            ClickBox(check);
-            QVERIFY(!value->isEnabled());
-        }
     }
 
     // The menu's keys act wherever the focus is, also in a text field that would cut or select with them (the

@@ -1,5 +1,6 @@
 // The program as a user meets it: first run, start-up, the game start, the preview, the single instance and
-// leaving the main window. Every test runs in its own start folder and Quake 2 folder.
+// leaving the main window. Every test runs in its own start folder and Quake 2 folder. The stand-in game also
+// runs as a dedicated server that qstat and Trel's own reading of its status reply must read alike.
 
 #include "LinkedNetwork.h"
 #include "SingleInstance.h"
@@ -13,6 +14,7 @@
 #include "seams/DocumentOpener.h"
 #include "seams/GameStarter.h"
 #include "seams/MessageBoxes.h"
+#include "serverstatus.h"
 #include "ui_test_support.h"
 
 #include <QAction>
@@ -20,10 +22,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocalSocket>
+#include <QNetworkDatagram>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QUdpSocket>
+#include <QXmlStreamReader>
 
 using namespace trel;
 using test::ReadAll;
@@ -46,6 +51,18 @@ void install(const QString& folder, bool mod) {
     QVERIFY(QDir().mkpath(mod ? folder + QStringLiteral("/vorn") : folder));
     QVERIFY(QFile::copy(QStringLiteral(TREL_STANDIN_GAME), game));
     QVERIFY(QFile::setPermissions(game, QFile::permissions(game) | QFile::ExeOwner));
+}
+
+// The texts of qstat's XML by element name ("map", "name", ...), in document order.
+QMap<QString, QStringList> ReadQstatXml(const QByteArray& xml) {
+    QMap<QString, QStringList> read;
+    QXmlStreamReader reader(xml);
+    for (QString element; !reader.atEnd();)
+        if (reader.readNext(); reader.isStartElement())
+            element = reader.name().toString();
+        else if (reader.isCharacters() && !reader.isWhitespace())
+            read[element] << reader.text().toString();
+    return read;
 }
 
 } // namespace
@@ -160,8 +177,8 @@ private slots:
         QCOMPARE(ReadAll(iniFile), stored);
     }
 
-    // Run starts the game with the window's options, after asking about a stale script in the engine's home
-    // folder; the exported script, run by the shell, starts it exactly alike, whatever the folder's name.
+    // Run starts the game with the window's options; the exported script, run by the shell, starts it exactly
+    // alike, whatever the folder's name.
     void runAndTheExportedScriptStartTheGame_data() {
         QTest::addColumn<QString>("folder");
         QTest::newRow("blank") << QStringLiteral("Quake 2");
@@ -176,20 +193,8 @@ private slots:
         if (!QFile::exists(gamePath()))
             install(quakeDir, true);
         start(usedSection());
-        // Typed text reaches the script in the system's code page (Windows-1252 here, which holds "€");
-        // a character the code page cannot hold is refused by name, never written as "?".
+        // Typed text reaches the script in the system's code page (Windows-1252 here, which holds "€").
         test::TypeText(mainWindow().addparam, QStringLiteral("say \"50% & € 'more'\""));
-        test::TypeText(mainWindow().serverini, QStringLiteral("\u03A9"));
-        QTRY_VERIFY2(boxes.texts().join("").contains(QStringLiteral("\"\u03A9\"")), qPrintable(boxes.texts().join("")));
-        QCOMPARE(mainWindow().serverini->text(), QString());
-#ifndef _WIN32
-        // A stale script the engine would read (found by the core's rule): answered No, nothing starts.
-        const QString stale = homeDir + QStringLiteral("/.yq2/vorn/trel_launcher.cfg");
-        QVERIFY(QDir().mkpath(QFileInfo(stale).path()) && WriteAll(stale, "map vorn01\r\n"));
-        QTest::mouseClick(mainWindow().Command2, Qt::LeftButton);
-        QVERIFY(boxes.shown.size() == 2 && QFile::remove(stale) && !QFile::exists(recordFile()));
-#endif
-        boxes.shown.clear();
         QTest::mouseClick(mainWindow().Command2, Qt::LeftButton);
         QTRY_COMPARE(test::ReadStandInRecords(recordFile()).size(), 1);
         const test::StandInRecord record = test::ReadStandInRecords(recordFile()).first();
@@ -355,6 +360,109 @@ private slots:
         QCOMPARE(written, before + expected);
     }
 
+    // The game starter runs the program in its folder with every argument whole (an empty one too); a refused
+    // start names the missing file or folder and leaves the current folder alone.
+    void starterStartsOrRefuses_data() {
+        QTest::addColumn<QString>("program"); // in the Quake 2 folder
+        QTest::addColumn<QString>("folder");  // in the temporary root
+        QTest::addColumn<QString>("named");   // what a refusal names: "program", "folder"; empty when started
+        QTest::newRow("started") << kGame << "Quake 2" << "";
+        QTest::newRow("missing program") << "no such game" << "Quake 2" << "program";
+        QTest::newRow("missing working folder") << kGame << "gone away" << "folder";
+    }
+    void starterStartsOrRefuses() {
+        QFETCH(QString, program);
+        QFETCH(QString, folder);
+        QFETCH(QString, named);
+        program = native(quakeDir + QLatin1Char('/') + program);
+        folder = native(root->filePath(folder));
+        const std::vector<std::string> arguments = {"+set", "game", "vorn", "+set", "hostname",
+                                                    "my \"quoted\" $HOME; server", "+set", "empty", "", "+exec",
+                                                    "my server.cfg"};
+        QVERIFY(WriteAll(quakeDir + QStringLiteral("/vorn/my server.cfg"), "map vorn02\r\n"));
+        QString why;
+        QCOMPARE(starter.start({local(program).toStdString(), arguments, local(folder).toStdString()}, why),
+                 named.isEmpty());
+        if (!named.isEmpty()) {
+            const QString prefix = (named == QLatin1String("folder") ? folder : program) + QStringLiteral(": ");
+            QVERIFY2(why.startsWith(prefix) && why.size() > prefix.size(), qPrintable(why));
+            QVERIFY(QDir::currentPath() == previousDir && !QFile::exists(recordFile()));
+            return;
+        }
+        QCOMPARE(QDir(QDir::currentPath()).canonicalPath(), QDir(quakeDir).canonicalPath());
+        QTRY_COMPARE_WITH_TIMEOUT(test::ReadStandInRecords(recordFile()).size(), 1, 30000);
+        const test::StandInRecord record = test::ReadStandInRecords(recordFile()).first();
+        QStringList texts;
+        for (const std::string& argument : arguments)
+            texts << QString::fromStdString(argument);
+        QCOMPARE(record.args, texts);
+        QCOMPARE(record.lines, QStringList{QStringLiteral("map vorn02")});
+    }
+
+    // The stand-in's dedicated server as qstat reads it and as Trel reads it: the same map, players, limit
+    // and name, and those the launch script and the player list gave it.
+    void standinServerReadsAsQstatReadsIt() {
+#ifdef _WIN32
+        QSKIP("the stand-in's dedicated server is built on POSIX sockets only");
+#else
+        QVERIFY2(QFileInfo(QStringLiteral(TREL_QUAKESTAT)).isExecutable(), "quakestat missing: install qstat");
+        QVERIFY(WriteAll(quakeDir + QStringLiteral("/vorn/server.cfg"),
+                         "set maxclients 12\r\nset vorn_timelimit 20\r\nmap vorn03\r\n"));
+        // A coloured name (bytes with the high bit set), markup, and a line the stand-in leaves out.
+        QVERIFY(WriteAll(quakeDir + QStringLiteral("/vorn/standin_players.txt"),
+                         "12 35 Gorm\r\n-3 999 \xd5\xec\xe6 the Red\r\n0 50 <b>big</b>\r\nnot a player\r\n"));
+        // The system picks a free port and the stand-in takes it over; another program may take it in
+        // between, so a few are tried.
+        QProcess server;
+        server.setWorkingDirectory(quakeDir);
+        quint16 port = 0;
+        for (int attempt = 0; attempt < 3 && port == 0; ++attempt) {
+            QUdpSocket probe;
+            QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
+            const quint16 candidate = probe.localPort();
+            probe.close();
+            server.start(gamePath(), {"+set", "game", "vorn", "+set", "dedicated", "1", "+set", "port",
+                                      QString::number(candidate), "+exec", "server.cfg"});
+            QByteArray said;
+            QTRY_VERIFY_WITH_TIMEOUT((said += server.readAllStandardOutput()).contains("dedicated server on") ||
+                                         server.state() == QProcess::NotRunning, 30000);
+            if (said.contains("dedicated server on"))
+                port = candidate;
+            else
+                QVERIFY(server.waitForFinished(30000));
+        }
+        QVERIFY(port != 0);
+        QUdpSocket socket;
+        QVERIFY(socket.bind(QHostAddress::LocalHost, 0));
+        const std::string request = StatusRequest();
+        socket.writeDatagram(request.data(), static_cast<qint64>(request.size()), QHostAddress::LocalHost, port);
+        QTRY_VERIFY_WITH_TIMEOUT(socket.hasPendingDatagrams(), 30000);
+        const auto status = ParseStatusReply(socket.receiveDatagram().data().toStdString());
+        QVERIFY(status.has_value());
+        const auto latin1 = [](const std::string& bytes) { return QString::fromLatin1(bytes.data(), bytes.size()); };
+        QStringList names;
+        for (const StatusPlayer& player : status->players)
+            names << latin1(CleanServerText(player.name));
+        QProcess qstat;
+        qstat.start(QStringLiteral(TREL_QUAKESTAT), {"-q2s", QStringLiteral("127.0.0.1:%1").arg(port), "-R", "-P",
+                                                     "-xml"});
+        QTRY_COMPARE_WITH_TIMEOUT(qstat.state(), QProcess::NotRunning, 30000);
+        const QMap<QString, QStringList> read = ReadQstatXml(qstat.readAllStandardOutput());
+        const QStringList expected = {"vorn03", "3", "12", "Trel stand-in server"};
+        QCOMPARE((QStringList{latin1(InfoValue(*status, "mapname")), QString::number(names.size()),
+                              latin1(InfoValue(*status, "maxclients")), latin1(InfoValue(*status, "hostname"))}),
+                 expected);
+        QCOMPARE((QStringList{read.value("map").value(0), read.value("numplayers").value(0),
+                              read.value("maxplayers").value(0), read.value("name").value(0)}), expected);
+        QCOMPARE(names, (QStringList{"Gorm", "Ulf the Red", "<b>big</b>"}));
+        QCOMPARE(read.value("name").mid(1), names); // the players' names follow the server's
+        QCOMPARE(InfoValue(*status, "timelimit"), std::string("20"));
+        // The server ends by itself once its game folder is gone, as when a test's folder is removed.
+        QVERIFY(QDir(quakeDir + QStringLiteral("/vorn")).removeRecursively());
+        QTRY_COMPARE_WITH_TIMEOUT(server.state(), QProcess::NotRunning, 30000);
+        QCOMPARE(server.exitCode(), 0);
+#endif
+    }
 };
 
 QTEST_MAIN(TestTrel)

@@ -369,6 +369,7 @@ private slots:
         QTest::newRow("started") << kGame << "Quake 2" << "";
         QTest::newRow("missing program") << "no such game" << "Quake 2" << "program";
         QTest::newRow("missing working folder") << kGame << "gone away" << "folder";
+        QTest::newRow("text without execute permission") << "not a game.exe" << "Quake 2" << "program";
     }
     void starterStartsOrRefuses() {
         QFETCH(QString, program);
@@ -379,7 +380,8 @@ private slots:
         const std::vector<std::string> arguments = {"+set", "game", "vorn", "+set", "hostname",
                                                     "my \"quoted\" $HOME; server", "+set", "empty", "", "+exec",
                                                     "my server.cfg"};
-        QVERIFY(WriteAll(quakeDir + QStringLiteral("/vorn/my server.cfg"), "map vorn02\r\n"));
+        QVERIFY(WriteAll(quakeDir + QStringLiteral("/vorn/my server.cfg"), "map vorn02\r\n") &&
+                WriteAll(quakeDir + QStringLiteral("/not a game.exe"), "this is text, not a program\n"));
         QString why;
         QCOMPARE(starter.start({local(program).toStdString(), arguments, local(folder).toStdString()}, why),
                  named.isEmpty());

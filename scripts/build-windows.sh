@@ -20,9 +20,13 @@ qt=$(tail -n 1 "$qt_output")
 qt_done=$(date +%s)
 build=${TREL_WINDOWS_BUILD_DIR:-build-windows}
 # Configured once per Qt: later builds let the build itself rerun CMake when a CMake file changes.
+# TREL_BENCH=OFF leaves the benchmarks out (the test leg does).
+bench=${TREL_BENCH:-ON}
 if ! grep -qxF "Qt6_DIR:PATH=$qt/lib/cmake/Qt6" "$build/CMakeCache.txt" 2>/dev/null; then
     "$qt/bin/qt-cmake" -S . -B "$build" -G Ninja -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw-w64.cmake" \
-        -DCMAKE_BUILD_TYPE="${TREL_WINDOWS_BUILD_TYPE:-Release}"
+        -DCMAKE_BUILD_TYPE="${TREL_WINDOWS_BUILD_TYPE:-Release}" -DTREL_BENCH="$bench"
+elif ! grep -qxF "TREL_BENCH:BOOL=$bench" "$build/CMakeCache.txt"; then
+    cmake -DTREL_BENCH="$bench" "$build" >/dev/null
 fi
 targets=()
 for t in "$@"; do targets+=(--target "$t"); done

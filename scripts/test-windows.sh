@@ -18,7 +18,7 @@ install_seconds=$(elapsed "$started")
 
 build_started=$(date +%s)
 build=$(realpath -m "${TREL_WINDOWS_BUILD_DIR:-build-windows}")
-bash scripts/build-windows.sh
+TREL_BENCH=OFF bash scripts/build-windows.sh
 build_seconds=$(elapsed "$build_started")
 
 test_started=$(date +%s)

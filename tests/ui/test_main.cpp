@@ -5,14 +5,6 @@
 #include "mdlmaincode.h"
 #include "ui_test_support.h"
 
-#include <QClipboard>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QSignalSpy>
-#include <QTabBar>
-#include <QTemporaryDir>
-#include <QTest>
-
 #include <functional>
 #include <map>
 

@@ -17,18 +17,7 @@
 #include "serverstatus.h"
 #include "ui_test_support.h"
 
-#include <QAction>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QLocalSocket>
-#include <QNetworkDatagram>
-#include <QProcess>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QUdpSocket>
-#include <QXmlStreamReader>
+#include <QtNetwork>
 
 using namespace trel;
 using test::ReadAll;
@@ -245,13 +234,10 @@ private slots:
         QTRY_VERIFY(!trel.locator() && mainWindow().isVisible() && trel.viewer()->isVisible());
         int asked = 0;
         trel.setExportFileChooser([&](QWidget*, const QString&, const QString&) { return ++asked, QString(); });
-        for (QObject* control : {static_cast<QObject*>(mainWindow().Command2), static_cast<QObject*>(
-                                     mainWindow().mnuexport), static_cast<QObject*>(mainWindow().Command3)}) {
+        Main& m = mainWindow();
+        for (QObject* control : std::initializer_list<QObject*>{m.Command2, m.mnuexport, m.Command3}) {
             boxes.shown.clear();
-            if (auto* button = qobject_cast<QPushButton*>(control))
-                QTest::mouseClick(button, Qt::LeftButton);
-            else
-                static_cast<QAction*>(control)->trigger();
+            QMetaObject::invokeMethod(control, control->inherits("QAction") ? "trigger" : "click");
             QCOMPARE(boxes.texts(), QStringList{"You have selected the wrong directory"});
             QVERIFY(trel.locator()->isVisible() && !mainWindow().isVisible() && !trel.viewer()->isVisible());
             QTest::mouseClick(trel.locator()->butcancel, Qt::LeftButton);
@@ -275,49 +261,40 @@ private slots:
         QVERIFY(!trel.viewer());
     }
 
-    // One Trel per settings file: a second start raises the first and ends without touching trel.ini.
-    void secondStartInTheSameFolderRaisesTheFirstAndEnds() {
-        start(usedSection());
-        SingleInstance first(QFile::encodeName(iniFile).toStdString(), network);
-        QVERIFY(first.claim());
+    // One Trel per settings file: a Trel killed outright leaves its lock and socket behind, which do not keep the
+    // next one from starting; a second start raises the first and ends without touching trel.ini.
+    void secondStartRaisesTheFirstAndAKilledOneBlocksNothing() {
+        QVERIFY(WriteAll(iniFile, usedSection() + kSettings));
+        SingleInstance first(local(iniFile).toStdString(), network);
+        QProcess other;
+        prepareOtherTrel(other);
+        other.start(QStringLiteral(TREL_PROGRAM), QStringList());
+        QTRY_VERIFY_WITH_TIMEOUT(([&] {
+                                     QLocalSocket probe;
+                                     probe.connectToServer(first.name());
+                                     return probe.waitForConnected(100);
+                                 }()), 10000);
+        other.kill();
+        QVERIFY(other.waitForFinished(5000) && first.claim());
         first.listen();
+        start(usedSection());
         connect(&first, &SingleInstance::raiseRequested, app.get(), &Trel::bringToFront);
         mainWindow().showMinimized();
         const QByteArray before = ReadAll(iniFile);
-        QProcess second;
-        prepareOtherTrel(second);
-        second.start(QStringLiteral(TREL_PROGRAM), QStringList());
-        QVERIFY(second.waitForFinished(2000) && second.exitStatus() == QProcess::NormalExit && !second.exitCode());
+        other.start(QStringLiteral(TREL_PROGRAM), QStringList());
+        QVERIFY(other.waitForFinished(2000) && other.exitStatus() == QProcess::NormalExit && !other.exitCode());
         QTRY_VERIFY(!mainWindow().isMinimized() && mainWindow().isVisible());
         QCOMPARE(ReadAll(iniFile), before);
         // Another folder's settings file is another Trel's.
         QVERIFY(SingleInstance(local(quakeDir + QStringLiteral("/trel.ini")).toStdString(), network).claim());
     }
 
-    // A Trel killed outright leaves its lock and socket behind: they do not keep the next one from starting.
-    void killedTrelDoesNotBlockTheNextStart() {
-        QVERIFY(WriteAll(iniFile, usedSection() + kSettings));
-        SingleInstance next(local(iniFile).toStdString(), network);
-        QProcess killed;
-        prepareOtherTrel(killed);
-        killed.start(QStringLiteral(TREL_PROGRAM), QStringList());
-        QTRY_VERIFY_WITH_TIMEOUT(([&] {
-                                     QLocalSocket probe;
-                                     probe.connectToServer(next.name());
-                                     return probe.waitForConnected(100);
-                                 }()), 10000);
-        killed.kill();
-        QVERIFY(killed.waitForFinished(5000));
-        QVERIFY(next.claim());
-    }
-
-    // Leaving by the close box or Exit (its menu entry is the main window suite's) saves the same bytes; other sections stay as they were. A save
-    // that fails is reported, and the program ends all the same.
+    // Leaving by the close box or Exit (its menu entry is the main window suite's) saves the same bytes; other
+    // sections stay as they were. A save that fails is reported, and the program ends all the same.
     void leavingSavesTheSameWhicheverWay_data() {
         QTest::addColumn<QString>("how");
-        QTest::newRow("close box") << "close";
-        QTest::newRow("exit button") << "button";
-        QTest::newRow("save fails") << "fails";
+        for (const char* how : {"close", "button", "fails"})
+            QTest::newRow(how) << QString::fromLatin1(how);
     }
     void leavingSavesTheSameWhicheverWay() {
         QFETCH(QString, how);
@@ -345,7 +322,8 @@ private slots:
         QTRY_VERIFY(!trel.mainWindow());
         if (how == QLatin1String("fails")) {
             QVERIFY2(boxes.shown.size() == 1 && boxes.shown.first().title == QStringLiteral("Warning!") &&
-                         boxes.shown.first().text.contains(QStringLiteral("trel.ini")), qPrintable(boxes.texts().join("")));
+                         boxes.shown.first().text.contains(QStringLiteral("trel.ini")),
+                     qPrintable(boxes.texts().value(0)));
             return;
         }
         QByteArray expected = QByteArray(kSettings).replace("serverini=", "serverini=\x80s\x81.ini");
@@ -394,10 +372,8 @@ private slots:
         QCOMPARE(QDir(QDir::currentPath()).canonicalPath(), QDir(quakeDir).canonicalPath());
         QTRY_COMPARE_WITH_TIMEOUT(test::ReadStandInRecords(recordFile()).size(), 1, 30000);
         const test::StandInRecord record = test::ReadStandInRecords(recordFile()).first();
-        QStringList texts;
-        for (const std::string& argument : arguments)
-            texts << QString::fromStdString(argument);
-        QCOMPARE(record.args, texts);
+        QCOMPARE(record.args.join('|'), QStringLiteral("+set|game|vorn|+set|hostname|my \"quoted\" $HOME; server|"
+                                                       "+set|empty||+exec|my server.cfg"));
         QCOMPARE(record.lines, QStringList{QStringLiteral("map vorn02")});
     }
 

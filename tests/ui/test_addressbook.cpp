@@ -168,56 +168,12 @@ private slots:
     }
     void cleanup() { book.reset(), QDir::setCurrent(previousDir), root.reset(); } // a game start changes folder
 
-    // Opening writes nothing; a filled row's box or selector chooses its row, an empty row (also one with only an
-    // address) does nothing; Remove empties the selected row, the next server added through the dialog fills it.
-    void selectingAndAdding() {
-        open();
-        QVERIFY(enabledSelectors() == ".........." && !QFile::exists(iniFile));
-        QList<QByteArray> rows{"2=|left over"};
-        for (const int n : {1, 3, 4, 5, 6, 7, 8, 9, 10})
-            rows << QByteArray::number(n) + "=S" + QByteArray::number(n) + "|127.0.0." + QByteArray::number(n);
-        open(Book(rows));
-        const QByteArray before = ReadAll(iniFile);
-        QTest::mouseClick(book->Command3, Qt::LeftButton); // nothing selected: nothing removed
-        QCOMPARE(enabledSelectors(), QStringLiteral("x.xxxxxxxx"));
-        QVERIFY((QTest::mouseClick(selector(3), Qt::LeftButton), checkedRow() == 3));
-        click(addressBox(1)); // and the focus goes on to the selector
-        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), selector(1), kTimeoutMs);
-        QCOMPARE(checkedRow(), 1);
-        for (QWidget* w : std::initializer_list<QWidget*>{nameBox(2), addressBox(2), selector(2)})
-            QVERIFY((click(w), checkedRow() == 1));
-        // Focus arriving at a filled row's box moves on to the selector; the row chosen stays chosen.
-        nameBox(3)->setFocus(Qt::OtherFocusReason);
-        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), selector(3), kTimeoutMs);
-        QCOMPARE(checkedRow(), 1);
-        checkHighlight(1);
-        QTest::mouseClick(book->Command3, Qt::LeftButton);
-        QVERIFY(nameBox(1)->text().isEmpty() && addressBox(1)->text().isEmpty() && checkedRow() == 0);
-        QCOMPARE(enabledSelectors(), QStringLiteral("..xxxxxxxx"));
-        checkHighlight(0);
-        QTest::mouseClick(book->addserver, Qt::LeftButton);
-        server* d = dialog();
-        QVERIFY(d && QTest::qWaitForWindowExposed(d) && d->serverport->text() == QStringLiteral("27910"));
-        d->activateWindow();
-        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), d->servername, kTimeoutMs);
-        QTest::keyClicks(d->servername, QStringLiteral("LAN party"));
-        // Without an address the dialog says so and stays open with what was typed.
-        QTest::mouseClick(d->butaddserver, Qt::LeftButton);
-        checkWarning(QStringLiteral("You must enter a Name and IP address for your server"));
-        QVERIFY(dialog() == d && d->isVisible() && d->servername->text() == "LAN party");
-        QVERIFY(nameBox(1)->text().isEmpty());
-        QTest::keyClicks(d->serverIP, QStringLiteral("127.168.0.10"));
-        QTest::mouseClick(d->butaddserver, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog(), kTimeoutMs);
-        // The new server fills the first empty row, not selected; the file waits for Connect or Cancel.
-        QCOMPARE(nameBox(1)->text() + " " + addressBox(1)->text(), QStringLiteral("LAN party 127.168.0.10:27910"));
-        QVERIFY(enabledSelectors() == "x.xxxxxxxx" && checkedRow() == 0 && ReadAll(iniFile) == before);
-    }
-
-    // Cancel and Connect save the book first, the close box saves nothing; Cancel and the close box close the
-    // window and its open dialog; Connect joins the selected server through the connect script or says why not,
-    // the window kept with its rows and selection; a failed save is told once, Cancel stays, Connect joins.
-    void leaving_data() {
+    // One book walked to the end each way: opening writes nothing; Remove empties the selected row; a filled row's
+    // box or selector chooses its row, an empty row (also one with only an address) does nothing; the dialog adds a
+    // server into the first empty row. Then Cancel and Connect save the book first, the close box saves nothing;
+    // Cancel and the close box close the window and its open dialog; Connect joins the selected server through the
+    // connect script or says why not, the window kept as it was; a failed save is told, Cancel stays, Connect joins.
+    void walk_data() {
         QTest::addColumn<QString>("by"); // Cancel, close or Connect
         QTest::addColumn<int>("select");
         QTest::addColumn<QString>("broken"); // what is wrong in the Quake 2 folder or with trel.ini
@@ -232,7 +188,7 @@ private slots:
         QTest::newRow("a game that is no program") << "Connect" << 2 << "game" << "Quake 2 could not be started." << 1;
         QTest::newRow("Connect, trel.ini a folder") << "Connect" << 2 << "ini" << "The address book could not be" << 1;
     }
-    void leaving() {
+    void walk() {
         QFETCH(QString, by);
         QFETCH(int, select);
         QFETCH(QString, broken);
@@ -243,36 +199,64 @@ private slots:
         if (broken == "game") // readable, not runnable
             QVERIFY(QFile::remove(gamePath()) && WriteAll(gamePath(), "not a program\n") &&
                     QFile::setPermissions(gamePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        open();
+        QVERIFY(enabledSelectors() == ".........." && !QFile::exists(iniFile));
         // Row 3's name goes back byte for byte, also a byte the code page does not define: Trel's own table shows
         // it as U+FFFD; Windows' table for code page 1252 makes 0x81 U+0081.
         QList<QByteArray> rows{"1=Bad|127.0.0.5:27910;quit", "2=Fine|127.0.0.6:27910", "3=Thr\x80\x81|127.3.3.3:27910"};
-        const QByteArray ini = kOtherSections + Book(QList(rows) << "4=Gone|127.0.0.4:27910");
+        const QByteArray ini = kOtherSections + Book(QList(rows) << "4=|left over" << "5=Gone|127.0.0.4:27910");
         open(ini);
-        QStringList shown{"Bad", "Fine",
-                          QStringLiteral("Thr€") + QChar(QSysInfo::productType() == "windows" ? 0x81 : 0xFFFD)};
-        shown.resize(10);
-        QTest::mouseClick(selector(4), Qt::LeftButton); // a row removed: what is saved is what the window holds
+        QCOMPARE(enabledSelectors(), QStringLiteral("xxx.x....."));
+        QVERIFY((QTest::mouseClick(selector(5), Qt::LeftButton), checkedRow() == 5));
         QTest::mouseClick(book->Command3, Qt::LeftButton);
-        QCOMPARE(names(), shown);
+        QVERIFY(nameBox(5)->text().isEmpty() && addressBox(5)->text().isEmpty() && checkedRow() == 0);
+        checkHighlight(0);
+        QTest::mouseClick(book->Command3, Qt::LeftButton); // nothing selected: nothing removed
+        QCOMPARE(enabledSelectors(), QStringLiteral("xxx......."));
+        click(addressBox(1)); // and the focus goes on to the selector
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), selector(1), kTimeoutMs);
+        QCOMPARE(checkedRow(), 1);
+        for (QWidget* w : std::initializer_list<QWidget*>{nameBox(4), addressBox(4), selector(4)})
+            QVERIFY((click(w), checkedRow() == 1));
+        // Focus arriving at a filled row's box moves on to the selector; the row chosen stays chosen.
+        nameBox(3)->setFocus(Qt::OtherFocusReason);
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), selector(3), kTimeoutMs);
+        QCOMPARE(checkedRow(), 1);
+        checkHighlight(1);
+        QTest::mouseClick(book->addserver, Qt::LeftButton);
+        QPointer<server> d = dialog();
+        QVERIFY(d && QTest::qWaitForWindowExposed(d) && d->serverport->text() == QStringLiteral("27910"));
+        d->activateWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), d->servername, kTimeoutMs);
+        QTest::keyClicks(d->servername, QStringLiteral("LAN party"));
+        // Without an address the dialog says so and stays open with what was typed.
+        QTest::mouseClick(d->butaddserver, Qt::LeftButton);
+        checkWarning(QStringLiteral("You must enter a Name and IP address for your server"));
+        QVERIFY(dialog() == d && d->isVisible() && d->servername->text() == "LAN party");
+        QTest::keyClicks(d->serverIP, QStringLiteral("127.168.0.10"));
+        QTest::mouseClick(d->butaddserver, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog(), kTimeoutMs);
+        // The new server fills the first empty row, not selected; the file waits for Connect or Cancel.
+        QCOMPARE(nameBox(4)->text() + " " + addressBox(4)->text(), QStringLiteral("LAN party 127.168.0.10:27910"));
+        QVERIFY(enabledSelectors() == "xxxx......" && checkedRow() == 1 && ReadAll(iniFile) == ini);
+        const QStringList shown = names();
+        const QChar undefined(QSysInfo::productType() == "windows" ? 0x81 : 0xFFFD);
+        QCOMPARE(shown.join('|'), QStringLiteral("Bad|Fine|Thr€") + undefined + "|LAN party||||||");
+        boxes.shown.clear();
         if (broken == "ini")
             QVERIFY(QFile::remove(iniFile) && QDir().mkpath(iniFile + QStringLiteral("/inside")));
         QSignalSpy cancelled(book.get(), &addressbook::cancelled), closed(book.get(), &addressbook::closed);
         QTest::mouseClick(selector(select), Qt::LeftButton);
-        QPointer<server> d; // left open when leaving
-        if (by != "Connect")
+        if (by != "Connect") // the dialog is left open
             QVERIFY((QTest::mouseClick(book->addserver, Qt::LeftButton), d = dialog()));
-        if (by == "close")
-            QVERIFY(book->close());
-        else
-            QTest::mouseClick(by == "Cancel" ? book->Command2 : book->Command1, Qt::LeftButton);
+        by == "close" ? void(book->close()) : click(by == "Cancel" ? book->Command2 : book->Command1);
         QCOMPARE(starter.starts, starts);
-        if (starts && broken != "game") {
-            // The game runs on its own; its record is awaited first so that no failed check leaves it behind.
+        if (starts && broken != "game") { // the game's record is awaited first so that no failed check leaves it
             QTRY_COMPARE_WITH_TIMEOUT(test::ReadStandInRecords(recordFile).size(), 1, kTimeoutMs);
             const test::StandInRecord record = test::ReadStandInRecords(recordFile).first();
-            QCOMPARE(record.args + record.lines, (QStringList{"+set", "game", "vorn", "+exec", "trel_connect.cfg",
-                                                              "connect 127.0.0.6:27910"})); // arguments, then script
-            QCOMPARE(QDir(record.cwd).canonicalPath(), QDir(quakeDir).canonicalPath());
+            QCOMPARE(record.args + record.lines << QDir(record.cwd).canonicalPath(), // arguments, script, folder
+                     (QStringList{"+set", "game", "vorn", "+exec", "trel_connect.cfg", "connect 127.0.0.6:27910",
+                                  QDir(quakeDir).canonicalPath()}));
             QCOMPARE(ReadAll(scriptFile), QByteArray("connect 127.0.0.6:27910\r\n"));
         } else if (!starts)
             QVERIFY(!QFile::exists(scriptFile) && !QFile::exists(recordFile));
@@ -280,7 +264,8 @@ private slots:
         const QHash<QString, QString> named{{"vorn", scriptFile}, {"game", gamePath()}, {"ini", iniFile}};
         QVERIFY(boxes.texts().join(QString()).contains(QDir::toNativeSeparators(named.value(broken))));
         // Saved first, whatever follows. Wine's profile functions drop the blank line after [Quake2exe].
-        for (int n = 4; n <= 10; ++n)
+        rows << "4=LAN party|127.168.0.10:27910";
+        for (int n = 5; n <= 10; ++n)
             rows << QByteArray::number(n) + "=|";
         const QByteArray saved = broken == "ini" ? QByteArray() : by == "close" ? ini : kOtherSections + Book(rows);
         if (saved == ini || saved.isEmpty() || !test::UnderWine())
@@ -293,17 +278,13 @@ private slots:
     }
 
     // Each filled row's server is asked at once, once more after a second and given up two and a half seconds
-    // after the first request; only the address and port asked fill a row, and what a server sends is cleaned,
-    // capped and shown as text.
+    // after the first request; only the address and port asked fill a row.
     void serverStatus() {
         const QByteArray good = Reply("\\mapname\\vorn02\\maxclients\\8\\hostname\\Friday league\n12 35 \"Gorm\"\n"
                                       "-3 99 \"Ulf\"\n");
-        QByteArray hostileText = "\\hostname\\<b>big</b>\x01\\mapname\\" + QByteArray(100, 'm') +
-                                 "\\maxclients\\<i>9</i>\\mapname\\second\n";
-        for (int i = 0; i < 80; ++i)
-            hostileText += "99999999999 -5 \"\xc7\xef\xf2\xed<u>" + QByteArray::number(i) + "</u>\"\nx y \"no\"\n";
-        Responder answering(good), late(good), otherPort(good, true), hostile(Reply(hostileText));
-        Responder v6(good, false, QHostAddress::LocalHostIPv6);
+        Responder answering(good), late(good), otherPort(good, true), v6(good, false, QHostAddress::LocalHostIPv6);
+        Responder hostile(Reply("\\hostname\\<b>big</b>\x01\\mapname\\vorn01\\maxclients\\<i>9</i>\n"
+                                "99999999999 -5 \"\xc7\xef\xf2\xed<u>0</u>\"\n"));
         QUdpSocket closed; // a port with nobody behind it once closed
         QVERIFY(closed.bind(QHostAddress::LocalHost, 0));
         const QByteArray closedAddress = "127.0.0.1:" + QByteArray::number(closed.localPort());
@@ -324,13 +305,13 @@ private slots:
             QVERIFY(map(n) == "vorn02" && players(n) == "2/8");
         // Rows 1 and 6, not the row without a name; one answer may fill both rows before the second request is read.
         QTRY_COMPARE_WITH_TIMEOUT(answering.requests.load(), sent(1) + sent(6), kTimeoutMs);
-        QVERIFY(map(4) == QString(64, QLatin1Char('m')) && players(4) == QStringLiteral("64/<i>9</i>"));
+        // What a server sends is shown as text, cleaned and capped as the core tests check.
         click(book->serverping.at(3));
-        QVERIFY(checkedRow() == 4 && book->lblhostname->textFormat() == Qt::PlainText);
-        QVERIFY(book->lblhostname->text() == "<b>big</b>" && book->playerlist->topLevelItemCount() == 64);
+        QVERIFY(checkedRow() == 4 && map(4) == "vorn01" && players(4) == "1/<i>9</i>");
+        QVERIFY(book->lblhostname->textFormat() == Qt::PlainText && book->lblhostname->text() == "<b>big</b>");
         const QTreeWidgetItem* first = book->playerlist->topLevelItem(0);
-        QCOMPARE((QStringList{first->text(0), first->text(1), first->text(2)}),
-                 (QStringList{"Gorm<u>0</u>", QString::number(INT_MAX), "-5"}));
+        QVERIFY(book->playerlist->topLevelItemCount() == 1 && first->text(0) + first->text(2) == "Gorm<u>0</u>-5");
+        QCOMPARE(first->text(1), QString::number(INT_MAX));
         click(nameBox(3)); // a row whose server has not answered shows nobody
         QVERIFY(book->playerlist->topLevelItemCount() == 0 && book->lblhostname->text().isEmpty());
         for (const int n : {3, 9})

@@ -74,7 +74,7 @@ public:
     }
     bool bound = false;
     std::atomic<bool> held = false;
-    std::atomic<int> requests = 0, replies = 0;
+    std::atomic<int> requests = 0;
 
 private:
     template <typename F> void inThread(F f) { QMetaObject::invokeMethod(this, f, Qt::BlockingQueuedConnection); }
@@ -83,7 +83,6 @@ private:
         const QByteArray stray("\xff\xff\xff\xffprint");
         for (auto [socket, bytes] : {std::pair{from, stray}, {other_, reply_}, {from, reply_}})
             socket->writeDatagram(bytes, request.senderAddress(), request.senderPort());
-        ++replies;
     }
     bool otherPort_; // answers from its other port
     QByteArray reply_;
@@ -159,8 +158,8 @@ private slots:
         root = std::make_unique<QTemporaryDir>();
         quakeDir = root->filePath("Quake 2 folder"), iniFile = root->filePath("start here/trel.ini");
         QVERIFY(QDir().mkpath(root->filePath("start here")) && QDir().mkpath(quakeDir + QStringLiteral("/vorn")));
-        QVERIFY(QFile::copy(QStringLiteral(TREL_STANDIN_GAME), gamePath()));
-        QVERIFY(QFile::setPermissions(gamePath(), QFile::permissions(gamePath()) | QFile::ExeOwner));
+        QVERIFY(QFile::copy(QStringLiteral(TREL_STANDIN_GAME), gamePath()) &&
+                QFile::setPermissions(gamePath(), QFile::permissions(gamePath()) | QFile::ExeOwner));
         recordFile = quakeDir + "/vorn/standin_record.txt", scriptFile = quakeDir + "/vorn/trel_connect.cfg";
         shared = {}, boxes.shown.clear(), starter.starts = 0;
         shared.Quake2Path = QFile::encodeName(gamePath()).toStdString();
@@ -175,22 +174,20 @@ private slots:
     // connect script or says why not, the window kept as it was; a failed save is told, Cancel stays, Connect joins.
     void walk_data() {
         QTest::addColumn<QString>("by"); // Cancel, close or Connect
-        QTest::addColumn<int>("select");
-        QTest::addColumn<QString>("broken"); // what is wrong in the Quake 2 folder or with trel.ini
+        QTest::addColumn<QString>("broken"); // what is wrong in the Quake 2 folder or with trel.ini, or row 1 chosen
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("starts");
-        QTest::newRow("Cancel saves") << "Cancel" << 2 << "" << "" << 0;
-        QTest::newRow("the close box saves nothing") << "close" << 2 << "" << "" << 0;
-        QTest::newRow("Cancel, trel.ini a folder") << "Cancel" << 2 << "ini" << "The address book could not be" << 0;
-        QTest::newRow("Connect joins") << "Connect" << 2 << "" << "" << 1;
-        QTest::newRow("semicolon") << "Connect" << 1 << "" << "The server address may not contain the semicolon" << 0;
-        QTest::newRow("vorn a file") << "Connect" << 2 << "vorn" << "The connect script could not be written" << 0;
-        QTest::newRow("a game that is no program") << "Connect" << 2 << "game" << "Quake 2 could not be started." << 1;
-        QTest::newRow("Connect, trel.ini a folder") << "Connect" << 2 << "ini" << "The address book could not be" << 1;
+        QTest::newRow("Cancel saves") << "Cancel" << "" << "" << 0;
+        QTest::newRow("the close box saves nothing") << "close" << "" << "" << 0;
+        QTest::newRow("Cancel, trel.ini a folder") << "Cancel" << "ini" << "The address book could not be" << 0;
+        QTest::newRow("Connect joins") << "Connect" << "" << "" << 1;
+        QTest::newRow("semicolon") << "Connect" << "row 1" << "The server address may not contain the semicolon" << 0;
+        QTest::newRow("vorn a file") << "Connect" << "vorn" << "The connect script could not be written" << 0;
+        QTest::newRow("a game that is no program") << "Connect" << "game" << "Quake 2 could not be started." << 1;
+        QTest::newRow("Connect, trel.ini a folder") << "Connect" << "ini" << "The address book could not be" << 1;
     }
     void walk() {
         QFETCH(QString, by);
-        QFETCH(int, select);
         QFETCH(QString, broken);
         QFETCH(QString, message);
         QFETCH(int, starts);
@@ -245,6 +242,7 @@ private slots:
         boxes.shown.clear();
         if (broken == "ini")
             QVERIFY(QFile::remove(iniFile) && QDir().mkpath(iniFile + QStringLiteral("/inside")));
+        const int select = broken == "row 1" ? 1 : 2; // row 1's address holds a semicolon
         QSignalSpy cancelled(book.get(), &addressbook::cancelled), closed(book.get(), &addressbook::closed);
         QTest::mouseClick(selector(select), Qt::LeftButton);
         if (by != "Connect") // the dialog is left open
@@ -320,16 +318,14 @@ private slots:
         QVERIFY(map(3).isEmpty() && players(3).isEmpty());
 
         // Refresh asks again; a row removed meanwhile is cleared and its answer, held till then, ignored.
-        const int asked = answering.requests, lateAsked = late.requests, lateReplies = late.replies;
+        const int asked = answering.requests, lateAsked = late.requests;
         late.held = true;
         QTest::mouseClick(book->butrefresh, Qt::LeftButton);
         QCOMPARE(ping(1), QStringLiteral("..."));
-        click(nameBox(8));
-        QTest::mouseClick(book->Command3, Qt::LeftButton);
+        click(nameBox(8)), QTest::mouseClick(book->Command3, Qt::LeftButton);
         QCOMPARE(ping(8), QString());
         QTRY_VERIFY_WITH_TIMEOUT(late.requests > lateAsked, kTimeoutMs);
-        late.release();
-        QTRY_VERIFY_WITH_TIMEOUT(late.replies > lateReplies, kTimeoutMs);
+        late.release(); // answered before it returns
         for (const int n : {1, 6})
             QTRY_VERIFY_WITH_TIMEOUT(ping(n).endsWith(QLatin1String(" ms")), kTimeoutMs);
         const int refreshed = sent(1) + sent(6);
@@ -343,8 +339,7 @@ private slots:
         QTest::mouseClick(book->addserver, Qt::LeftButton);
         server* d = dialog();
         QVERIFY(d);
-        d->servername->setText(QStringLiteral("Added"));
-        d->serverIP->setText(QStringLiteral("127.0.0.1"));
+        d->servername->setText(QStringLiteral("Added")), d->serverIP->setText(QStringLiteral("127.0.0.1"));
         d->serverport->setText(answering.address().mid(10));
         QTest::mouseClick(d->butaddserver, Qt::LeftButton);
         QCOMPARE(ping(2), QStringLiteral("..."));

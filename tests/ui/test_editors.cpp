@@ -119,9 +119,8 @@ private slots:
     }
     void cleanup() { mapedit_.reset(), mapcycle_.reset(), motd_.reset(), dir_.reset(); }
 
-    // Opening loads the file the server ini names and the single-player one; then the tabs, the typed values that
-    // wait for the next pick, insert (the block or the prompt over the selection) and a second request that brings
-    // the window forward as it was.
+    // Opening loads the file the server ini names and the single-player one; the tabs, the typed values that wait for
+    // the next pick, insert (the block, or the prompt over the selection), a second request bringing it forward.
     void mapDetailsWalk() {
         serverini_ = "custom.ini";
         QVERIFY(WriteAll(vorn("custom.ini"), "[ab]\r\n# c\r\n") && WriteAll(vorn("vorn_sp.ini"), "# one\r\n[ a ]") &&
@@ -133,8 +132,7 @@ private slots:
         QVERIFY(Shown(edit(0)) == "[ab]\n# c\n" && Shown(edit(1)) == "# one\n[ a ]" && preview() == kPreview);
         QVERIFY(w.mapedithelp->text() == heading("custom.ini") && Entries(w.maps) == kStandardMaps);
         // A comment no more keeps its colour through the passes of a tab switch.
-        CaretTo(edit(0), 5);
-        Keys(edit(0), {Qt::Key_Delete}); // the "#"
+        CaretTo(edit(0), 5), Keys(edit(0), {Qt::Key_Delete}); // the "#"
         ClickTab(w.SSTab1, 1), ClickTab(w.SSTab2, 1);
         QVERIFY(ColourPattern(edit(0)) == "hhhh|cc|" && w.mapedithelp->text() == heading("vorn_sp.ini"));
         QVERIFY(!w.varmapgametype->isVisible() && !w.valgemgoal->isVisible() && w.Label7->isVisible());
@@ -149,14 +147,12 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!timelimit->hasFocus(), kTimeoutMs);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
         QTRY_VERIFY_WITH_TIMEOUT(timelimit->hasFocus() && w.valmaptimelimit->currentText() == "25", kTimeoutMs);
-        Keys(w.valmaxgems, {Qt::Key_End, Qt::Key_Backspace});
-        QTest::mouseClick(edit(1)->viewport(), Qt::LeftButton);
+        Keys(w.valmaxgems, {Qt::Key_End, Qt::Key_Backspace}), QTest::mouseClick(edit(1)->viewport(), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(edit(1)->hasFocus(), kTimeoutMs);
         QCOMPARE(preview(), kPreview); // not on leaving the box
         ClickTab(w.SSTab1, 0), ClickItem(w.maps, QStringLiteral("vorn_sp01"));
         QCOMPARE(preview(), QStringLiteral("[ vorn_sp01 ]\ngametype 3\nvorn_timelimit 25\nmax_gems \n"));
-        // Back on the multiplayer tab the heading names what the main window's box names now; the file edited
-        // is still the one opened.
+        // Back on the multiplayer tab the heading names the main window's box as it is now; the file stays.
         serverini_ = "changed.ini", ClickTab(w.SSTab2, 0);
         QVERIFY(w.mapedithelp->text() == heading("changed.ini") && w.varmapgametype->isVisible());
         ClickItem(w.maps, QStringLiteral("vorn02"));
@@ -185,7 +181,7 @@ private slots:
         QTest::addColumn<QByteArray>("content"); // null: no file
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QByteArray>("saved");
-        const QByteArray every = EveryByteButLineBreaks() + "\r\n[ vorn01 ]\r\n", none;
+        const QByteArray bytes = EveryByteButLineBreaks(), every = bytes + "\r\n[ vorn01 ]\r\n", none;
         QByteArray big; // four mebibytes of typical blocks and comments, ending in an empty line
         for (int n = 0; big.size() < (4 << 20); ++n)
             big += "# server " + QByteArray::number(n) + " ===============\r\n[ vorn0" + QByteArray::number(n % 4 + 1) +
@@ -196,8 +192,8 @@ private slots:
         QTest::newRow("map details, every byte") << false << "" << every << "a\nb" << every + "a\r\nb\r\n";
         QTest::newRow("map details, four mebibytes") << false << "" << big << "[ end ]" << big + "[ end ]\r\n";
         QTest::newRow("message, missing file") << true << "" << none << "" << QByteArray("\r\n");
-        QTest::newRow("message, every byte") << true << "" << EveryByteButLineBreaks() + "\r\nsecond" << "hello"
-                                             << EveryByteButLineBreaks() + "\r\nsecondhello\r\n";
+        QTest::newRow("message, every byte, a lone CR")
+            << true << "" << bytes + "\r\nsecond\rthird" << "!" << bytes + "\r\nsecond\rthird!\r\n";
     }
     void saving() {
         QFETCH(bool, motd);
@@ -220,7 +216,7 @@ private slots:
         }
         QVERIFY(content.isNull() || (WriteAll(file, content) && WriteAll(vorn("vorn_sp.ini"), single)));
         QVERIFY(open(motd) && QFileInfo::exists(file) == !content.isNull()); // the message's opening creates nothing
-        QCOMPARE(Shown(box(motd)), QString::fromLatin1(content).replace("\r\n", "\n"));
+        QCOMPARE(Shown(box(motd)), QString::fromLatin1(content).replace("\r\n", "\n").replace('\r', '\n'));
         TypeAtEnd(box(motd), typed);
         QVERIFY(motd || QTest::qWaitForWindowActive(mapedit_.get())); // the access key presses Save a moment later
         motd ? Click(motd_->Command2) : QTest::keyClick(mapedit_.get(), Qt::Key_S, Qt::AltModifier);
@@ -230,11 +226,9 @@ private slots:
         QVERIFY(motd || ColourPattern(edit(0)).endsWith(content.size() > 1000000 ? "...........cccccc||hhhhhhh"
                                                                                   : "c|hhhhhhhhhh|k|k"));
         QSignalSpy closed(window(motd), SIGNAL(closed()));
-        TypeAtEnd(box(motd), QStringLiteral("unsaved"));
-        Click(motd ? motd_->Command1 : mapedit_->butexit);
+        TypeAtEnd(box(motd), QStringLiteral("unsaved")), Click(motd ? motd_->Command1 : mapedit_->butexit);
         QVERIFY(closed.count() == 1 && !window(motd)->isVisible() && ReadAll(file) == saved);
-        // The map-details file becomes a folder (the other file is written all the same); for the message,
-        // the modification folder becomes a file.
+        // The map-details file becomes a folder (the other file is written all the same), the message's folder a file.
         QVERIFY(open(motd));
         TypeAtEnd(box(motd), QStringLiteral("typed"));
         const QString typedText = Shown(box(motd));
@@ -246,9 +240,8 @@ private slots:
         QVERIFY(motd || ReadAll(vorn("vorn_sp.ini")) == single + "\r\n\r\n");
     }
 
-    // The map cycle editor: ">" adds the picked map at the end, "<" removes the picked one, nothing picked does
-    // nothing; Ok writes the cycle into vorn.ini and the old file into vorn.bak, a failed write keeps the window,
-    // and Cancel writes nothing.
+    // Map cycle: ">" adds the picked map at the end, "<" removes the picked one, nothing picked does nothing; Ok writes
+    // the cycle into vorn.ini and the old file into vorn.bak, a failed write keeps the window; Cancel writes nothing.
     void mapCycle() {
         const QByteArray old = "[ vorn01 ]\r\ngametype 2\r\n" + EveryByteButLineBreaks();
         const QStringList cycle = {"vorn01", "vorn03", "vorn04", "vorn_sp01", "vorn02"};

@@ -25,9 +25,7 @@ QByteArray EveryByteButLineBreaks() {
     std::iota(bytes.begin(), bytes.end(), char(0));
     return bytes.removeIf([](char c) { return c == '\r' || c == '\n'; });
 }
-QString Shown(const QPlainTextEdit* box) {
-    return box->document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-}
+QString Shown(const QPlainTextEdit* b) { return b->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n'); }
 // Each character's colour: 'h' head, 'c' comment, 'k' another colour set, '.' the box's own; '|' a line break.
 QString ColourPattern(const QPlainTextEdit* box) {
     QString pattern;
@@ -63,8 +61,7 @@ void CaretTo(QPlainTextEdit* box, int position) { // by the keys, from the start
     Keys(box, {Qt::Key_Home}, Qt::ControlModifier);
     Keys(box, QList<Qt::Key>(position, Qt::Key_Right));
 }
-// Types at the end of box, "\n" by the Return key.
-void TypeAtEnd(QPlainTextEdit* box, const QString& text) {
+void TypeAtEnd(QPlainTextEdit* box, const QString& text) { // "\n" as the Return key
     Keys(box, {Qt::Key_End}, Qt::ControlModifier);
     for (const QChar c : text)
         c == QLatin1Char('\n') ? QTest::keyClick(box, Qt::Key_Return) : QTest::keyClicks(box, QString(c));
@@ -90,18 +87,15 @@ class TestEditors : public QObject {
         return QDir(dir_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot) +
                QDir(vorn()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
-    // One warning, naming file as the user sees the path, and a reason.
-    void verifyWarningNames(const QString& file) const {
+    void verifyWarningNames(const QString& file) const { // one warning, naming file as the user sees it, and why
         const QString text = boxes_.shown.value(0).text, named = QDir::toNativeSeparators(vorn(file)) + ": ";
         QVERIFY2(boxes_.shown.size() == 1 && boxes_.shown[0].title == "Warning!" && text.contains(named),
                  qPrintable(text));
     }
     bool open(bool motd) {
-        if (motd)
-            return (motd_ = std::make_unique<trel::MOTD>(shared_, boxes_))->open() &&
-                   QTest::qWaitForWindowExposed(motd_.get());
-        mapedit_ = std::make_unique<trel::mapedit>(shared_, [this] { return serverini_; }, boxes_);
-        return mapedit_->open() && QTest::qWaitForWindowExposed(mapedit_.get());
+        motd ? void(motd_ = std::make_unique<trel::MOTD>(shared_, boxes_))
+             : void(mapedit_ = std::make_unique<trel::mapedit>(shared_, [this] { return serverini_; }, boxes_));
+        return (motd ? motd_->open() : mapedit_->open()) && QTest::qWaitForWindowExposed(window(motd));
     }
     QWidget* window(bool motd) const { return motd ? static_cast<QWidget*>(motd_.get()) : mapedit_.get(); }
     QPlainTextEdit* edit(int index) const { return mapedit_->EditWindow[static_cast<std::size_t>(index)]; }
@@ -203,14 +197,13 @@ private slots:
         QFETCH(QByteArray, saved);
         const bool outside = refused == "outside.ini";
         serverini_ = outside ? QFile::encodeName(dir_->filePath(refused)).toStdString() : "";
-        const QString file = vorn(motd ? "motd.txt" : "vorn.ini"), named = QDir::toNativeSeparators(vorn(refused));
+        const QString file = vorn(motd ? "motd.txt" : "vorn.ini");
         const QByteArray single = "# only\r\nmax_gems 3";
         if (!refused.isEmpty()) {
-            QVERIFY(outside || QDir().mkpath(vorn(refused)));
             const QStringList before = entries();
-            QVERIFY(!open(motd) && !window(motd)->isVisible());
+            QVERIFY((outside || QDir().mkpath(vorn(refused))) && !open(motd) && !window(motd)->isVisible());
             QVERIFY(outside ? entries() == before : QFileInfo(vorn(refused)).isDir()); // all left as it was
-            const QString why = outside ? "vorn folder" : named + ": ";
+            const QString why = outside ? "vorn folder" : QDir::toNativeSeparators(vorn(refused)) + ": ";
             QVERIFY2(boxes_.texts().size() == 1 && boxes_.texts().first().contains(why), qPrintable(why));
             return;
         }

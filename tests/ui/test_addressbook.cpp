@@ -1,6 +1,5 @@
-// The address book window and its add-server dialog as a user meets them, joining through the stand-in game, and
-// each row's status as loopback servers made here answer, answer from elsewhere, keep silent or send hostile
-// replies. The row rules and the reading of replies are the core tests'.
+// The address book and its add-server dialog as a user meets them, joining through the stand-in game, and each row's
+// status as loopback servers answer, answer from elsewhere or send hostile replies; the rules are the core tests'.
 
 #include "addressbook.h"
 #include "auxiliary/Resources.h"
@@ -16,7 +15,6 @@
 #include <QUdpSocket>
 
 #include <atomic>
-#include <climits>
 #include <memory>
 
 using namespace trel;
@@ -118,6 +116,7 @@ class TestAddressBook : public QObject {
     QRadioButton* selector(int n) const { return book->serverselect.at(n - 1); }
     QLineEdit* nameBox(int n) const { return book->servername.at(n - 1); }
     QLineEdit* addressBox(int n) const { return book->serverIP.at(n - 1); }
+    QString row(int n) const { return book->servermap[n - 1]->text() + ' ' + book->serverplayers[n - 1]->text(); }
     void click(QWidget* w) const { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, w->height() / 2)); }
     QStringList names() const {
         QStringList list;
@@ -166,11 +165,10 @@ private slots:
     }
     void cleanup() { book.reset(), QDir::setCurrent(previousDir), root.reset(); } // a game start changes folder
 
-    // One book walked to the end each way: opening writes nothing; Remove empties the selected row; a filled row's
-    // box or selector chooses its row, an empty row (also one with only an address) does nothing; the dialog adds a
-    // server into the first empty row. Then Cancel and Connect save the book first, the close box saves nothing;
-    // Cancel and the close box close the window and its open dialog; Connect joins the selected server through the
-    // connect script or says why not, the window kept as it was; a failed save is told, Cancel stays, Connect joins.
+    // One book walked to the end each way: Remove empties the selected row; a filled row's box or selector chooses
+    // its row, an empty one (also with only an address) does nothing; the dialog fills the first empty row. Cancel
+    // and Connect save first, the close box does not; Cancel and the close box close it and its dialog; Connect joins
+    // through the connect script or says why not, the window kept; a failed save is told, Cancel stays, Connect joins.
     void walk_data() {
         QTest::addColumn<QString>("by"); // Cancel, close or Connect
         QTest::addColumn<QString>("broken"); // what is wrong in the Quake 2 folder or with trel.ini, or row 1 chosen
@@ -195,8 +193,6 @@ private slots:
         if (broken == "game") // readable, not runnable
             QVERIFY(QFile::remove(gamePath()) && WriteAll(gamePath(), "not a program\n") &&
                     QFile::setPermissions(gamePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        open();
-        QVERIFY(enabledSelectors() == ".........." && !QFile::exists(iniFile));
         // Row 3's name goes back byte for byte, also a byte the code page does not define: Trel's own table shows
         // it as U+FFFD; Windows' table for code page 1252 makes 0x81 U+0081.
         QList<QByteArray> rows{"1=Bad|127.0.0.5:27910;quit", "2=Fine|127.0.0.6:27910", "3=Thr\x80\x81|127.3.3.3:27910"};
@@ -288,38 +284,32 @@ private slots:
                    "4=Hostile|" + hostile.address(), "5=Typo|127.0.0:2", "6=Named|" + answering.address("localhost"),
                    "7=Six|" + v6.address("[::1]"), "8=Late|" + late.address(), "9=Closed|" + closedAddress}));
         const auto ping = [this](int n) { return book->serverping.at(n - 1)->text(); };
-        const auto mapPlayers = [this](int n) {
-            return book->servermap[n - 1]->text() + ' ' + book->serverplayers[n - 1]->text();
-        };
         const auto sent = [this](int n) { return book->statusQueries()->requestsSent(n - 1); };
         QVERIFY(ping(3) == "..." && ping(5) == "bad address" && ping(2).isEmpty()); // a row without a name is not asked
         for (const int n : {1, 4, 6, 7, 8})
             QTRY_VERIFY2_WITH_TIMEOUT(ping(n).endsWith(QLatin1String(" ms")), qPrintable(ping(n)), kTimeoutMs);
         for (const int n : {1, 6, 7, 8})
-            QCOMPARE(mapPlayers(n), QStringLiteral("vorn02 2/8"));
+            QCOMPARE(row(n), QStringLiteral("vorn02 2/8"));
         // Rows 1 and 6, not the row without a name; one answer may fill both rows before the second request is read.
         QTRY_COMPARE_WITH_TIMEOUT(answering.requests.load(), sent(1) + sent(6), kTimeoutMs);
         // What a server sends is shown as text, cleaned and capped as the core tests check.
         click(book->serverping.at(3));
-        QVERIFY(checkedRow() == 4 && mapPlayers(4) == "vorn01 1/<i>9</i>");
+        QVERIFY(checkedRow() == 4 && row(4) == "vorn01 1/<i>9</i>");
         QVERIFY(book->lblhostname->textFormat() == Qt::PlainText && book->lblhostname->text() == "<b>big</b>");
         const QTreeWidgetItem* first = book->playerlist->topLevelItem(0);
         QVERIFY(book->playerlist->topLevelItemCount() == 1 && first->text(0) + first->text(2) == "Gorm<u>0</u>-5");
-        QCOMPARE(first->text(1), QString::number(INT_MAX));
         click(nameBox(3)); // a row whose server has not answered shows nobody
         QVERIFY(book->playerlist->topLevelItemCount() == 0 && book->lblhostname->text().isEmpty());
         for (const int n : {3, 9})
             QTRY_COMPARE_WITH_TIMEOUT(ping(n), QStringLiteral("no answer"), kTimeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(otherPort.requests == 2 && sent(9) == 2, kTimeoutMs);
-        QCOMPARE(mapPlayers(3), QStringLiteral(" "));
+        QCOMPARE(row(3), QStringLiteral(" "));
 
         // Refresh asks again; a row removed meanwhile is cleared and its answer, held till then, ignored.
         const int asked = answering.requests, lateAsked = late.requests;
         late.held = true;
-        QTest::mouseClick(book->butrefresh, Qt::LeftButton);
-        QCOMPARE(ping(1), QStringLiteral("..."));
-        click(nameBox(8)), QTest::mouseClick(book->Command3, Qt::LeftButton);
-        QCOMPARE(ping(8), QString());
+        QVERIFY((click(book->butrefresh), ping(1) == "..."));
+        QVERIFY((click(nameBox(8)), click(book->Command3), ping(8).isEmpty()));
         QTRY_VERIFY_WITH_TIMEOUT(late.requests > lateAsked, kTimeoutMs);
         late.release(); // answered before it returns
         for (const int n : {1, 6})
@@ -329,7 +319,7 @@ private slots:
         book->serverping[0]->clear(); // the row's earlier answer must not count
         book->statusQueries()->query(0, answering.address().toStdString());
         QTRY_VERIFY_WITH_TIMEOUT(ping(1).endsWith(QLatin1String(" ms")), kTimeoutMs);
-        QVERIFY(mapPlayers(8) == " " && ping(8).isEmpty());
+        QVERIFY(row(8) == " " && ping(8).isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(answering.requests.load(), asked + refreshed + sent(1), kTimeoutMs);
         QVERIFY(boxes.shown.isEmpty());
     }

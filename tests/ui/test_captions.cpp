@@ -1,6 +1,5 @@
-// Every window shown once: no caption of a button, check box, label, frame or tab is cut with the program's
-// font (the positions and sizes are fixed), and each window's picture is saved for the README and the manual
-// in TREL_SCREENSHOT_DIR (the build folder's "screenshots" by default), checked to show the window whole.
+// Every window shown once: no caption of a button, check box, label, frame or tab is cut with the program's font
+// (the positions and sizes are fixed); each window's picture, whole, goes to TREL_SCREENSHOT_DIR for the manual.
 
 #include "LinkedNetwork.h"
 #include "MOTD.h"
@@ -19,8 +18,6 @@
 #include "seams/GameStarter.h"
 #include "seams/MessageBoxes.h"
 #include "ui_test_support.h"
-
-#include <QtWidgets>
 
 using namespace trel;
 
@@ -71,8 +68,7 @@ void CheckAndShoot(QWidget& window, const QString& name) {
         for (int x = 0; x < image.width(); x += 4)
             colours.insert(image.pixel(x, y));
     QVERIFY2(colours.size() > 8, qPrintable(name + QStringLiteral(" is nearly blank")));
-    const QString folder =
-        qEnvironmentVariable("TREL_SCREENSHOT_DIR", QStringLiteral(QT_TESTCASE_BUILDDIR "/screenshots"));
+    const QString folder = qEnvironmentVariable("TREL_SCREENSHOT_DIR", QT_TESTCASE_BUILDDIR "/screenshots");
     QVERIFY(QDir().mkpath(folder) && picture.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")));
 }
 
@@ -84,57 +80,42 @@ private slots:
     void initTestCase() {
         test::PrepareUiTest();
         InitResources();
-#ifdef _WIN32
-        // Trel's style on Windows: the windows platform picks windowsvista, the offscreen one Fusion.
+#ifdef _WIN32 // Trel's style on Windows: the windows platform picks windowsvista, the offscreen one Fusion
         QApplication::setStyle(QStringLiteral("windowsvista"));
         QCOMPARE(QApplication::style()->name(), QStringLiteral("windowsvista"));
-#else
-        // The layout's font must really be there, or every measurement is of another font.
+#else // the layout's font must really be there, or every measurement is of another font
         QCOMPARE(QFontInfo(ProgramFont()).family(), QStringLiteral("Liberation Sans Narrow"));
 #endif
     }
 
     void everyWindow() {
-        Main window; // the main window on each tab, then the wizard's pages
-        SettingsLoad load;
-        load.Quake2Path = "C:\\Quake2\\quake2.exe";
-        load.DMflags = 1028;
-        window.LoadSettings(load);
-        window.setQuake2Path(load.Quake2Path);
-        window.gametype->setCurrentIndex(1);
-        window.maps->setCurrentRow(0);
-        const char* const tabs[] = {"main-general", "main-server-options", "main-server-admin"};
-        for (int tab = 0; tab < 3; ++tab) {
-            window.maintab->setCurrentIndex(tab);
-            CheckAndShoot(window, QLatin1String(tabs[tab]));
+        const auto window = test::LoadedMain(1, 0, 1028); // the main window on each tab, then the wizard's pages
+        window->setQuake2Path("C:\\Quake2\\quake2.exe");
+        for (const int tab : {0, 1, 2}) {
+            window->maintab->setCurrentIndex(tab);
+            CheckAndShoot(*window, QStringList{"main-general", "main-server-options", "main-server-admin"}[tab]);
         }
-        window.gametype->setCurrentIndex(3);
-        window.maps->setCurrentRow(1);
-        window.valtimelimit->setEditText(QStringLiteral("20"));
-        Wizard wizard(window);
+        window->gametype->setCurrentIndex(3);
+        window->maps->setCurrentRow(1);
+        window->valtimelimit->setEditText(QStringLiteral("20"));
+        Wizard wizard(*window);
         wizard.open();
-        for (int page = 1; page <= 4; ++page) {
+        for (int page = 1; page <= 4; wizard.page()->butnext->click(), ++page) {
             QTRY_COMPARE_WITH_TIMEOUT(wizard.pageNumber(), page, 5000);
             CheckAndShoot(*wizard.page(), QStringLiteral("wizard-%1").arg(page));
-            if (page < 4)
-                wizard.page()->butnext->click();
         }
 
         QTemporaryDir dir; // the other windows on a start folder and a Quake 2 folder of their own
         const QString quake = dir.filePath(QStringLiteral("Quake 2"));
-        QVERIFY(QDir().mkpath(quake + "/vorn") &&
-                test::WriteAll(quake + "/vorn/vorn.ini",
-                               "# Map details of our server\r\n[ vorn01 ]\r\ngametype 2\r\ngem_goal 20\r\n"
-                               "vorn_timelimit 20\r\nmax_gems 20\r\n\r\n[ vorn02 ]\r\ngametype 3\r\n"
-                               "gem_goal 10\r\nvorn_timelimit 15\r\nmax_gems 30\r\n"));
+        QVERIFY(QDir().mkpath(quake + "/vorn") && test::WriteAll(quake + "/vorn/vorn.ini",
+            "# Map details of our server\r\n[ vorn01 ]\r\ngametype 2\r\ngem_goal 20\r\nvorn_timelimit 20\r\n"
+            "max_gems 20\r\n\r\n[ vorn02 ]\r\ngametype 3\r\ngem_goal 10\r\nvorn_timelimit 15\r\nmax_gems 30\r\n"));
         QVERIFY(test::WriteAll(quake + "/vorn/motd.txt", "Welcome to our Vorn server!\r\n") &&
-                test::WriteAll(dir.filePath(QStringLiteral("trel.ini")),
-                               "[AddressBook]\r\nServerName 1=Home server\r\nServerIp 1=127.0.0.1:27910\r\n"
-                               "ServerName 2=Friday league\r\nServerIp 2=localhost:27911\r\n"));
+                test::WriteAll(dir.filePath(QStringLiteral("trel.ini")), "[AddressBook]\r\nServerName 1=Home server\r\n"
+                    "ServerIp 1=127.0.0.1:27910\r\nServerName 2=Friday league\r\nServerIp 2=localhost:27911\r\n"));
         SharedValues shared;
         shared.StartDir = QFile::encodeName(dir.path()).toStdString();
-        shared.Quake2Folder = QFile::encodeName(quake).toStdString();
-        shared.Quake2Path = shared.Quake2Folder + "/quake2";
+        shared.Quake2Path = (shared.Quake2Folder = QFile::encodeName(quake).toStdString()) + "/quake2";
         RecordedMessageBoxes boxes;
         RecordedDocumentOpener documents;
         ProcessGameStarter starter;

@@ -46,8 +46,7 @@ class TestAuxiliary : public QObject {
     QWidget parking_; // away from the others: the toolkit drops a pointer move to where the pointer already is
     QTemporaryDir base_{QDir::tempPath() + QStringLiteral("/trel locator XXXXXX")};
     QString at(const char* relative) const { return base_.filePath(QLatin1String(relative)); }
-    const Drive a_{at("drive a"), at("drive a") + " [games]"}, b_{at("drive b"), at("drive b")},
-        noDisc_{at("no disc"), at("no disc") + " [cd]"};
+    const Drive a_{at("drive a"), at("drive a") + " [games]"}, noDisc_{at("no disc"), at("no disc") + " [cd]"};
 
 private slots:
     void initTestCase() {
@@ -56,14 +55,10 @@ private slots:
         parking_.setGeometry(0, 0, 20, 20);
         parking_.show();
         QVERIFY(QTest::qWaitForWindowExposed(&parking_));
-        for (const char* folder : {"drive a/quake 2/baseq2", "drive a/long folder name", "drive b"})
-            QVERIFY(QDir().mkpath(at(folder)));
-        const std::pair<const char*, bool> files[] = {
-            {"drive a/quake 2/quake2", true}, {"drive a/quake 2/run server", true},
-            {"drive a/quake 2/read me.txt", false}, {"drive a/quake 2/config", false},
-            {"drive a/long folder name/other game", true}, {"drive b/setup", true}};
-        for (const auto& [name, program] : files) {
-            const QString file = at(name) + (program ? kExe : QString());
+        QVERIFY(QDir().mkpath(at("drive a/quake 2")));
+        for (const auto& [name, program] : {std::pair{"quake2", true}, {"run server", true}, {"read me.txt", false},
+                                            {"config", false}}) {
+            const QString file = at("drive a/quake 2/") + name + (program ? kExe : QString());
             QVERIFY(WriteAll(file, "#!/bin/sh\n") &&
                     QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                     (program ? QFileDevice::ExeOwner : QFileDevice::Permissions())));
@@ -71,76 +66,43 @@ private slots:
     }
     void init() { QTest::mouseMove(&parking_, QPoint(10, 10)); }
 
-    // Starting at the Quake 2 folder (its programs, and only those, listed), wherever the tree moves the label,
-    // the drive list and the file list follow; a drive that is not ready is told by name and the previous drive,
-    // folder and label stay; a double-click confirms the listed file and the locator stays open until the choice
-    // is accepted; Cancel cancels; a file not listed cannot be chosen.
+    // The locator opens at the Quake 2 folder listing its programs only; a drive that is not ready is told by
+    // name and the drive, folder and label stay; a file not listed cannot be chosen, a double-click confirms one.
     void usingTheLocator() {
-        const QStringList quake2{"quake2" + kExe, "run server" + kExe};
-        const struct { const char* how; QString folder; bool onB; QStringList programs; QString file; } rows[] = {
-            {"set", at("drive a/quake 2/baseq2"), false, {}, {}},
-            {"click", at("drive a/long folder name"), false, {"other game" + kExe}, {}},
-            {"drive", at("drive b"), true, {"setup" + kExe}, {}}, {"no disc", at("drive a/quake 2"), false, quake2, {}},
-            {"double-click", at("drive a/quake 2"), false, quake2, "run server" + kExe},
-            {"Cancel", at("drive a/quake 2"), false, quake2, {}}};
-        for (const auto& row : rows) {
-            RecordedMessageBoxes boxes;
-            dirfinder window(boxes);
-            window.setDrives({noDisc_, a_, b_});
-            window.setDirectory(at("drive a/quake 2"));
-            window.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&window));
-            QTreeView* tree = window.directory;
-            QListView* list = window.filelist;
-            QTRY_COMPARE_WITH_TIMEOUT(Listed(list), quake2, kTimeoutMs); // not "read me.txt", "config"
-            QSignalSpy confirmed(&window, &dirfinder::confirmed), cancelled(&window, &dirfinder::cancelled);
-            window.chooseFile(QStringLiteral("read me.txt"));
-            QCOMPARE(window.chosenFileName(), QString());
-            const QString how = QLatin1String(row.how);
-            if (how == "set") {
-                window.setDirectory(row.folder);
-            } else if (how == "click") {
-                const QModelIndex item = qobject_cast<const QFileSystemModel*>(tree->model())->index(row.folder);
-                QTRY_VERIFY_WITH_TIMEOUT(!tree->visualRect(item).isEmpty(), kTimeoutMs);
-                QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(item).center());
-            } else if (how == "drive" || how == "no disc") {
-                window.drive->setFocus();
-                QTest::keyClick(window.drive, how == "no disc" ? Qt::Key_Up : Qt::Key_Down);
-            } else if (how == "double-click") { // through the window system, as a real double-click arrives
-                const QModelIndex item = list->model()->index(Listed(list).indexOf(row.file), 0, list->rootIndex());
-                QTRY_VERIFY_WITH_TIMEOUT(!list->visualRect(item).isEmpty(), kTimeoutMs);
-                const QPoint point = list->viewport()->mapTo(&window, list->visualRect(item).center());
-                QTest::mouseDClick(window.windowHandle(), Qt::LeftButton, {}, point);
-            } else {
-                QTest::mouseClick(window.butcancel, Qt::LeftButton);
-            }
-            const Drive& drive = row.onB ? b_ : a_;
-            QCOMPARE((QStringList{window.currentDirectory(), tree->currentIndex().data().toString(),
-                                  window.lbldrive->text(), window.drive->currentText(), window.chosenFileName()}),
-                     (QStringList{Native(row.folder), QFileInfo(row.folder).fileName(),
-                                  DriveName(drive) + QDir::separator() + "..", drive.entry, row.file}));
-            QTRY_COMPARE_WITH_TIMEOUT(Listed(list), row.programs, kTimeoutMs);
-            QCOMPARE(boxes.texts(), how == "no disc" ? QStringList{"Drive " + DriveName(noDisc_) + " is not ready."}
-                                                     : QStringList());
-            QVERIFY(boxes.shown.isEmpty() || boxes.shown.front().title == QStringLiteral("Warning!"));
-            QCOMPARE((QList<qsizetype>{confirmed.count(), cancelled.count()}),
-                     (QList<qsizetype>{!row.file.isEmpty(), how == "Cancel"}));
-            QTRY_COMPARE_WITH_TIMEOUT(window.isVisible(), how != "Cancel", kTimeoutMs);
-            window.setDirectory(at("drive a/quake 2")); // back on drive a brings the drive list along
-            QCOMPARE(window.drive->currentText(), a_.entry);
-        }
+        RecordedMessageBoxes boxes;
+        dirfinder window(boxes);
+        window.setDrives({noDisc_, a_});
+        window.setDirectory(at("drive a/quake 2"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QListView* list = window.filelist;
+        QTRY_COMPARE_WITH_TIMEOUT(Listed(list), (QStringList{"quake2" + kExe, "run server" + kExe}), kTimeoutMs);
+        window.drive->setFocus();
+        QTest::keyClick(window.drive, Qt::Key_Up);
+        QCOMPARE(boxes.texts(), QStringList{"Drive " + DriveName(noDisc_) + " is not ready."});
+        QCOMPARE(boxes.shown.front().title, QStringLiteral("Warning!"));
+        QCOMPARE((QStringList{window.currentDirectory(), window.directory->currentIndex().data().toString(),
+                              window.lbldrive->text(), window.drive->currentText()}),
+                 (QStringList{Native(at("drive a/quake 2")), "quake 2", DriveName(a_) + QDir::separator() + "..",
+                              a_.entry}));
+        QSignalSpy confirmed(&window, &dirfinder::confirmed);
+        window.chooseFile(QStringLiteral("read me.txt"));
+        QCOMPARE(window.chosenFileName(), QString());
+        const QModelIndex item = list->model()->index(1, 0, list->rootIndex()); // "run server"
+        QTRY_VERIFY_WITH_TIMEOUT(!list->visualRect(item).isEmpty(), kTimeoutMs);
+        const QPoint point = list->viewport()->mapTo(&window, list->visualRect(item).center());
+        QTest::mouseDClick(window.windowHandle(), Qt::LeftButton, {}, point); // as a real double-click arrives
+        QVERIFY(confirmed.count() == 1 && window.chosenFileName() == "run server" + kExe && window.isVisible());
     }
 
-    // The viewer shows the command read-only, sits 3 px below the main window, fills itself with the text at
-    // any size and tells when the user closes it; the splash shows the stored logo and stays shown when raised.
+    // The viewer sits 3 px below the main window, fills itself with the text at any size and tells when the user
+    // closes it; the splash stays shown when raised.
     void commandViewerAndSplash() {
         QWidget mainWindow;
         mainWindow.setGeometry(120, 80, 420, 300);
         mainWindow.show();
         frmCommand viewer;
-        viewer.setCommandText(QStringLiteral("quake2 +set game vorn\r\n+set dmflags 5\r\n"));
-        QCOMPARE(viewer.commandline->toPlainText(), QStringLiteral("quake2 +set game vorn\n+set dmflags 5\n"));
-        QVERIFY(viewer.commandline->isReadOnly() && QTest::qWaitForWindowExposed(&mainWindow));
+        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
         viewer.placeBelow(mainWindow);
         viewer.show();
         const QRect main = mainWindow.frameGeometry();
@@ -150,18 +112,13 @@ private slots:
         QSignalSpy closed(&viewer, &frmCommand::closedByUser);
         QVERIFY(viewer.close() && closed.count() == 1 && !viewer.isVisible());
         splashscreen splash;
-        QCOMPARE(splash.Picture1->geometry(), splash.rect());
-        QImageReader reader(QStringLiteral(":/trel/logo.bmp")); // shown from the bitmap's own rows, as decoded
-        QCOMPARE(splash.Picture1->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
-                 reader.read().convertToFormat(QImage::Format_RGB32));
         splash.show();
         QVERIFY(QTest::qWaitForWindowExposed(&splash));
         splash.setTopmost(true);
         QVERIFY(splash.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && splash.isVisible());
     }
 
-    // The help line starts empty, shows the version over a tab switched off, follows the pointer with a button
-    // held (released away from "About...": no click), and each window keeps its own line.
+    // The help line starts empty and shows the version over a tab switched off.
     void pointerSetsTheHelpLine() {
         auto tabsOff = LoadedMain(0), main = LoadedMain(3); // Single Player switches the server tabs off
         QVERIFY(QTest::qWaitForWindowExposed(tabsOff.get()) && QTest::qWaitForWindowExposed(main.get()));
@@ -170,14 +127,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(tabsOff->helpText(), kRun, kTimeoutMs);
         QTest::mouseMove(tabsOff->maintab->tabBar(), tabsOff->maintab->tabBar()->tabRect(1).center());
         QTRY_COMPARE_WITH_TIMEOUT(tabsOff->helpText(), kVersion, kTimeoutMs);
-        QSignalSpy about(tabsOff.get(), &Main::aboutRequested), exit(tabsOff.get(), &Main::exitRequested);
-        QTest::mouseMove(tabsOff->about);
-        QTRY_COMPARE_WITH_TIMEOUT(tabsOff->helpText(), QStringLiteral("Information about Trel"), kTimeoutMs);
-        QTest::mousePress(tabsOff->about, Qt::LeftButton);
-        QTest::mouseMove(tabsOff->Command1);
-        QTRY_COMPARE_WITH_TIMEOUT(tabsOff->helpText(), QStringLiteral("Exit Program"), kTimeoutMs);
-        QTest::mouseRelease(tabsOff->Command1, Qt::LeftButton);
-        QVERIFY(about.count() + exit.count() == 0 && main->helpText().isEmpty());
         tabsOff.reset();
         // (control, point, help line) after the pointer was over Run: a control's help text, the version over
         // the bare window or the tab control; a null help: the line stays as it was (really over the control).
@@ -204,9 +153,9 @@ private slots:
     // told by name on each click, and the box stays until Ok or its close box unloads it.
     void aboutBox() {
         const QString notFound = "The file %1 was not found.", noProgram = "No program could be started to open %1.";
-        const struct { const char* link; bool opens; const char* invitation; QString warning; bool byOk; } rows[] = {
-            {"manual", true, "Read the manual", {}, true}, {"missing", true, "Read the manual", notFound, true},
-            {"https://example.org/trel/", false, "Visit the web site", noProgram, false}};
+        const struct { const char* link; bool opens; QString warning; bool byOk; } rows[] = {
+            {"manual", true, {}, true}, {"missing", true, notFound, true},
+            {"https://example.org/trel/", false, noProgram, false}};
         for (const auto& row : rows) {
             QTemporaryDir dir;
             const bool file = !QByteArray(row.link).startsWith("https:");
@@ -220,8 +169,6 @@ private slots:
             box->show();
             QVERIFY(QTest::qWaitForWindowExposed(box));
             auto* label = Control<QLabel>(box, QStringLiteral("Label14"));
-            QCOMPARE(label->text(), file ? QStringLiteral("manual.html") : link);
-            QVERIFY(Control<QLabel>(box, QStringLiteral("Label13"))->text().startsWith(row.invitation));
             QTest::mouseClick(label, Qt::LeftButton);
             QTest::mouseClick(label, Qt::LeftButton);
             QCOMPARE(documents.opened, row.warning != notFound ? (QStringList{link, link}) : QStringList());

@@ -53,7 +53,7 @@ private slots:
     // Pages 1 to 3 open showing the main window's values and change nothing there (page 2 lacks vorn_sp01, moving
     // into its list with the keyboard chooses nothing). Page 3's ticks and values reach the main control of the
     // same name, whose value-field rule runs; a grey tick shows grey and never comes back; a character outside the
-    // code page is refused by name. Page 1's choice reaches the main window, whose game-type rules run (server
+    // code page is left out. Page 1's choice reaches the main window, whose game-type rules run (server
     // tabs, gem goal); a text naming no entry chooses none.
     void pagesShowThenChangeTheMainWindow() {
         const Qt::CheckState grey = Qt::PartiallyChecked, tick = Qt::Checked;
@@ -91,13 +91,10 @@ private slots:
                 QCOMPARE(mainBox->checkState(), ticked ? Qt::Checked : Qt::Unchecked);
                 QVERIFY(!mainField || mainField->isEnabled() == ticked);
             }
-            QSignalSpy refused(main.get(), &Main::textRefused);
             if (mainField) {
                 TypeInto(On<QComboBox>(wizard, row.field), row.typed);
                 QCOMPARE(mainField->currentText(), row.arrives);
             }
-            QTRY_COMPARE(refused.count(), row.arrives == row.typed ? 0 : 1);
-            QVERIFY(refused.isEmpty() || refused.first().first().toString().contains(QStringLiteral("\"\u03A9\"")));
             QTest::mouseClick(wizard.page()->butcancel, Qt::LeftButton);
             QTRY_COMPARE_WITH_TIMEOUT(wizard.pageNumber(), 0, kTimeoutMs);
             QVERIFY(OpenAt(wizard, 1));
@@ -135,13 +132,13 @@ private slots:
         main->valmaxgems->setEditText(QStringLiteral("5"));
         main->valgemgoal->setEditText(QStringLiteral("10"));
         Wizard wizard(*main);
-        QSignalSpy finished(&wizard, &Wizard::finished), asked(&wizard, &Wizard::editMaplistRequested);
+        QSignalSpy finished(&wizard, &Wizard::finished);
         const struct { const char* action; int page; QString shows; int mainMap; } steps[] = {
             {"open", 1, "Deathmatch", 1}, {"choose", 1, "Teamplay w/o monsters", 1}, {"next", 2, "vorn02", 1},
             {"pick", 2, "vorn03", 2}, {"main changes", 2, "vorn03", 0},
             {"pick", 2, "vorn03", 2}, // the same again
-            {"down", 2, "vorn04", 3}, {"Edit Maplist", 2, "vorn04", 3}, {"main changes", 2, "vorn04", 0},
-            {"next", 3, "17", 0}, {"hide and open", 3, "17", 0}, {"back", 2, "vorn01", 0},
+            {"down", 2, "vorn04", 3}, {"main changes", 2, "vorn04", 0},
+            {"next", 3, "17", 0}, {"back", 2, "vorn01", 0},
             {"back", 1, "Teamplay w/o monsters", 0}, {"cancel", 0, "", 0}, {"open", 1, "Teamplay w/o monsters", 0},
             {"two quick clicks", 2, "vorn01", 0}, {"close box", 0, "", 0}, {"open", 1, "Teamplay w/o monsters", 0},
             {"next", 2, "vorn01", 0}, {"next", 3, "17", 0}, {"next", 4, "vorn01", 0}, {"finish", 0, "", 0}};
@@ -167,13 +164,6 @@ private slots:
             } else if (action == "main changes") {
                 main->maps->setCurrentRow(0);
                 main->valtimelimit->setEditText(QStringLiteral("17"));
-            } else if (action == "hide and open") { // brings the open page forward instead of starting over
-                page->hide();
-                wizard.open();
-                QVERIFY(wizard.page() == page && page->isVisible());
-            } else if (action == "Edit Maplist") { // asks for the editor; the page stays
-                QTest::mouseClick(On<QPushButton>(wizard, "Command1"), Qt::LeftButton);
-                QVERIFY(asked.count() == 1 && wizard.page() == page);
             } else if (action == "cancel" || action == "close box") {
                 action == "cancel" ? QTest::mouseClick(page->butcancel, Qt::LeftButton) : void(page->close());
             } else if (action == "finish") { // the whole summary; its long game-type line wraps inside the box

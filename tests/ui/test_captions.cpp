@@ -1,4 +1,4 @@
-// Every window shown once: no caption of a button, check box, label, frame or tab is cut with the program's font
+// Every window with captions shown once: no caption of a button, check box, label, frame or tab is cut with the program's font
 // (the positions and sizes are fixed); each window's picture, whole, goes to TREL_SCREENSHOT_DIR for the manual.
 
 #include "LinkedNetwork.h"
@@ -8,10 +8,6 @@
 #include "addressbook.h"
 #include "auxiliary/Aboutform.h"
 #include "auxiliary/Resources.h"
-#include "auxiliary/dirfinder.h"
-#include "auxiliary/frmCommand.h"
-#include "auxiliary/splashscreen.h"
-#include "main/Main.h"
 #include "mapcycle.h"
 #include "mapedit.h"
 #include "seams/DocumentOpener.h"
@@ -125,14 +121,10 @@ private slots:
         MOTD motd(shared, boxes);
         addressbook book(shared, SettingsFile(shared), boxes, starter, network);
         Aboutform about(documents, boxes, QDir::temp().filePath(QStringLiteral("manual.html")));
-        dirfinder locator(boxes);
-        frmCommand viewer;
-        splashscreen splash;
         cycle.open();
         QVERIFY(editor.open() && motd.open());
         const std::pair<QWidget*, const char*> shots[] = {{&editor, "map-editor"}, {&cycle, "map-cycle"},
-            {&motd, "motd"}, {&book, "address-book"}, {&about, "about"}, {&locator, "locator"},
-            {&viewer, "command-line"}, {&splash, "splash"}};
+            {&motd, "motd"}, {&book, "address-book"}, {&about, "about"}};
         for (const auto& [shown, name] : shots) {
             shown->show();
             CheckAndShoot(*shown, QLatin1String(name));

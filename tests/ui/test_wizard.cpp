@@ -1,6 +1,4 @@
-// The quick-start wizard driven as a user drives it: each page shows the main window's values when it opens,
-// every change lands in the main window at once, Back and Next rebuild the pages, Cancel and the close box keep
-// the changes, Finish ends the wizard, and the summary page leaves every file alone.
+// The quick-start wizard driven as a user drives it, each page reading and writing the main window at once.
 
 #include "Wizard.h"
 #include "WizardPage.h"
@@ -50,11 +48,9 @@ class TestWizard : public QObject {
 private slots:
     void initTestCase() { PrepareUiTest(); }
 
-    // Pages 1 to 3 open showing the main window's values and change nothing there (page 2 lacks vorn_sp01, moving
-    // into its list with the keyboard chooses nothing). Page 3's ticks and values reach the main control of the
-    // same name, whose value-field rule runs; a grey tick shows grey and never comes back; a character outside the
-    // code page is left out. Page 1's choice reaches the main window, whose game-type rules run (server
-    // tabs, gem goal); a text naming no entry chooses none.
+    // Pages 1 to 3 show the main window's values and change nothing (page 2 lacks vorn_sp01; the keyboard in its
+    // list chooses nothing); page 3's ticks (grey shows grey, never comes back) and values, then page 1's game type
+    // (a text naming no entry chooses none), reach the main window, whose rules run.
     void pagesShowThenChangeTheMainWindow() {
         const Qt::CheckState grey = Qt::PartiallyChecked, tick = Qt::Checked;
         const struct { int gametype, map; Qt::CheckState gem; int shownMap; const char *box, *field;

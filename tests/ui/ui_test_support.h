@@ -103,10 +103,7 @@ inline bool UnderWine() {
 /// The main window as start-up leaves it (shown, lists filled), then the game type and map chosen.
 inline std::unique_ptr<Main> LoadedMain(int gametype, int map = -1, int dmflags = 0) {
     auto main = std::make_unique<Main>();
-    SettingsLoad load;
-    load.Quake2Path = "C:\\Quake2\\quake2.exe";
-    load.DMflags = dmflags;
-    main->LoadSettings(load);
+    main->LoadSettings({"C:\\Quake2\\quake2.exe", {}, dmflags, {}, {}}); // path, folder, flags, steps, error
     main->gametype->setCurrentIndex(gametype);
     main->maps->setCurrentRow(map);
     return main;

@@ -119,7 +119,12 @@ TEST(LaunchScript, LinesForEachGameTypeAndThePreview) {
 TEST(PrepareLaunch, WritesTheScriptOnlyWhenReady) {
     TempDir dir;
     const std::string exe{kGameExecutableName};
+#ifdef _WIN32
     const std::filesystem::path folder = dir / "Quake 2", script = folder / "vorn" / "trel_launcher.cfg";
+#else // the exported shell script must carry any name
+    const std::filesystem::path folder = dir / "it's \"q2\" $HOME `id` %P% !a! & ^ (x) \\ \xe9t\xe9",
+                                script = folder / "vorn" / "trel_launcher.cfg";
+#endif
     std::filesystem::create_directories(folder / "dir" / exe);
     std::filesystem::create_directories(folder / "vorn");
     for (const char* name : {exe.c_str(), "Quake2", "QUAKE2.EXE"}) // other case on Windows: test_platform_windows
@@ -162,6 +167,22 @@ TEST(PrepareLaunch, WritesTheScriptOnlyWhenReady) {
               std::pair(GameLaunchRequest(shared, true, "trel_launcher.cfg"), std::string("old")));
     const LaunchOptions allowed{.Boolgemgoal = 2, .Valgemgoal = "", .Map = 1, .addparam = std::string(1000, 'x')};
     EXPECT_EQ(PrepareLaunch(shared, allowed).outcome, Ready);
+#ifndef _WIN32
+    // The exported script, run by sh from another folder, leaves the Run button's launch script and starts the
+    // same program with the same arguments in the same folder; the export itself starts nothing.
+    WriteBytes(folder / exe, "#!/bin/sh\npwd > ../record\nprintf '%s\\n' \"$@\" >> ../record\n"); // records its call
+    std::filesystem::permissions(folder / exe, std::filesystem::perms::owner_all);
+    options.addparam = "say 100% \"'$x'\" \\n";
+    const std::string older = "an older, longer launch script\r\n\r\n\r\n";
+    WriteBytes(script, older);
+    const auto exported = ExportLaunch(shared, options, dir / "vorn-launch.sh");
+    ASSERT_EQ(exported.outcome, Ready) << exported.why;
+    EXPECT_EQ(std::pair(exported.request, ReadBytes(script)), std::pair(GameLaunchRequest(shared, options), older));
+    ASSERT_EQ(std::system(("cd / && '" + PathText(dir / "vorn-launch.sh") + "'").c_str()), 0);
+    EXPECT_EQ(std::pair(ReadBytes(script), FolderEntries(folder / "vorn")),
+              std::pair(LaunchScriptText(options), Texts{"trel_launcher.cfg"}));
+    EXPECT_EQ(ReadBytes(dir / "record"), PathText(folder) + "\n+set\ngame\nvorn\n+set\ndedicated\n1\n+exec\ntrel_launcher.cfg\n");
+#endif
     WriteBytes(dir / "in the way", "a file where the folder should be");
     SharedValues blocked = shared;
     blocked.Quake2Folder = PathText(dir / "in the way");
@@ -170,29 +191,6 @@ TEST(PrepareLaunch, WritesTheScriptOnlyWhenReady) {
         EXPECT_EQ(std::pair(failed.outcome, failed.request), std::pair(ScriptNotWritten, LaunchRequest{}));
     EXPECT_EQ(ExportLaunch(shared, options, file).why.rfind(PathText(file) + ": ", 0), 0u);
 }
-
-#ifndef _WIN32
-// The exported script, run by sh from another folder, leaves the Run button's launch script and starts the
-// same program with the same arguments in the same folder, whatever the folder's name holds.
-TEST(ExportLaunch, ShellScriptDoesWhatRunDoes) {
-    TempDir dir;
-    const auto folder = dir / "it's \"q2\" $HOME `id` %P% !a! & ^ (x) \\ \xe9t\xe9", file = dir / "out" / "vorn-launch.sh";
-    const auto game = folder / std::string(kGameExecutableName), script = folder / "vorn" / "trel_launcher.cfg";
-    std::filesystem::create_directories(folder / "vorn");
-    std::filesystem::create_directories(file.parent_path());
-    WriteBytes(game, "#!/bin/sh\npwd > ../record\nprintf '%s\\n' \"$@\" >> ../record\n"); // records what it got
-    std::filesystem::permissions(game, std::filesystem::perms::owner_all);
-    const SharedValues shared{dir.path(), PathText(game), PathText(folder), 1};
-    const LaunchOptions options{.Dedicated = 1, .Map = 1, .addparam = "say 100% \"'$x'\" \\n"};
-    const auto prep = ExportLaunch(shared, options, file);
-    ASSERT_EQ(prep.outcome, LaunchOutcome::Ready) << prep.why;
-    EXPECT_EQ(std::pair(prep.request, std::filesystem::exists(script)), std::pair(GameLaunchRequest(shared, options), false));
-    WriteBytes(script, "an older, longer launch script\r\n\r\n\r\n");
-    ASSERT_EQ(std::system(("cd / && '" + PathText(file) + "'").c_str()), 0); // runs as a program
-    EXPECT_EQ(std::pair(ReadBytes(script), FolderEntries(folder / "vorn")), std::pair(LaunchScriptText(options), Texts{"trel_launcher.cfg"}));
-    EXPECT_EQ(ReadBytes(dir / "record"), PathText(folder) + "\n+set\ngame\nvorn\n+set\ndedicated\n1\n+exec\ntrel_launcher.cfg\n");
-}
-#endif
 
 // The cmd script, byte for byte: % doubled, ^ & | < > escaped outside quotation marks, each step checked;
 // what cmd cannot hold (a quotation mark in a path, a lone line end inside the launch script) is no script.

@@ -43,7 +43,7 @@ TEST(IniRead, ReadsTheValueOfEachCaseFromTextAndFile) {
         {"[QUAKE2EXE]\r\nk= a \t b \r\nK=second\r\n", "quake2exe", "k", "a \t b"},
         {"[S]\r\na=1\r\n[T]\r\n[S]\r\nk=late\r\n", "S", "k", ""}, {"[A]\r\nk=1\r\n[B]\r\nx=2\r\n", "B", "k", ""},
         {"[a]b]\r\n[broken\r\nk\r\n;k=commented\r\nk=a=b\r\n", "a]b", "k", "a=b"},
-        {"[S]\r\nk=\"\"x\"\"\r\n", "S", "k", "\"x\""}, {"[S]\r\nk=" + long300 + "\r\n", "S", "k", long300.substr(0, 254)},
+        {"[S]\r\nk=\"\"x\"\"\r\n", "S", "k", "\"x\""}, {"[S]\r\nk=" + long300, "S", "k", long300.substr(0, 254)},
         {"k=nowhere\r\n[S]\r\nx=1\r\n", "S", "k", ""}};
     TempDir dir;
     for (const auto& c : cases) {
@@ -65,13 +65,14 @@ TEST(IniWrite, ProducesTheExpectedBytesInTextAndFile) {
         {"[A]\r\nx=1\r\n\r\n\r\n[B]\r\ny=2\r\n", "A", "z", "3", "[A]\r\nx=1\r\nz=3\r\n\r\n\r\n[B]\r\ny=2\r\n"},
         {"[A]\r\na=1\r\n\r\n[B]\r\nb=1\r\n  \t\x1a\r\n[C]\r\nc=1\r\n", "b", "n", "2",
          "[A]\r\na=1\r\n\r\n[B]\r\nb=1\r\nn=2\r\n  \t\x1a\r\n[C]\r\nc=1\r\n"},
-        {"[A]\r\na=1", "A", "b", "2", "[A]\r\na=1\r\nb=2\r\n"}, {"[A]\na=1\n\n[B]\n", "A", "b", "2", "[A]\na=1\nb=2\r\n\n[B]\n"},
+        {"[A]\r\na=1", "A", "b", "2", "[A]\r\na=1\r\nb=2\r\n"},
+        {"[A]\na=1\n\n[B]\n", "A", "b", "2", "[A]\na=1\nb=2\r\n\n[B]\n"},
         {"[A]\r\na=1\r\n; note\r\n\r\n[B]\r\n", "A", "k", "v", "[A]\r\na=1\r\n; note\r\nk=v\r\n\r\n[B]\r\n"},
         {"[S]\r\nk\r\n", "S", "k", "v", "[S]\r\nk\r\nk=v\r\n"},
         {"[S]\r\na=1\r\n[S]\r\nk=3\r\n", "S", "k", "9", "[S]\r\na=1\r\nk=9\r\n[S]\r\nk=3\r\n"},
         {"k=0\r\n[S]\r\n", "S", "k", "1", "k=0\r\n[S]\r\nk=1\r\n"},
         {"  [ S ] trailing\r\nk=1\r\n", "S", "k", "2", "  [ S ] trailing\r\nk=2\r\n"},
-        {"[Settings]\r\n  DMFLAGS \t= 7  \r\nx=1\r\n", "settings", "dmflags", "5", "[Settings]\r\nDMFLAGS=5\r\nx=1\r\n"},
+        {"[S]\r\n  DMFLAGS \t= 7  \r\nx=1\r\n", "s", "dmflags", "5", "[S]\r\nDMFLAGS=5\r\nx=1\r\n"},
         {"[S]\nk=1\nx=2\n", "S", "k", "22", "[S]\nk=22\nx=2\n"}, {"[S]\r\nk=1", "S", "k", "22", "[S]\r\nk=22"},
         {"[S]\r\nk=1\r\nk=2\r\n[S]\r\nk=3\r\n", "S", "k", "9", "[S]\r\nk=9\r\nk=2\r\n[S]\r\nk=3\r\n"},
         {"; top\r\n[S]\r\n;k=commented\r\n\tk = 1 ; not a comment\r\n# hash\r\n\r\n", "S", "k", "2",
@@ -128,11 +129,11 @@ TEST(IniWrite, FailedWritesNameTheFileAndKeepTheOldOne) {
     std::filesystem::create_directories(folder);
     std::string why;
     EXPECT_FALSE(WriteIniValues("Settings", {{"Map", "2"}, {"Dedicated", "0"}}, folder, why));
-    EXPECT_EQ(std::tuple(ReadIni("Settings", "Map", folder), FolderEntries(folder), why.rfind(PathText(folder) + ": ", 0)),
+    EXPECT_EQ(std::tuple(ReadIni("S", "Map", folder), FolderEntries(folder), why.rfind(PathText(folder) + ": ", 0)),
               std::tuple(std::string(), Names{}, std::size_t(0))) << why;
 #ifndef _WIN32
     std::filesystem::create_symlink(dir / "loop.ini", dir / "loop.ini");
-    EXPECT_EQ(std::pair(ReadIni("Settings", "Map", dir / "loop.ini"), int(WriteIni("Settings", "Map", "2", dir / "loop.ini"))),
+    EXPECT_EQ(std::pair(ReadIni("S", "Map", dir / "loop.ini"), int(WriteIni("S", "Map", "2", dir / "loop.ini"))),
               std::pair(std::string(), 0));
     EXPECT_EQ(std::filesystem::read_symlink(dir / "loop.ini"), dir / "loop.ini");
     const std::string old = "[Settings]\r\nMap=1\r\n; the old file\r\n", big(4096, 'x');

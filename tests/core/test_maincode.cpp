@@ -32,15 +32,16 @@ using Texts = std::vector<std::string>;
 // that does not convert stops the load at its key and names it or its value (the number conversion, the file
 // in the message and a missing DMflags are the fuzz target's).
 TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
-    const std::string valid = "[Quake2exe]\r\nUsed=1\r\nPath=/games/q2/quake2\r\ndir=/games/q2\r\n[Settings]\r\n"
-                              "DMflags=5\r\nDedicated=1\r\nBoolmaxclients=0\r\nValmaxclients=8\r\nBooltimelimit=1\r\n"
-                              "Valtimelimit=20\r\nBoolgemgoal=2\r\nValgemgoal=abc\r\nMonsterRespawn=0\r\nForcejoin=1\r\n"
-                              "Gametype=-1\r\nCommandline=0\r\nMap=4\r\nBoolmaxgems=0\r\nValmaxgems=\r\nserverini=mine.ini\r\n";
+    const std::string valid =
+        "[Quake2exe]\r\nUsed=1\r\nPath=/games/q2/quake2\r\ndir=/games/q2\r\n[Settings]\r\nDMflags=5\r\nDedicated=1\r\n"
+        "Boolmaxclients=0\r\nValmaxclients=8\r\nBooltimelimit=1\r\nValtimelimit=20\r\nBoolgemgoal=2\r\n"
+        "Valgemgoal=abc\r\nMonsterRespawn=0\r\nForcejoin=1\r\nGametype=-1\r\nCommandline=0\r\nMap=4\r\n"
+        "Boolmaxgems=0\r\nValmaxgems=\r\nserverini=mine.ini\r\n";
     TempDir dir;
-    const auto load = [&](const std::string& text) { return WriteBytes(dir / "a.ini", text), ReadSettingsForLoad(dir / "a.ini"); };
+    const auto load = [&](const std::string& t) { return WriteBytes(dir / "a", t), ReadSettingsForLoad(dir / "a"); };
     const SettingsLoad good = load(valid);
-    EXPECT_EQ(std::make_tuple(good.error.has_value(), good.Quake2Path, good.Quake2Folder, good.DMflags), // "dir" as "Dir"
-              std::make_tuple(false, "/games/q2/quake2", "/games/q2", std::optional<std::int32_t>(5)));
+    EXPECT_EQ(std::tuple(good.error.has_value(), good.Quake2Path, good.Quake2Folder, good.DMflags), // "dir" as "Dir"
+              std::tuple(false, "/games/q2/quake2", "/games/q2", std::optional<std::int32_t>(5)));
     std::string steps;
     for (const LoadStep& step : good.steps)
         steps += std::to_string(step.number) + "=" + step.text + " ";
@@ -52,8 +53,9 @@ TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
     for (const auto& [line, newLine, stepsApplied, number, mentions] : cases) {
         const SettingsLoad bad = load(std::string(valid).replace(valid.find(line), line.size(), newLine));
         ASSERT_TRUE(bad.error.has_value()) << line;
-        EXPECT_EQ(std::tuple(bad.error->number, bad.steps.size(), bad.error->description.find(mentions) != std::string::npos),
-                  std::tuple(number, stepsApplied, true)) << bad.error->description;
+        const bool named = bad.error->description.find(mentions) != std::string::npos;
+        EXPECT_EQ(std::tuple(bad.error->number, bad.steps.size(), named), std::tuple(number, stepsApplied, true))
+            << bad.error->description;
     }
 }
 
@@ -74,7 +76,8 @@ TEST(SettingsSave, TickedFlagsAndTheSixteenKeysInOrderWithTheirTexts) {
     for (const auto& [key, text] : SettingsToSave(o, "1028"))
         keys.push_back(key), texts.push_back(text);
     EXPECT_EQ(keys, Texts(kSettingsKeys.begin(), kSettingsKeys.end()));
-    EXPECT_EQ(texts, (Texts{"1028", "1", "1", "16", "2", "0", "0", "lots", "0", "0", "2", "1", "-1", "0", "0", "mine.ini"}));
+    EXPECT_EQ(texts, (Texts{"1028", "1", "1", "16", "2", "0", "0", "lots", "0", "0", "2", "1", "-1", "0", "0",
+                            "mine.ini"}));
 }
 
 // The script for each game type and box: force-join only in the team games, grey boxes as unticked, the
@@ -105,9 +108,11 @@ TEST(LaunchScript, LinesForEachGameTypeAndThePreview) {
               exe + " +set game vorn +set dedicated 1 +set gametype 3 +set dmflags 0 + set server_ini  ");
     const LaunchOptions all{.DMflags = 1028, .Boolmaxclients = 1, .Valmaxclients = "8", .Booltimelimit = 1,
                             .Valtimelimit = "20", .Boolgemgoal = 1, .MonsterRespawn = 1, .Forcejoin = 1, .Gametype = 0,
-                            .Map = 4, .Boolmaxgems = 1, .Valmaxgems = "3", .serverini = "mine.ini", .addparam = "set x 1"};
-    EXPECT_EQ(BuildCommandLineText(exe, all), exe + " +set game vorn +set gametype 0 +set forcejoin 1 +set dmflags 1028 "
-              "+set vorn_timelimit 20 +set maxclients 8 +set gem_goal 10 +set max_gems 3 +set monster_respawn 1 "
+                            .Map = 4, .Boolmaxgems = 1, .Valmaxgems = "3", .serverini = "mine.ini",
+                            .addparam = "set x 1"};
+    EXPECT_EQ(BuildCommandLineText(exe, all),
+              exe + " +set game vorn +set gametype 0 +set forcejoin 1 +set dmflags 1028 +set vorn_timelimit 20"
+              " +set maxclients 8 +set gem_goal 10 +set max_gems 3 +set monster_respawn 1 "
               "+ set x 1 + set server_ini mine.ini +map vorn_sp01 +sp 1");
 }
 
@@ -181,7 +186,8 @@ TEST(PrepareLaunch, WritesTheScriptOnlyWhenReady) {
     ASSERT_EQ(std::system(("cd / && '" + PathText(dir / "vorn-launch.sh") + "'").c_str()), 0);
     EXPECT_EQ(std::pair(ReadBytes(script), FolderEntries(folder / "vorn")),
               std::pair(LaunchScriptText(options), Texts{"trel_launcher.cfg"}));
-    EXPECT_EQ(ReadBytes(dir / "record"), PathText(folder) + "\n+set\ngame\nvorn\n+set\ndedicated\n1\n+exec\ntrel_launcher.cfg\n");
+    EXPECT_EQ(ReadBytes(dir / "record"),
+              PathText(folder) + "\n+set\ngame\nvorn\n+set\ndedicated\n1\n+exec\ntrel_launcher.cfg\n");
 #endif
     WriteBytes(dir / "in the way", "a file where the folder should be");
     SharedValues blocked = shared;
@@ -205,10 +211,11 @@ TEST(ExportLaunch, CmdScriptQuotesForCmd) {
               "\r\ntype nul >" + tmp + "\r\nif not exist " + tmp + " exit /b 1\r\n>>" + tmp +
               " echo:set a \"b&c^\" ^& 50%% ^^^|^<^>!x!\r\n>>" + tmp + " echo:\r\nmove /y " + tmp +
               " \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg\" >nul\r\nif exist " + tmp + " exit /b 1\r\n(call )\r\n"
-              "cd /d \"C:\\Q 2 & 100%%\"\r\nif errorlevel 1 exit /b 1\r\n\"C:\\Q 2 & 100%%\\quake2.exe\" \"+set\" \"game\" \"vorn\"\r\n");
+              "cd /d \"C:\\Q 2 & 100%%\"\r\nif errorlevel 1 exit /b 1\r\n"
+              "\"C:\\Q 2 & 100%%\\quake2.exe\" \"+set\" \"game\" \"vorn\"\r\n");
     LaunchRequest quoted = request;
     quoted.workingDirectory = "C:\\a\"b";
-    for (const auto& [req, script] : {std::pair(quoted, "a\r\n"), std::pair(request, "a\nb\r\n"), std::pair(request, "a")})
+    for (const auto& [req, script] : {std::pair(quoted, "a\r\n"), {request, "a\nb\r\n"}, {request, "a"}})
         EXPECT_FALSE(ExportScriptText(req, "C:\\x", script, ScriptShell::Cmd)) << script;
 }
 
@@ -249,7 +256,8 @@ TEST(StartDecision, MissingUsedLabelJoinedPathStoredExecutableAndSummary) {
 
 // The store's library list in its older form (numbered paths) and nested too deep gives no folder.
 TEST(LibraryFolders, OlderFormAndDepthLimit) {
-    EXPECT_EQ(ReadLibraryFolders("\"LibraryFolders\" { \"TimeNextStatsReport\" \"1\" \"1\" \"D:\\\\Lib\" }"), Texts{"D:\\Lib"});
+    EXPECT_EQ(ReadLibraryFolders("\"LibraryFolders\" { \"TimeNextStatsReport\" \"1\" \"1\" \"D:\\\\L\" }"),
+              Texts{"D:\\L"});
     std::string deep = "\"libraryfolders\" {";
     for (int i = 0; i < 100000; ++i)
         deep += "\"k\" {";
@@ -323,12 +331,13 @@ TEST(SearchRoots, FakeStoreLibrariesInATemporaryHomeRankedWithTheModFirst) {
     env.variables["HOME"] = PathText(home);
     const auto roots = SearchRoots(env, SearchSystem::Unix);
     const Texts usual = {"/usr/share/games/quake2", "/usr/local/games/quake2", "/opt/quake2"};
-    Texts expected = {PathText(steam) + common, PathText(library) + common,
-                      PathText(home) + "/.local/share/Steam" + common, PathText(home) + "/.yq2", PathText(home) + "/.quake2"};
+    Texts expected = {PathText(steam) + common, PathText(library) + common, PathText(home) + "/.local/share/Steam" +
+                      common, PathText(home) + "/.yq2", PathText(home) + "/.quake2"};
     expected.insert(expected.end(), usual.begin(), usual.end());
     EXPECT_EQ(roots, expected);
-    EXPECT_EQ(Ours(RankCandidates(roots), dir), (std::vector<Quake2Candidate>{Candidate(PathText(library) + common, true),
-              Candidate(home / ".quake2", true), Candidate(PathText(steam) + common, false)}));
+    const std::vector<Quake2Candidate> ranked = {Candidate(PathText(library) + common, true),
+        Candidate(home / ".quake2", true), Candidate(PathText(steam) + common, false)};
+    EXPECT_EQ(Ours(RankCandidates(roots), dir), ranked);
     env.variables.erase("HOME");
     EXPECT_EQ(SearchRoots(env, SearchSystem::Unix), usual);
 }

@@ -69,7 +69,8 @@ TEST(MapCycleWriter, WritesTheBlockAndBacksUpTheOldFile) {
     std::filesystem::create_symlink("real.ini", dir / "vorn.ini");
     ASSERT_TRUE(writemapcycle(five, dir.path()));
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "vorn.ini"));
-    EXPECT_EQ(std::pair(ReadBytes(dir / "real.ini"), ReadBytes(dir / "vorn.bak")), std::pair(CycleBlock(five), previous));
+    EXPECT_EQ(std::pair(ReadBytes(dir / "real.ini"), ReadBytes(dir / "vorn.bak")),
+              std::pair(CycleBlock(five), previous));
 #endif
 }
 
@@ -150,7 +151,7 @@ TEST(MapEditorTextBytes, UntouchedLinesKeepTheirEnds) {
 // The record forgets the colours of what an edit changed and moves the rest. The fuzz target checks the
 // spans of both passes and the record's missing and applied colours against a model of the screen.
 TEST(ColourRecord, EditsForgetOnlyWhatChanged) {
-    const auto span = [](std::size_t start, std::size_t length, ColourKind kind) { return ColourSpan{start, length, kind}; };
+    const auto span = [](std::size_t start, std::size_t length, ColourKind k) { return ColourSpan{start, length, k}; };
     constexpr auto H = ColourKind::Head, C = ColourKind::Comment;
     const std::vector<ColourSpan> before = {span(0, 10, H), span(10, 10, C), span(30, 5, H)};
     // Found by fuzzing: what is left of a span on both sides of a deletion, or of a change that adds nothing, is

@@ -106,7 +106,8 @@ TEST(ServerJoin, WritesTheScriptOrRefuses) {
             << address;
     }
     EXPECT_EQ(ReadBytes(script), "connect an.older.and.longer.address:27910\r\nquit\r\n");
-    const LaunchRequest request{shared.Quake2Path, {"+set", "game", "vorn", "+exec", "trel_connect.cfg"}, PathText(folder)};
+    const LaunchRequest request{shared.Quake2Path, {"+set", "game", "vorn", "+exec", "trel_connect.cfg"},
+                                PathText(folder)};
     EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5:27910"), 2).request, request);
     EXPECT_EQ(ReadBytes(script), "connect 10.0.0.5:27910\r\n");
     const SharedValues folderAsGame{{}, PathText(folder / "vorn"), PathText(folder), 0}; // the platform tests' files

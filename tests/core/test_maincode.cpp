@@ -47,9 +47,7 @@ TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
         steps += std::to_string(step.number) + "=" + step.text + " ";
     EXPECT_EQ(steps, "1=1 0=0 0=8 1=1 0=20 2=2 0=abc 0=0 1=1 -1=-1 0=0 4=4 0=0 0= 0=mine.ini ");
     const std::tuple<std::string, std::string, std::size_t, int, const char*> cases[] = { // line, new, steps, error
-        {"Dedicated=1\r\n", "", 0, kErrorNotANumber, "Dedicated"}, {"Map=4", "Map=5", 11, kErrorOutOfRange, "\"5\""},
-        {"Gametype=-1", "Gametype=-2", 9, kErrorOutOfRange, "Gametype"},
-        {"Booltimelimit=1", "Booltimelimit=3", 3, kErrorOutOfRange, "\"3\""}};
+        {"Dedicated=1\r\n", "", 0, kErrorNotANumber, "Dedicated"}, {"Map=4", "Map=5", 11, kErrorOutOfRange, "\"5\""}};
     for (const auto& [line, newLine, stepsApplied, number, mentions] : cases) {
         const SettingsLoad bad = load(std::string(valid).replace(valid.find(line), line.size(), newLine));
         ASSERT_TRUE(bad.error.has_value()) << line;
@@ -117,8 +115,7 @@ TEST(LaunchScript, LinesForEachGameTypeAndThePreview) {
 }
 
 // The Run button and the export: nothing written or asked for with a wrong executable, no map or options the
-// game would misread, the refusal naming the option (just allowed: an unticked limit without a value, an extra
-// line of 1,000 bytes); a launch script in an engine's home folder, which would be run instead, named and never
+// game would misread, the refusal naming the option; a launch script in an engine's home folder, which would be run instead, named and never
 // deleted; then the whole script written and the game asked for (a whole replacement is WriteFileAtomic's,
 // test_platform.cpp); a script that cannot be written asks for nothing and the export names its file.
 TEST(PrepareLaunch, WritesTheScriptOnlyWhenReady) {
@@ -170,8 +167,6 @@ TEST(PrepareLaunch, WritesTheScriptOnlyWhenReady) {
     EXPECT_EQ(ReadBytes(script), "set gametype 3\r\nset dmflags 0\r\nset server_ini vorn.ini\r\nmap vorn02\r\n");
     EXPECT_EQ(std::pair(prep.request, ReadBytes(stale)),
               std::pair(GameLaunchRequest(shared, true, "trel_launcher.cfg"), std::string("old")));
-    const LaunchOptions allowed{.Boolgemgoal = 2, .Valgemgoal = "", .Map = 1, .addparam = std::string(1000, 'x')};
-    EXPECT_EQ(PrepareLaunch(shared, allowed).outcome, Ready);
 #ifndef _WIN32
     // The exported script, run by sh from another folder, leaves the Run button's launch script and starts the
     // same program with the same arguments in the same folder; the export itself starts nothing.
@@ -199,7 +194,7 @@ TEST(PrepareLaunch, WritesTheScriptOnlyWhenReady) {
 }
 
 // The cmd script, byte for byte: % doubled, ^ & | < > escaped outside quotation marks, each step checked;
-// what cmd cannot hold (a quotation mark in a path, a lone line end inside the launch script) is no script.
+// a quotation mark in a path, which cmd cannot hold, is no script.
 TEST(ExportLaunch, CmdScriptQuotesForCmd) {
     const LaunchRequest request{"C:\\Q 2 & 100%\\quake2.exe", {"+set", "game", "vorn"}, "C:\\Q 2 & 100%"};
     const auto text = ExportScriptText(request, "C:\\Q 2 & 100%\\vorn\\trel_launcher.cfg",
@@ -215,12 +210,11 @@ TEST(ExportLaunch, CmdScriptQuotesForCmd) {
               "\"C:\\Q 2 & 100%%\\quake2.exe\" \"+set\" \"game\" \"vorn\"\r\n");
     LaunchRequest quoted = request;
     quoted.workingDirectory = "C:\\a\"b";
-    for (const auto& [req, script] : {std::pair(quoted, "a\r\n"), {request, "a\nb\r\n"}, {request, "a"}})
-        EXPECT_FALSE(ExportScriptText(req, "C:\\x", script, ScriptShell::Cmd)) << script;
+    EXPECT_FALSE(ExportScriptText(quoted, "C:\\x", "a\r\n", ScriptShell::Cmd));
 }
 
 // Start-up's message for a missing Used (which numbers start normally is the fuzz target's to check); the
-// locator's directory label (cut from 12 characters on) and the path joined from folder and name; the
+// locator's directory label (cut from 12 characters on); the
 // accepted executable stored as Used, then Path, then dir, in a new file or in place, other sections kept.
 // The wizard's summary: ten lines with CR LF, the game type right after its colon, vorn01 with no map chosen.
 TEST(StartDecision, MissingUsedLabelJoinedPathStoredExecutableAndSummary) {
@@ -232,15 +226,12 @@ TEST(StartDecision, MissingUsedLabelJoinedPathStoredExecutableAndSummary) {
 #ifdef _WIN32
     const std::string labels[][3] = {{"c:\\quake2ab", "c: [system]", "c:\\quake2ab"},
                                      {"c:\\quake2abc", "c: [system]", "c:\\.."}};
-    EXPECT_EQ(JoinQuake2Path("c:\\", "quake2.exe"), "c:\\quake2.exe");
 #else
     const std::string labels[][3] = {{"/games/q2ab", "/", "/games/q2ab"}, {"/games/q2abc", "/", "/.."},
                                      {"/media/usb/quake2", "/media/usb/", "/media/usb/.."}};
-    EXPECT_EQ(JoinQuake2Path("/my games/q2/", "quake2"), "/my games/q2/quake2");
 #endif
     for (const auto& [directory, drive, label] : labels)
         EXPECT_EQ(ShortDirectoryLabel(directory, drive), label);
-    EXPECT_EQ(JoinQuake2Path("", "quake2"), "quake2");
     std::string why;
     ASSERT_TRUE(StoreQuake2Exe(ini, "/my games/q2/quake2", "/my games/q2", why)) << why;
     EXPECT_EQ(ReadBytes(ini), "[Quake2exe]\r\nUsed=1\r\nPath=/my games/q2/quake2\r\ndir=/my games/q2\r\n");

@@ -217,7 +217,7 @@ TEST(ExportLaunch, CmdScriptQuotesForCmd) {
 // locator's directory label (cut from 12 characters on); the
 // accepted executable stored as Used, then Path, then dir, in a new file or in place, other sections kept.
 // The wizard's summary: ten lines with CR LF, the game type right after its colon, vorn01 with no map chosen.
-TEST(StartDecision, MissingUsedLabelJoinedPathStoredExecutableAndSummary) {
+TEST(StartDecision, MissingUsedLabelStoredExecutableAndSummary) {
     TempDir dir;
     const auto ini = dir / "trel.ini";
     EXPECT_EQ(FormatLoadError(*DecideStart(ini).error), // a blank before a non-negative number, so two after "-"

@@ -29,9 +29,7 @@ inline bool UnderWine() {
 /// A fresh folder (with a blank in its name) removed again at the end of the test.
 class TempDir {
 public:
-    TempDir() : path_(std::filesystem::temp_directory_path() / ("trel test " + Random() + Random())) {
-        std::filesystem::create_directories(path_);
-    }
+    TempDir() { std::filesystem::create_directories(path_); }
     ~TempDir() { std::error_code ec; std::filesystem::remove_all(path_, ec); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -39,8 +37,8 @@ public:
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
 private:
-    static std::string Random() { return std::to_string(std::random_device()()); }
-    std::filesystem::path path_;
+    std::filesystem::path path_ = std::filesystem::temp_directory_path() /
+        ("trel test " + std::to_string(std::random_device()()) + std::to_string(std::random_device()()));
 };
 
 /// The names in folder, sorted: what a test sees left behind after a write.

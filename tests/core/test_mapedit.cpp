@@ -23,9 +23,9 @@ namespace {
 using namespace test;
 using Paths = std::vector<std::string>;
 
-// The block counts game types from 1, plays deathmatch without a choice and has no gem goal alone.
+// The block counts game types from 1, plays deathmatch without a choice and has no gem goal alone (no map: the
+// editor window's tests).
 TEST(MapDetailsBlock, Text) {
-    EXPECT_EQ(buildmapdetails("", 1, "5", "5", "5", true), "Please choose a map");
     EXPECT_EQ(buildmapdetails("vorn02", 0, "1", "2", "3", true),
               "[ vorn02 ]\r\ngametype 1\r\ngem_goal 1\r\nvorn_timelimit 2\r\nmax_gems 3\r\n");
     // Found by fuzzing: the largest position overflowed on its way to the game's count.
@@ -35,63 +35,66 @@ TEST(MapDetailsBlock, Text) {
               "[ vorn01 ]\r\ngametype 3\r\nvorn_timelimit 2\r\nmax_gems \r\n");
 }
 
-// The marker block around the given lines.
-std::string CycleBlock(const std::string& lines) {
+// The marker block around the given map names.
+std::string CycleBlock(const Paths& maps) {
+    std::string lines;
+    for (const std::string& map : maps)
+        lines += "[" + map + "]\r\n";
     return "# begin vorn.ini ===============\r\n# Do not delete these comment lines\r\n"
            "# This vorn.ini was produced automatically by Trel, the original is now vorn.bak\r\n\r\n" +
            lines + "\r\n# end vorn.ini ===============\r\n";
 }
-const std::string kFiveMapsBlock = CycleBlock("[vorn01]\r\n[vorn02]\r\n[vorn03]\r\n[vorn04]\r\n[vorn_sp01]\r\n");
-const Paths kFiveMaps = {"vorn01", "vorn02", "vorn03", "vorn04", "vorn_sp01"};
 
-// The written vorn.ini holds exactly the marker block; only an existing vorn.ini becomes vorn.bak, byte for byte.
+// The written vorn.ini holds exactly the marker block (names written unchecked); only an existing vorn.ini
+// becomes vorn.bak, byte for byte; a linked vorn.ini is replaced where it lies.
 TEST(MapCycleWriter, WritesTheBlockAndBacksUpTheOldFile) {
     TempDir dir;
+    const Paths five = {"vorn01", "vorn02", "vorn03", "vorn04", "vorn_sp01"};
     WriteBytes(dir / "vorn.bak", "kept");
-    ASSERT_TRUE(writemapcycle({"odd]name", ""}, dir.path())); // names are written unchecked
-    EXPECT_EQ(ReadBytes(dir / "vorn.ini"), CycleBlock("[odd]name]\r\n[]\r\n"));
-    EXPECT_EQ(ReadBytes(dir / "vorn.bak"), "kept"); // with no vorn.ini an earlier backup stays
+    ASSERT_TRUE(writemapcycle({"odd]name", ""}, dir.path())); // with no vorn.ini an earlier backup stays
+    EXPECT_EQ(std::pair(ReadBytes(dir / "vorn.ini"), ReadBytes(dir / "vorn.bak")),
+              std::pair(CycleBlock({"odd]name", ""}), std::string("kept")));
     std::string previous(256, '\0');
     std::iota(previous.begin(), previous.end(), '\0');
     WriteBytes(dir / "vorn.ini", previous);
-    for (const auto& [maps, block] : {std::pair{kFiveMaps, kFiveMapsBlock}, {Paths{}, CycleBlock("")}}) {
+    for (const Paths& maps : {five, Paths{}}) {
         ASSERT_TRUE(writemapcycle(maps, dir.path()));
-        EXPECT_EQ(ReadBytes(dir / "vorn.ini"), block);
-        EXPECT_EQ(ReadBytes(dir / "vorn.bak"), previous);
-        previous = block;
+        const auto written = std::pair(ReadBytes(dir / "vorn.ini"), ReadBytes(dir / "vorn.bak"));
+        EXPECT_EQ(written, std::pair(CycleBlock(maps), previous));
+        previous = CycleBlock(maps);
     }
     EXPECT_EQ(FolderEntries(dir.path()), (Paths{"vorn.bak", "vorn.ini"}));
 #ifndef _WIN32
-    std::filesystem::rename(dir / "vorn.ini", dir / "real.ini"); // a linked vorn.ini is replaced where it lies
+    std::filesystem::rename(dir / "vorn.ini", dir / "real.ini");
     std::filesystem::create_symlink("real.ini", dir / "vorn.ini");
-    ASSERT_TRUE(writemapcycle(kFiveMaps, dir.path()));
+    ASSERT_TRUE(writemapcycle(five, dir.path()));
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "vorn.ini"));
-    EXPECT_EQ(ReadBytes(dir / "real.ini"), kFiveMapsBlock);
-    EXPECT_EQ(ReadBytes(dir / "vorn.bak"), previous);
+    EXPECT_EQ(std::pair(ReadBytes(dir / "real.ini"), ReadBytes(dir / "vorn.bak")),
+              std::pair(CycleBlock(five), previous));
 #endif
 }
 
 // A write that cannot be made (vorn.ini or vorn.bak a folder, no modification folder, a full disk in a child
 // process whose files may grow to 64 bytes) leaves vorn.ini, vorn.bak and the folder as they were, naming the file.
 TEST(MapCycleWriter, FailureLeavesEverythingAsItWasAndSaysWhy) {
-    std::vector<std::tuple<std::string, std::string, std::string, bool>> cases = { // folder made, mod folder, named, full
+    std::vector<std::tuple<std::string, std::string, std::string, bool>> cases = { // folder made, mod folder, named,
         {"vorn.ini", "", "vorn.ini", false}, {"vorn.bak", "", "vorn.bak", false}, {"", "gone", "vorn.ini", false}};
 #ifndef _WIN32
-    cases.emplace_back("", "", "vorn.ini", true);
+    cases.emplace_back("", "", "vorn.ini", true); // full disk
 #endif
     for (const auto& [madeAFolder, folder, named, fullDisk] : cases) {
         TempDir dir;
         WriteBytes(dir / "vorn.ini", "[ vorn01 ]\r\n");
         WriteBytes(dir / "vorn.bak", "earlier");
         if (!madeAFolder.empty())
-            std::filesystem::remove(dir / madeAFolder), std::filesystem::create_directories(dir / madeAFolder / "inside");
+            std::filesystem::remove(dir / madeAFolder), std::filesystem::create_directories(dir / madeAFolder / "in");
         const auto bytes = [&](const char* file) { return is_regular_file(dir / file) ? ReadBytes(dir / file) : "-"; };
         const auto state = [&] { return std::tuple(bytes("vorn.ini"), bytes("vorn.bak"), FolderEntries(dir.path())); };
         const auto before = state();
-        const std::string modDir = PathText(dir / folder), file = PathText(dir / folder / named);
+        const std::string file = PathText(dir / folder / named);
         const auto fails = [&] {
             std::string why;
-            return !writemapcycle({"vorn01", "vorn02"}, PathFromText(modDir), why) && why.starts_with(file + ": ") &&
+            return !writemapcycle({"vorn01", "vorn02"}, dir / folder, why) && why.starts_with(file + ": ") &&
                    why.size() > file.size() + 2;
         };
         bool failed = !fullDisk && fails();
@@ -123,8 +126,8 @@ TEST(MapEditorFiles, ServerIniNamesAndTheSavedLineEnds) {
     EXPECT_EQ(ReadBytes(dir / "motd.txt"), "hello\r\nworld\r\n");
 }
 
-// The editor shows every line break as LF; a save ends lines in CR LF (or as loaded) and adds one, every
-// other byte kept.
+// The editor shows every line break as LF; a save ends lines in CR LF (or as loaded) and adds one, every other
+// byte kept; lines the user did not touch keep the ends they had in the file, edited and new lines end in CR LF.
 TEST(MapEditorTextBytes, UntouchedLinesKeepTheirEnds) {
     std::string bytes;
     for (int b = 0; b < 256; ++b)
@@ -132,9 +135,8 @@ TEST(MapEditorTextBytes, UntouchedLinesKeepTheirEnds) {
     for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
              {"a\r\nb\r\n", "a\nb\n"}, {"a\r\r\nb", "a\n\nb"}, {bytes, bytes}})
         EXPECT_EQ(EditorTextFromFile(from), to) << from;
-    EXPECT_EQ(FileTextFromEditor(""), "\r\n");
-    EXPECT_EQ(FileTextFromEditor("a\n" + bytes + "\n"), "a\r\n" + bytes + "\r\n\r\n");
-    // Lines the user did not touch keep the ends they had in the file; edited and new lines end in CR LF.
+    EXPECT_EQ(std::pair(FileTextFromEditor(""), FileTextFromEditor("a\n" + bytes + "\n")),
+              std::pair(std::string("\r\n"), "a\r\n" + bytes + "\r\n\r\n"));
     const std::tuple<const char*, const char*, const char*> rows[] = { // file, edited (nullptr: as loaded), saved
         {"line1\nline2", nullptr, "line1\nline2\r\n"}, {"a\rb\r", nullptr, "a\rb\r\r\n"},
         {"a\nb\r\nc\rd", nullptr, "a\nb\r\nc\rd\r\n"}, {"a\nb\nc\n", "a\nB\nc\n", "a\nB\r\nc\n\r\n"},
@@ -146,18 +148,16 @@ TEST(MapEditorTextBytes, UntouchedLinesKeepTheirEnds) {
     }
 }
 
-ColourSpan H(std::size_t start, std::size_t length) { return {start, length, ColourKind::Head}; }
-ColourSpan C(std::size_t start, std::size_t length) { return {start, length, ColourKind::Comment}; }
-using Spans = std::vector<ColourSpan>;
-
 // The record forgets the colours of what an edit changed and moves the rest. The fuzz target checks the
 // spans of both passes and the record's missing and applied colours against a model of the screen.
 TEST(ColourRecord, EditsForgetOnlyWhatChanged) {
-    const Spans before = {H(0, 10), C(10, 10), H(30, 5)};
-    // Found by fuzzing: what is left of a span on both sides of a deletion, or of a change that adds
-    // nothing, is one span again.
-    const std::tuple<std::size_t, std::size_t, std::size_t, Spans> cases[] = { // position, removed, added, known
-        {2, 3, 0, {H(0, 7), C(7, 10), H(27, 5)}}, {4, 0, 0, before}, {8, 24, 0, {H(0, 11)}}};
+    const auto span = [](std::size_t start, std::size_t length, ColourKind k) { return ColourSpan{start, length, k}; };
+    constexpr auto H = ColourKind::Head, C = ColourKind::Comment;
+    const std::vector<ColourSpan> before = {span(0, 10, H), span(10, 10, C), span(30, 5, H)};
+    // Found by fuzzing: what is left of a span on both sides of a deletion, or of a change that adds nothing, is
+    // one span again.
+    const std::tuple<std::size_t, std::size_t, std::size_t, std::vector<ColourSpan>> cases[] = { // at, removed, added
+        {2, 3, 0, {span(0, 7, H), span(7, 10, C), span(27, 5, H)}}, {4, 0, 0, before}, {8, 24, 0, {span(0, 11, H)}}};
     for (const auto& [position, removed, added, known] : cases) {
         ColourRecord record;
         record.applied(before);

@@ -19,8 +19,8 @@ using namespace test;
 
 // "ServerName n=" and "ServerIp n=" with empty values for rows first to last, as a save writes them.
 std::string EmptyKeys(int first, int last) {
-    return first > last ? "" : "ServerName " + std::to_string(first) + "=\r\nServerIp " + std::to_string(first) + "=\r\n" +
-                                   EmptyKeys(first + 1, last);
+    const std::string n = std::to_string(first);
+    return first > last ? "" : "ServerName " + n + "=\r\nServerIp " + n + "=\r\n" + EmptyKeys(first + 1, last);
 }
 
 // A save writes all twenty keys, then replaces them in place; a key keeps its spelling, a line end in a
@@ -48,14 +48,16 @@ TEST(AddressBookStore, SavedBytesAndKeptLines) {
     }
 }
 
-// Adding fills the first empty row (a row without a name) with a shortened name, after the checks.
-TEST(ServerRows, AddRemoveAndAFullBook) {
+// Adding fills the first empty row (a row without a name) with a shortened name, after the checks of the
+// address; a full book takes none.
+TEST(ServerRows, AddRemoveAFullBookAndRefusedCharacters) {
     using enum AddOutcome;
     const AddressBookRow kept{"", "left over"}; // name, address, port, outcome, refused character, row 2 afterwards
     const std::vector<std::tuple<std::string, std::string, std::string, AddOutcome, char, AddressBookRow>> cases = {
         {"abcdefghijklm", "192.168.0.10", "27910", Added, '\0', {"abcdefghijklm", "192.168.0.10:27910"}},
         {"abcdefghijklmn", "1.2.3.4", "", Added, '\0', {"abcdefghij..", "1.2.3.4:"}},
-        {"", "1.2.3.4", "27910", NameOrAddressMissing, '\0', kept}, {"N", "1.2.3.4", "1;rcon x", UnsafeAddress, ';', kept},
+        {"", "1.2.3.4", "27910", NameOrAddressMissing, '\0', kept},
+        {"N", "1.2.3.4", "1;rcon x", UnsafeAddress, ';', kept},
         {"a\nb", "1.2.3.4", "27910", UnsafeName, '\n', kept}};
     for (const auto& [name, ip, port, outcome, character, row] : cases) {
         AddressBookRows rows{{{"First", "1.1.1.1:27910"}, kept}};
@@ -68,21 +70,17 @@ TEST(ServerRows, AddRemoveAndAFullBook) {
     RemoveServer(rows, 4);
     EXPECT_EQ(AddServer(rows, "Fifth", "1.1.1.1", "27910").row, 4u);
     const AddressBookRows full = rows; // then the book is full, and the checks come first
-    EXPECT_EQ(std::pair(AddServer(rows, "Eleventh", "10.0.0.11", "27910").outcome, AddServer(rows, "Bad", "a;b", "1").outcome),
-              std::pair(BookFull, UnsafeAddress));
+    EXPECT_EQ(std::pair(AddServer(rows, "Eleventh", "10.0.0.11", "27910").outcome,
+                        AddServer(rows, "Bad", "a;b", "1").outcome), std::pair(BookFull, UnsafeAddress));
     EXPECT_EQ(rows, full);
-}
-
-// Characters the console would split, expand or comment out at are refused and named.
-TEST(ServerAddressCheck, RefusedCharactersAreNamed) {
-    for (const std::string ok : {"192.168.0.10:27910", "[::1]:27910", "host-1.example/a:"})
-        EXPECT_EQ(UnsafeAddressCharacter(ok), std::nullopt) << ok;
-    const std::vector<std::tuple<std::string, char, std::string>> cases = {
+    // Characters the console would split, expand or comment out at are refused and named ('\0': none).
+    const std::vector<std::tuple<std::string, char, std::string>> refusals = {
+        {"192.168.0.10:27910", '\0', ""}, {"[::1]:27910", '\0', ""}, {"host-1.example/a:", '\0', ""},
         {"1.2.3.4;quit", ';', "the semicolon (;)"}, {"1.2\"; quit", '"', "the quotation mark (\")"},
         {"1\nquit", '\n', "the control character 0x0A (line feed)"}, {"a\x7f", '\x7f', "the control character 0x7F"},
         {"h\xf4te:", '\xf4', "the byte 0xF4"}, {"a//b", '/', "the double slash (//)"}};
-    for (const auto& [address, refused, described] : cases) {
-        EXPECT_EQ(UnsafeAddressCharacter(address), std::optional<char>(refused)) << address;
+    for (const auto& [address, refused, described] : refusals) {
+        EXPECT_EQ(UnsafeAddressCharacter(address).value_or('\0'), refused) << address;
         EXPECT_NE(UnsafeAddressMessage(refused).find(described), std::string::npos) << address;
     }
     EXPECT_EQ(UnsafeNameCharacter("a;b\"c"), std::nullopt); // a name is never on the connect line
@@ -108,8 +106,9 @@ TEST(ServerJoin, WritesTheScriptOrRefuses) {
             << address;
     }
     EXPECT_EQ(ReadBytes(script), "connect an.older.and.longer.address:27910\r\nquit\r\n");
-    EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5:27910"), 2).request,
-              (LaunchRequest{shared.Quake2Path, {"+set", "game", "vorn", "+exec", "trel_connect.cfg"}, PathText(folder)}));
+    const LaunchRequest request{shared.Quake2Path, {"+set", "game", "vorn", "+exec", "trel_connect.cfg"},
+                                PathText(folder)};
+    EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5:27910"), 2).request, request);
     EXPECT_EQ(ReadBytes(script), "connect 10.0.0.5:27910\r\n");
     const SharedValues folderAsGame{{}, PathText(folder / "vorn"), PathText(folder), 0}; // the platform tests' files
     EXPECT_EQ(PrepareConnect(folderAsGame, book("10.0.0.5;quit"), std::nullopt).outcome, WrongExecutable);
@@ -121,8 +120,9 @@ TEST(ServerJoin, WritesTheScriptOrRefuses) {
     EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5"), 2, PathText(root / "home"), true).outcome, Ready);
 }
 
-// A status reply reads as the info pairs and player lines the server sent; anything else is no reply.
-TEST(ServerStatusReply, ReadsWhatTheServerSent) {
+// A status reply reads as the info pairs and player lines the server sent; anything else is no reply. The
+// address book's forms of an address give the default port where none is given; the rest are refused.
+TEST(ServerStatus, ReadsTheReplyAndTheAddressBookForms) {
     const auto reply = [](const std::string& text) { return std::string(kStatusReplyPrefix) + text; };
     std::string many; // 65 players, one more than are read
     for (int i = 0; i < 65; ++i)
@@ -140,15 +140,10 @@ TEST(ServerStatusReply, ReadsWhatTheServerSent) {
         {reply(""), ServerStatus{}}}; // the size limit and the prefix are the fuzz target's to check
     for (const auto& [datagram, expected] : cases)
         EXPECT_EQ(ParseStatusReply(datagram), expected) << datagram;
-    EXPECT_EQ(StatusRequest(), "\xff\xff\xff\xffstatus\n");
     const ServerStatus status{{{"Maxclients", "9"}, {"maxclients", "8\x01"}, {"maxclients", "7"}}, {{1, 2, "x"}}};
     EXPECT_EQ(PlayersText(status), "1/8"); // exact key, first of duplicates, cleaned
     EXPECT_EQ(CleanServerText("\xc7\xef\xf2\xed a\x01\n\r\t\x7f\x80\x9f\xff" + std::string(70, 'x')),
               "Gorm a" + std::string(58, 'x')); // coloured characters as plain ones, control ones dropped, capped
-}
-
-// The address book's forms of an address, with the default port where none is given; the rest refused.
-TEST(ServerStatusAddress, ReadsTheAddressBookForms) {
     using enum HostKind;
     const std::vector<std::pair<std::string, ServerEndpoint>> good = {
         {"192.168.0.10:27911", {"192.168.0.10", 27911, IPv4}}, {"10.0.0.5:", {"10.0.0.5", 27910, IPv4}},

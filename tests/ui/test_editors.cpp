@@ -25,14 +25,11 @@ QByteArray EveryByteButLineBreaks() {
     std::iota(bytes.begin(), bytes.end(), char(0));
     return bytes.removeIf([](char c) { return c == '\r' || c == '\n'; });
 }
-QString AsShown(const QByteArray& file) { return QString::fromLatin1(file).replace("\r\n", "\n"); }
-QString Shown(const QPlainTextEdit* box) {
-    return box->document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-}
+QString Shown(const QPlainTextEdit* b) { return b->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n'); }
 // Each character's colour: 'h' head, 'c' comment, 'k' another colour set, '.' the box's own; '|' a line break.
 QString ColourPattern(const QPlainTextEdit* box) {
     QString pattern;
-    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next(), pattern += '|')
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextCharFormat f = it.fragment().charFormat();
             const QColor c = f.foreground().color();
@@ -40,8 +37,6 @@ QString ColourPattern(const QPlainTextEdit* box) {
                                 : c == QColor(0, 0, 160) ? 'h' : c == QColor(0, 100, 0) ? 'c' : 'k';
             pattern += QString(it.fragment().length(), QLatin1Char(letter));
         }
-        pattern += QLatin1Char('|');
-    }
     return pattern.chopped(1);
 }
 void Click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -52,25 +47,20 @@ void ClickItem(QListWidget* list, const QString& text, Qt::KeyboardModifiers mod
 }
 QStringList Entries(const QListWidget* list) {
     QStringList entries;
-    for (int i = 0; i < list->count(); ++i)
-        entries << list->item(i)->text();
+    std::ranges::for_each(list->findItems("*", Qt::MatchWildcard), [&](auto* item) { entries << item->text(); });
     return entries;
 }
 void ClickTab(QTabWidget* tabs, int index) {
     QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, Qt::NoModifier, tabs->tabBar()->tabRect(index).center());
 }
-void Keys(QWidget* box, std::initializer_list<Qt::Key> keys, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    for (const Qt::Key key : keys)
-        QTest::keyClick(box, key, modifiers);
+void Keys(QWidget* box, const QList<Qt::Key>& keys, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    std::ranges::for_each(keys, [&](Qt::Key key) { QTest::keyClick(box, key, modifiers); });
 }
-void CaretTo(QPlainTextEdit* box, int position) {
-    box->setFocus();
-    Keys(box, {Qt::Key_Home}, Qt::ControlModifier);
-    for (int i = 0; i < position; ++i)
-        Keys(box, {Qt::Key_Right});
+void CaretTo(QPlainTextEdit* box, int position) { // by the keys, from the start of the text
+    box->setFocus(), Keys(box, {Qt::Key_Home}, Qt::ControlModifier);
+    Keys(box, QList<Qt::Key>(position, Qt::Key_Right));
 }
-// Types at the end of box, "\n" by the Return key.
-void TypeAtEnd(QPlainTextEdit* box, const QString& text) {
+void TypeAtEnd(QPlainTextEdit* box, const QString& text) { // "\n" as the Return key
     Keys(box, {Qt::Key_End}, Qt::ControlModifier);
     for (const QChar c : text)
         c == QLatin1Char('\n') ? QTest::keyClick(box, Qt::Key_Return) : QTest::keyClicks(box, QString(c));
@@ -96,18 +86,15 @@ class TestEditors : public QObject {
         return QDir(dir_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot) +
                QDir(vorn()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
-    // One warning, naming file as the user sees the path, and a reason.
-    void verifyWarningNames(const QString& file) const {
-        QVERIFY(boxes_.shown.size() == 1 && boxes_.shown.first().title == QStringLiteral("Warning!"));
-        QVERIFY2(boxes_.shown.first().text.contains(QDir::toNativeSeparators(vorn(file)) + QStringLiteral(": ")),
-                 qPrintable(boxes_.shown.first().text));
+    void verifyWarningNames(const QString& file) const { // one warning, naming file as the user sees it, and why
+        const QString text = boxes_.shown.value(0).text, named = QDir::toNativeSeparators(vorn(file)) + ": ";
+        QVERIFY2(boxes_.shown.size() == 1 && boxes_.shown[0].title == "Warning!" && text.contains(named),
+                 qPrintable(text));
     }
     bool open(bool motd) {
-        if (motd)
-            return (motd_ = std::make_unique<trel::MOTD>(shared_, boxes_))->open() &&
-                   QTest::qWaitForWindowExposed(motd_.get());
-        mapedit_ = std::make_unique<trel::mapedit>(shared_, [this] { return serverini_; }, boxes_);
-        return mapedit_->open() && QTest::qWaitForWindowExposed(mapedit_.get());
+        motd ? void(motd_ = std::make_unique<trel::MOTD>(shared_, boxes_))
+             : void(mapedit_ = std::make_unique<trel::mapedit>(shared_, [this] { return serverini_; }, boxes_));
+        return (motd ? motd_->open() : mapedit_->open()) && QTest::qWaitForWindowExposed(window(motd));
     }
     QWidget* window(bool motd) const { return motd ? static_cast<QWidget*>(motd_.get()) : mapedit_.get(); }
     QPlainTextEdit* edit(int index) const { return mapedit_->EditWindow[static_cast<std::size_t>(index)]; }
@@ -120,164 +107,127 @@ private slots:
     void init() {
         dir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/trel editors XXXXXX"));
         QVERIFY(dir_->isValid() && QDir().mkpath(vorn()));
-        shared_ = {};
+        shared_ = {}, boxes_.shown.clear(), serverini_.clear();
         shared_.Quake2Folder = QFile::encodeName(dir_->filePath(QStringLiteral("quake 2"))).toStdString();
-        boxes_.shown.clear();
-        serverini_.clear();
     }
-    void cleanup() {
-        mapedit_.reset();
-        mapcycle_.reset();
-        motd_.reset();
-        dir_.reset();
-    }
+    void cleanup() { mapedit_.reset(), mapcycle_.reset(), motd_.reset(), dir_.reset(); }
 
-    // A server ini outside vorn and a file that cannot be read are reported; the window stays shut.
-    void refusedOpening_data() {
-        QTest::addColumn<bool>("motd");
-        QTest::addColumn<QString>("blocked"); // a folder in the file's place; empty: a server ini beside Quake 2
-        QTest::newRow("server ini outside vorn") << false << "";
-        QTest::newRow("single-player file a folder") << false << "vorn_sp.ini";
-        QTest::newRow("message file a folder") << true << "motd.txt";
-    }
-    void refusedOpening() {
-        QFETCH(bool, motd);
-        QFETCH(QString, blocked);
-        serverini_ = blocked.isEmpty() ? QFile::encodeName(dir_->filePath("outside.ini")).toStdString() : "";
-        QVERIFY(blocked.isEmpty() || QDir().mkpath(vorn(blocked)));
-        const QStringList before = entries();
-        QVERIFY(!open(motd) && !window(motd)->isVisible());
-        QVERIFY(blocked.isEmpty() ? entries() == before : QFileInfo(vorn(blocked)).isDir()); // all left as it was
-        const QString named = blocked.isEmpty() ? "vorn folder" : QDir::toNativeSeparators(vorn(blocked)) + ": ";
-        QVERIFY2(boxes_.texts().size() == 1 && boxes_.texts().first().contains(named), qPrintable(named));
-    }
-
-    // Opening loads the file the server ini names and the single-player one; then the tabs, the typed values that
-    // wait for the next pick, insert (the block or the prompt over the selection) and a second request that brings
-    // the window forward as it was.
+    // Opening loads the file the server ini names and the single-player one; the tabs, the typed values that wait for
+    // the next pick, the block inserted at the caret, a second request bringing the window forward.
     void mapDetailsWalk() {
         serverini_ = "custom.ini";
         QVERIFY(WriteAll(vorn("custom.ini"), "[ab]\r\n# c\r\n") && WriteAll(vorn("vorn_sp.ini"), "# one\r\n[ a ]") &&
                 WriteAll(vorn("vorn.ini"), "not this one"));
         QVERIFY(open(false) && boxes_.shown.isEmpty());
         trel::mapedit& w = *mapedit_;
+        QLineEdit* timelimit = w.valmaptimelimit->lineEdit();
         QVERIFY(QTest::qWaitForWindowActive(&w) && !edit(0)->document()->isUndoAvailable());
         QVERIFY(Shown(edit(0)) == "[ab]\n# c\n" && Shown(edit(1)) == "# one\n[ a ]" && preview() == kPreview);
         QVERIFY(w.mapedithelp->text() == heading("custom.ini") && Entries(w.maps) == kStandardMaps);
         // A comment no more keeps its colour through the passes of a tab switch.
-        CaretTo(edit(0), 5);
-        QTest::keyClick(edit(0), Qt::Key_Delete); // the "#"
-        ClickTab(w.SSTab1, 1);
-        ClickTab(w.SSTab2, 1);
+        CaretTo(edit(0), 5), Keys(edit(0), {Qt::Key_Delete}); // the "#"
+        ClickTab(w.SSTab1, 1), ClickTab(w.SSTab2, 1);
         QVERIFY(ColourPattern(edit(0)) == "hhhh|cc|" && w.mapedithelp->text() == heading("vorn_sp.ini"));
         QVERIFY(!w.varmapgametype->isVisible() && !w.valgemgoal->isVisible() && w.Label7->isVisible());
         QCOMPARE(preview(), kPreview); // kept until the next pick drops the gem goal
         // A typed value takes digits only; Tab and Shift+Tab leave the box and come back, typing nothing.
-        QTest::mouseClick(w.valmaptimelimit->lineEdit(), Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(w.valmaptimelimit->lineEdit()->hasFocus(), kTimeoutMs);
+        QTest::mouseClick(timelimit, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(timelimit->hasFocus(), kTimeoutMs);
         Keys(w.valmaptimelimit, {Qt::Key_End, Qt::Key_Backspace, Qt::Key_Backspace});
-        QTest::keyClicks(w.valmaptimelimit, QStringLiteral("2x5 -"));
-        QCOMPARE(w.valmaptimelimit->currentText(), QStringLiteral("25"));
+        QTest::keyClicks(w.valmaptimelimit, QStringLiteral("2x5 -")); // "25", and through Tab and back
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.valmaptimelimit->lineEdit()->hasFocus(), kTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!timelimit->hasFocus(), kTimeoutMs);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QTRY_VERIFY_WITH_TIMEOUT(w.valmaptimelimit->lineEdit()->hasFocus(), kTimeoutMs);
-        QCOMPARE(w.valmaptimelimit->currentText(), QStringLiteral("25"));
-        Keys(w.valmaxgems, {Qt::Key_End, Qt::Key_Backspace});
-        QTest::mouseClick(edit(1)->viewport(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(timelimit->hasFocus() && w.valmaptimelimit->currentText() == "25", kTimeoutMs);
+        Keys(w.valmaxgems, {Qt::Key_End, Qt::Key_Backspace}), QTest::mouseClick(edit(1)->viewport(), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(edit(1)->hasFocus(), kTimeoutMs);
         QCOMPARE(preview(), kPreview); // not on leaving the box
-        ClickTab(w.SSTab1, 0);
-        ClickItem(w.maps, QStringLiteral("vorn_sp01"));
+        ClickTab(w.SSTab1, 0), ClickItem(w.maps, QStringLiteral("vorn_sp01"));
         QCOMPARE(preview(), QStringLiteral("[ vorn_sp01 ]\ngametype 3\nvorn_timelimit 25\nmax_gems \n"));
-        // Back on the multiplayer tab the heading names what the main window's box names now; the file edited
-        // is still the one opened.
-        serverini_ = "changed.ini";
-        ClickTab(w.SSTab2, 0);
+        // Back on the multiplayer tab the heading names the main window's box as it is now; the file stays.
+        serverini_ = "changed.ini", ClickTab(w.SSTab2, 0);
         QVERIFY(w.mapedithelp->text() == heading("changed.ini") && w.varmapgametype->isVisible());
         ClickItem(w.maps, QStringLiteral("vorn02"));
         QCOMPARE(preview(), QStringLiteral("[ vorn02 ]\ngametype 3\ngem_goal 0\nvorn_timelimit 25\nmax_gems \n"));
         QCOMPARE(w.files()[0].filename(), std::filesystem::path("custom.ini"));
-        CaretTo(edit(0), 4); // the block goes in at the caret, its head coloured, the other tab's box untouched
-        Click(w.insertmap);
+        CaretTo(edit(0), 4), Click(w.insertmap); // in at the caret, its head coloured, the other tab's box untouched
         QCOMPARE(ColourPattern(edit(0)), "hhhhhhhhhhhhhh|..........|..........|.................|.........||cc|");
         QCOMPARE(Shown(edit(0)), "[ab][ vorn02 ]\ngametype 3\ngem_goal 0\nvorn_timelimit 25\nmax_gems \n\n c\n");
         QCOMPARE(Shown(edit(1)), "# one\n[ a ]");
-        // No map picked: the prompt goes in over the selection.
-        ClickItem(w.maps, QStringLiteral("vorn02"), Qt::ControlModifier);
-        QCOMPARE(preview(), QStringLiteral("Please choose a map"));
-        CaretTo(edit(0), 1);
-        Keys(edit(0), {Qt::Key_Right, Qt::Key_Right}, Qt::ShiftModifier);
-        Click(w.insertmap);
-        QVERIFY(Shown(edit(0)).startsWith("[Please choose a map][ vorn02 ]\n") && !edit(0)->textCursor().hasSelection());
         // A second request brings the minimized window forward as it was.
-        w.SSTab2->setCurrentIndex(1);
-        w.showMinimized();
-        w.bringForward();
+        w.SSTab2->setCurrentIndex(1), w.showMinimized(), w.bringForward();
         QTRY_VERIFY_WITH_TIMEOUT(!w.isMinimized() && w.SSTab2->currentIndex() == 1, kTimeoutMs);
     }
 
-    // Save writes both map-details files or the message with CR LF line breaks, every other byte as loaded, and
-    // keeps the window; closing drops what was typed since; a failed save keeps the window and the text.
+    // A server ini outside vorn or a file that cannot be read is reported, the window stays shut and all is left as
+    // it was. Save writes both map-details files or the message with CR LF line breaks, every other byte as loaded,
+    // and keeps the window; closing drops what was typed since; a failed save keeps the window and the text.
     void saving_data() {
         QTest::addColumn<bool>("motd");
+        QTest::addColumn<QString>("refused"); // a folder in this file's place; "outside.ini": a server ini beside vorn
         QTest::addColumn<QByteArray>("content"); // null: no file
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QByteArray>("saved");
-        const QByteArray every = EveryByteButLineBreaks() + "\r\n[ vorn01 ]\r\n";
+        const QByteArray bytes = EveryByteButLineBreaks(), every = bytes + "\r\n[ vorn01 ]\r\n", none;
         QByteArray big; // four mebibytes of typical blocks and comments, ending in an empty line
         for (int n = 0; big.size() < (4 << 20); ++n)
             big += "# server " + QByteArray::number(n) + " ===============\r\n[ vorn0" + QByteArray::number(n % 4 + 1) +
                    " ]\r\ngametype 2\r\ngem_goal 10\r\nvorn_timelimit 20\r\nmax_gems 5 # five\r\n\r\n";
-        QTest::newRow("map details, every byte") << false << every << "a\nb" << every + "a\r\nb\r\n";
-        QTest::newRow("map details, four mebibytes") << false << big << "[ end ]" << big + "[ end ]\r\n";
-        QTest::newRow("message, missing file") << true << QByteArray() << "" << QByteArray("\r\n");
-        QTest::newRow("message, every byte") << true << EveryByteButLineBreaks() + "\r\nsecond" << "hello"
-                                             << EveryByteButLineBreaks() + "\r\nsecondhello\r\n";
+        QTest::newRow("server ini outside vorn") << false << "outside.ini" << none << "" << none;
+        QTest::newRow("single-player file a folder") << false << "vorn_sp.ini" << none << "" << none;
+        QTest::newRow("message file a folder") << true << "motd.txt" << none << "" << none;
+        QTest::newRow("map details, every byte") << false << "" << every << "a\nb" << every + "a\r\nb\r\n";
+        QTest::newRow("map details, four mebibytes") << false << "" << big << "[ end ]" << big + "[ end ]\r\n";
+        QTest::newRow("message, missing file") << true << "" << none << "" << QByteArray("\r\n");
+        QTest::newRow("message, every byte, a lone CR")
+            << true << "" << bytes + "\r\nsecond\rthird" << "!" << bytes + "\r\nsecond\rthird!\r\n";
     }
     void saving() {
         QFETCH(bool, motd);
+        QFETCH(QString, refused);
         QFETCH(QByteArray, content);
         QFETCH(QString, typed);
         QFETCH(QByteArray, saved);
+        const bool outside = refused == "outside.ini";
+        serverini_ = outside ? QFile::encodeName(dir_->filePath(refused)).toStdString() : "";
         const QString file = vorn(motd ? "motd.txt" : "vorn.ini");
         const QByteArray single = "# only\r\nmax_gems 3";
-        if (!content.isNull())
-            QVERIFY(WriteAll(file, content) && WriteAll(vorn("vorn_sp.ini"), single));
-        QVERIFY(open(motd));
-        QCOMPARE(QFileInfo::exists(file), !content.isNull()); // the message's opening creates nothing
-        QCOMPARE(Shown(box(motd)), AsShown(content));
+        if (!refused.isEmpty()) {
+            const QStringList before = entries();
+            QVERIFY((outside || QDir().mkpath(vorn(refused))) && !open(motd) && !window(motd)->isVisible());
+            QVERIFY(outside ? entries() == before : QFileInfo(vorn(refused)).isDir()); // all left as it was
+            const QString why = outside ? "vorn folder" : QDir::toNativeSeparators(vorn(refused)) + ": ";
+            QVERIFY2(boxes_.texts().size() == 1 && boxes_.texts().first().contains(why), qPrintable(why));
+            return;
+        }
+        QVERIFY(content.isNull() || (WriteAll(file, content) && WriteAll(vorn("vorn_sp.ini"), single)));
+        QVERIFY(open(motd) && QFileInfo::exists(file) == !content.isNull()); // the message's opening creates nothing
+        QCOMPARE(Shown(box(motd)), QString::fromLatin1(content).replace("\r\n", "\n").replace('\r', '\n'));
         TypeAtEnd(box(motd), typed);
         QVERIFY(motd || QTest::qWaitForWindowActive(mapedit_.get())); // the access key presses Save a moment later
         motd ? Click(motd_->Command2) : QTest::keyClick(mapedit_.get(), Qt::Key_S, Qt::AltModifier);
         QTRY_COMPARE_WITH_TIMEOUT(ReadAll(file), saved, kTimeoutMs);
         QVERIFY(window(motd)->isVisible() && boxes_.shown.isEmpty());
-        if (!motd) {
-            QCOMPARE(ReadAll(vorn("vorn_sp.ini")), single + "\r\n");
-            QVERIFY(ColourPattern(edit(0)).endsWith(content.size() > 1000000 ? "...........cccccc||hhhhhhh"
-                                                                              : "c|hhhhhhhhhh|k|k"));
-        }
+        QVERIFY(motd || ReadAll(vorn("vorn_sp.ini")) == single + "\r\n");
+        QVERIFY(motd || ColourPattern(edit(0)).endsWith(content.size() > 1000000 ? "...........cccccc||hhhhhhh"
+                                                                                  : "c|hhhhhhhhhh|k|k"));
         QSignalSpy closed(window(motd), SIGNAL(closed()));
-        TypeAtEnd(box(motd), QStringLiteral("unsaved"));
-        Click(motd ? motd_->Command1 : mapedit_->butexit);
-        QVERIFY(closed.count() == 1 && !window(motd)->isVisible());
-        QCOMPARE(ReadAll(file), saved);
-        // The map-details file becomes a folder (the other file is written all the same); for the message,
-        // the modification folder becomes a file.
+        TypeAtEnd(box(motd), QStringLiteral("unsaved")), Click(motd ? motd_->Command1 : mapedit_->butexit);
+        QVERIFY(closed.count() == 1 && !window(motd)->isVisible() && ReadAll(file) == saved);
+        // The map-details file becomes a folder (the other file is written all the same), the message's folder a file.
         QVERIFY(open(motd));
         TypeAtEnd(box(motd), QStringLiteral("typed"));
-        const QString before = Shown(box(motd));
+        const QString typedText = Shown(box(motd));
         QVERIFY(motd ? QDir(vorn()).removeRecursively() && WriteAll(vorn(), "file")
                      : QFile::remove(file) && QDir().mkpath(file) && QFile::remove(vorn("vorn_sp.ini")));
         Click(motd ? motd_->Command2 : mapedit_->butsave);
         verifyWarningNames(motd ? "motd.txt" : "vorn.ini");
-        QVERIFY(window(motd)->isVisible() && Shown(box(motd)) == before);
+        QVERIFY(window(motd)->isVisible() && Shown(box(motd)) == typedText);
         QVERIFY(motd || ReadAll(vorn("vorn_sp.ini")) == single + "\r\n\r\n");
     }
 
-    // The map cycle editor: ">" adds the picked map at the end, "<" removes the picked one, nothing picked does
-    // nothing; Ok writes the cycle into vorn.ini and the old file into vorn.bak, a failed write keeps the window,
-    // and Cancel writes nothing.
+    // Map cycle: ">" adds the picked map at the end, "<" removes the picked one, nothing picked does nothing; Ok writes
+    // the cycle into vorn.ini and the old file into vorn.bak, a failed write keeps the window; Cancel writes nothing.
     void mapCycle() {
         const QByteArray old = "[ vorn01 ]\r\ngametype 2\r\n" + EveryByteButLineBreaks();
         const QStringList cycle = {"vorn01", "vorn03", "vorn04", "vorn_sp01", "vorn02"};
@@ -294,15 +244,14 @@ private slots:
             }
             if (ok) { // first with a folder in vorn.bak's place
                 QCOMPARE(Entries(w.newmaps), cycle);
-                Click(w.butok);
-                verifyWarningNames("vorn.bak");
+                Click(w.butok), verifyWarningNames("vorn.bak");
                 QVERIFY(closed.count() == 0 && w.isVisible() && ReadAll(vorn("vorn.ini")) == old);
                 QVERIFY(QDir(vorn("vorn.bak")).removeRecursively());
             }
             Click(ok ? w.butok : w.Command1);
             QVERIFY(closed.count() == 1 && !w.isVisible());
-            QCOMPARE(ReadAll(vorn("vorn.ini")), QByteArray::fromStdString(trel::MapCycleText(
-                                                     {"vorn01", "vorn03", "vorn04", "vorn_sp01", "vorn02"})));
+            const std::string written = trel::MapCycleText({"vorn01", "vorn03", "vorn04", "vorn_sp01", "vorn02"});
+            QCOMPARE(ReadAll(vorn("vorn.ini")), QByteArray::fromStdString(written));
             QVERIFY(ReadAll(vorn("vorn.bak")) == old && entries() == (QStringList{"quake 2", "vorn.bak", "vorn.ini"}));
         }
     }

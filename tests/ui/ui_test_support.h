@@ -2,6 +2,7 @@
 // Shared set-up of the window tests: the program's font, no animations, and a way to find controls.
 
 #include "ProgramFont.h"
+#include "main/Main.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -97,6 +98,15 @@ inline bool UnderWine() {
 #else
     return false;
 #endif
+}
+
+/// The main window as start-up leaves it (shown, lists filled), then the game type and map chosen.
+inline std::unique_ptr<Main> LoadedMain(int gametype, int map = -1, int dmflags = 0) {
+    auto main = std::make_unique<Main>();
+    main->LoadSettings({"C:\\Quake2\\quake2.exe", {}, dmflags, {}, {}}); // path, folder, flags, steps, error
+    main->gametype->setCurrentIndex(gametype);
+    main->maps->setCurrentRow(map);
+    return main;
 }
 
 } // namespace trel::test

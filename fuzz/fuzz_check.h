@@ -5,10 +5,5 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define TREL_FUZZ_CHECK(condition)                                                                            \
-    do {                                                                                                       \
-        if (!(condition)) {                                                                                    \
-            std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__, #condition);             \
-            std::abort();                                                                                      \
-        }                                                                                                      \
-    } while (false)
+#define TREL_FUZZ_CHECK(condition) \
+    ((condition) ? void() : (std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__, #condition), std::abort()))

@@ -3,6 +3,7 @@
 #include "fuzz_check.h"
 #include "serverstatus.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -12,30 +13,20 @@
 namespace {
 
 bool Shown(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F)
-            return false;
-    }
-    return text.size() <= trel::kLongestServerText;
+    return text.size() <= trel::kLongestServerText && std::all_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x7F; });
 }
 
 void CheckStatus(std::string_view datagram, const std::optional<trel::ServerStatus>& status) {
     if (!status)
         return;
-    TREL_FUZZ_CHECK(datagram.starts_with(trel::kStatusReplyPrefix));
-    TREL_FUZZ_CHECK(datagram.size() <= trel::kLargestStatusReply);
-    TREL_FUZZ_CHECK(status->players.size() <= trel::kMostStatusPlayers);
-    TREL_FUZZ_CHECK(status->info.size() <= trel::kMostInfoPairs);
-    for (const auto& [key, value] : status->info) {
-        TREL_FUZZ_CHECK(key.find_first_of("\\\n") == std::string::npos);
-        TREL_FUZZ_CHECK(value.find_first_of("\\\n") == std::string::npos);
-    }
-    for (const trel::StatusPlayer& player : status->players) {
-        TREL_FUZZ_CHECK(player.name.find_first_of("\"\n") == std::string::npos);
-        TREL_FUZZ_CHECK(Shown(trel::CleanServerText(player.name)));
-    }
-    const std::string players = trel::PlayersText(*status);
-    TREL_FUZZ_CHECK(players.starts_with(std::to_string(status->players.size()) + "/"));
+    TREL_FUZZ_CHECK(datagram.starts_with(trel::kStatusReplyPrefix) && datagram.size() <= trel::kLargestStatusReply);
+    TREL_FUZZ_CHECK(status->players.size() <= trel::kMostStatusPlayers && status->info.size() <= trel::kMostInfoPairs);
+    for (const auto& [key, value] : status->info)
+        TREL_FUZZ_CHECK((key + value).find_first_of("\\\n") == std::string::npos);
+    for (const trel::StatusPlayer& player : status->players)
+        TREL_FUZZ_CHECK(player.name.find_first_of("\"\n") == std::string::npos && Shown(trel::CleanServerText(player.name)));
+    TREL_FUZZ_CHECK(trel::PlayersText(*status).starts_with(std::to_string(status->players.size()) + "/"));
 }
 
 } // namespace
@@ -50,16 +41,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     CheckStatus(reply, status);
 
     const std::string cleaned = trel::CleanServerText(input);
-    TREL_FUZZ_CHECK(Shown(cleaned));
-    TREL_FUZZ_CHECK(trel::CleanServerText(cleaned) == cleaned);
+    TREL_FUZZ_CHECK(Shown(cleaned) && trel::CleanServerText(cleaned) == cleaned);
 
     // An address that reads at all reads the same once written back in the address book's form.
     if (const std::optional<trel::ServerEndpoint> address = trel::ParseServerAddress(input)) {
-        TREL_FUZZ_CHECK(!address->host.empty() && address->port != 0);
         const bool v6 = address->kind == trel::HostKind::IPv6;
-        TREL_FUZZ_CHECK(v6 || address->host.find(':') == std::string::npos);
-        const std::string written =
-            (v6 ? "[" + address->host + "]" : address->host) + ":" + std::to_string(address->port);
+        TREL_FUZZ_CHECK(!address->host.empty() && address->port != 0 && (v6 || address->host.find(':') == std::string::npos));
+        const std::string written = (v6 ? "[" + address->host + "]" : address->host) + ":" + std::to_string(address->port);
         TREL_FUZZ_CHECK(trel::ParseServerAddress(written) == address);
     }
     return 0;

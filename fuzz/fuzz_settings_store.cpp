@@ -8,6 +8,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -18,25 +19,17 @@
 
 namespace {
 
-bool IsBlank(char c) {
-    const auto b = static_cast<unsigned char>(c);
-    return (b >= 9 && b <= 13) || b == 32 || b == 26;
-}
-
+// The blanks the store drops around names and values: tab to carriage return, space and end-of-file.
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
+    constexpr std::string_view kBlanks = "\t\n\v\f\r \x1a";
+    const std::size_t first = s.find_first_not_of(kBlanks);
+    return first == std::string_view::npos ? std::string_view() : s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
 }
 
 std::string Folded(std::string_view name) {
     std::string folded(Trim(name));
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
+    for (char& c : folded)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     return folded;
 }
 
@@ -55,22 +48,15 @@ constexpr std::array<std::string_view, 10> kNames = {"Settings", "settings", " S
                                                      "map",      "DMflags",  "ServerName 1", "Used", ""};
 
 std::string Name(FuzzedDataProvider& data) {
-    if (data.ConsumeBool())
-        return std::string(kNames[data.ConsumeIntegralInRange<std::size_t>(0, kNames.size() - 1)]);
-    return data.ConsumeRandomLengthString(12);
+    return data.ConsumeBool() ? std::string(kNames[data.ConsumeIntegralInRange<std::size_t>(0, kNames.size() - 1)])
+                              : data.ConsumeRandomLengthString(12);
 }
 
 // Only lines outside one replaced line may change: the bytes the write took away hold no line break.
 void CheckOnlyOneLineChanged(std::string_view before, std::string_view after) {
-    std::size_t prefix = 0;
-    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
-        ++prefix;
-    std::size_t suffix = 0;
-    while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
-           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
-        ++suffix;
-    const std::string_view removed = before.substr(prefix, before.size() - prefix - suffix);
-    TREL_FUZZ_CHECK(!HasLineBreak(removed));
+    const auto prefix = static_cast<std::size_t>(std::ranges::mismatch(before, after).in1 - before.begin());
+    const auto suffix = std::mismatch(before.rbegin(), before.rend() - prefix, after.rbegin(), after.rend() - prefix);
+    TREL_FUZZ_CHECK(!HasLineBreak(before.substr(prefix, before.size() - prefix - (suffix.first - before.rbegin()))));
 }
 
 } // namespace
@@ -80,8 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     std::string text = data.ConsumeRandomLengthString(4096);
     std::map<std::pair<std::string, std::string>, std::string> written;
     for (int op = 0; op < 32 && data.remaining_bytes() > 0; ++op) {
-        const std::string section = Name(data);
-        const std::string key = Name(data);
+        const std::string section = Name(data), key = Name(data);
         if (data.ConsumeBool()) {
             // Any read of any text returns at most the longest value and never crashes.
             TREL_FUZZ_CHECK(trel::ini::ReadValue(text, section, key).size() <= trel::ini::kMaxValueLength);
@@ -91,17 +76,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         const std::string after = trel::ini::WriteValue(text, section, key, value);
         // A name or value with a line break, a key holding "=", or a key that reads as a section head
         // cannot stay on one line: the read-back promise is about what one line can hold.
-        const std::string_view trimmedKey = Trim(key);
-        const bool oneLine = !HasLineBreak(section) && !HasLineBreak(key) && !HasLineBreak(value) &&
-                             key.find('=') == std::string::npos &&
-                             (trimmedKey.empty() || trimmedKey.front() != '[');
-        if (!oneLine) {
-            text = after;
+        const bool oneLine = !HasLineBreak(section + key + value) && key.find('=') == std::string::npos &&
+                             !Trim(key).starts_with('[');
+        if (oneLine)
+            CheckOnlyOneLineChanged(text, after);
+        else
             written.clear();
-            continue;
-        }
-        CheckOnlyOneLineChanged(text, after);
         text = after;
+        if (!oneLine)
+            continue;
         written[{Folded(section), Folded(key)}] = ReadBack(value);
         TREL_FUZZ_CHECK(trel::ini::ReadValue(text, section, key) == ReadBack(value));
         for (const auto& [where, expected] : written)

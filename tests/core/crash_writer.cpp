@@ -12,12 +12,9 @@ int main(int argc, char** argv) {
     const trel::test::Writer* writer = argc == 4 ? trel::test::WriterNamed(argv[1]) : nullptr;
     if (writer == nullptr || !writer->content || ::write(STDOUT_FILENO, "R", 1) != 1)
         return std::fprintf(stderr, "usage: crash_writer <writer> <folder> <first number>\n"), 1;
-    const std::uint64_t first = std::stoull(argv[3]);
-    for (std::uint64_t generation = first;; ++generation) {
-        const trel::test::Outcome outcome = trel::test::WriteGeneration(*writer, {argv[2]}, generation);
-        if (!outcome.ok)
+    for (std::uint64_t first = std::stoull(argv[3]), generation = first;; ++generation)
+        if (const auto outcome = trel::test::WriteGeneration(*writer, {argv[2]}, generation); !outcome.ok)
             return std::fprintf(stderr, "crash_writer: %s\n", outcome.why.c_str()), 2;
-        if (generation == first && ::write(STDOUT_FILENO, "W", 1) != 1)
+        else if (generation == first && ::write(STDOUT_FILENO, "W", 1) != 1)
             return 1;
-    }
 }

@@ -103,11 +103,9 @@ inline std::string IniAfter(std::string_view section, const std::vector<std::pai
 /// What one write did: whether it succeeded, why not (the file and the reason), whether a game start was asked.
 struct Outcome { bool ok = false; std::string why; bool gameRequested = false; };
 
-// A launch's or a join's preparation as an outcome.
-template <typename Preparation, typename Ready> bool Prepared(const Preparation& p, Ready ready, Outcome& o) {
-    o.why = p.why;
-    o.gameRequested = !(p.request == LaunchRequest{});
-    return p.outcome == ready;
+// A launch's or a join's preparation as an outcome: whether it is ready, why not, whether a game start was asked.
+inline bool Prepared(bool ready, const std::string& why, const LaunchRequest& request, Outcome& o) {
+    return o.why = why, o.gameRequested = !(request == LaunchRequest{}), ready;
 }
 
 struct Writer {
@@ -119,9 +117,7 @@ struct Writer {
 };
 
 inline const std::vector<Writer>& Writers() {
-    using G = std::uint64_t;
-    using L = const Layout&;
-    using F = const std::string&;
+    using G = std::uint64_t; using L = const Layout&; using F = const std::string&;
     static const std::vector<Writer> writers = {
         {"SaveSettings", {"trel.ini"}, // the main window's save: the sixteen Settings values at once
          [](L l, G g, Outcome& o) { return WriteIniValues("Settings", SettingsFor(g), l.ini(), o.why); },
@@ -139,11 +135,12 @@ inline const std::vector<Writer>& Writers() {
          [](L l, G g, Outcome& o) { return SaveTextFile(l.mod() / "motd.txt", MotdFor(g), o.why); },
          [](F, G g) { return FileTextFromEditor(MotdFor(g)); }},
         {"LaunchScript", {"vorn/trel_launcher.cfg"}, // Run
-         [](L l, G g, Outcome& o) { return Prepared(PrepareLaunch(l.shared(), OptionsFor(g)), LaunchOutcome::Ready, o); },
+         [](L l, G g, Outcome& o) { const auto p = PrepareLaunch(l.shared(), OptionsFor(g));
+                                    return Prepared(p.outcome == LaunchOutcome::Ready, p.why, p.request, o); },
          [](F, G g) { return LaunchScriptText(OptionsFor(g)); }},
         {"JoinScript", {"vorn/trel_connect.cfg"}, // joining the address book's third server
-         [](L l, G g, Outcome& o) {
-             return Prepared(PrepareConnect(l.shared(), RowsFor(g, 2, AddressFor(g)), 2), ConnectOutcome::Ready, o); },
+         [](L l, G g, Outcome& o) { const auto p = PrepareConnect(l.shared(), RowsFor(g, 2, AddressFor(g)), 2);
+                                    return Prepared(p.outcome == ConnectOutcome::Ready, p.why, p.request, o); },
          [](F, G g) { return ConnectScriptText(AddressFor(g)); }},
         {"GameLocation", {"trel.ini"}, // the locator's store of the chosen game
          [](L l, G, Outcome& o) { return StoreQuake2Exe(l.ini(), "/new place/quake2", "/new place", o.why); }, {}},
@@ -159,7 +156,7 @@ inline const std::vector<Writer>& Writers() {
 
 /// The writer of that name, or nullptr.
 inline const Writer* WriterNamed(std::string_view name) {
-    const auto found = std::find_if(Writers().begin(), Writers().end(), [&](const Writer& w) { return w.name == name; });
+    const auto found = std::ranges::find(Writers(), name, &Writer::name);
     return found == Writers().end() ? nullptr : &*found;
 }
 inline Outcome WriteGeneration(const Writer& writer, const Layout& layout, std::uint64_t generation) {

@@ -5,5 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define TREL_FUZZ_CHECK(condition) \
-    ((condition) ? void() : (std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__, #condition), std::abort()))
+#define TREL_FUZZ_CHECK(condition)                                                                            \
+    ((condition) ? void()                                                                                      \
+                 : (std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__, #condition),     \
+                    std::abort()))

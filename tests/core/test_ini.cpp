@@ -53,27 +53,25 @@ TEST(IniRead, ReadsTheValueOfEachCaseFromTextAndFile) {
     }
 }
 
-
 // A write changes or adds one line and keeps every other byte: a new section at the end, a new key after the
 // section's last filled line, a replaced value with the key's spelling and the line's own line end.
 TEST(IniWrite, ProducesTheExpectedBytesInTextAndFile) {
     const std::vector<std::vector<std::string>> cases = { // before, section, key, value, after
-        {"", "Settings", "DMflags", "5", "[Settings]\r\nDMflags=5\r\n"},
+        {"", "Settings", "DMflags", "5", "[Settings]\r\nDMflags=5\r\n"}, {"", " \tS\x1a", " k ", "v", "[S]\r\nk=v\r\n"},
         {"[A]\r\nx=1\r\n", "Settings", "Map", "2", "[A]\r\nx=1\r\n[Settings]\r\nMap=2\r\n"},
-        {"[A]\rx=1\r", "S", "k", "v", "[A]\rx=1\r[S]\r\nk=v\r\n"},
-        {"[A]\r\nx=1", "S", "k", "v", "[A]\r\nx=1\r\n[S]\r\nk=v\r\n"}, {"", " \tS\x1a", " k ", "v", "[S]\r\nk=v\r\n"},
+        {"[A]\rx=1\r", "S", "k", "v", "[A]\rx=1\r[S]\r\nk=v\r\n"}, {"[S]\r\nk=1", "S", "k", "22", "[S]\r\nk=22"},
+        {"[A]\r\nx=1", "S", "k", "v", "[A]\r\nx=1\r\n[S]\r\nk=v\r\n"},
         {"[A]\r\nx=1\r\n\r\n\r\n[B]\r\ny=2\r\n", "A", "z", "3", "[A]\r\nx=1\r\nz=3\r\n\r\n\r\n[B]\r\ny=2\r\n"},
         {"[A]\r\na=1\r\n\r\n[B]\r\nb=1\r\n  \t\x1a\r\n[C]\r\nc=1\r\n", "b", "n", "2",
          "[A]\r\na=1\r\n\r\n[B]\r\nb=1\r\nn=2\r\n  \t\x1a\r\n[C]\r\nc=1\r\n"},
-        {"[A]\r\na=1", "A", "b", "2", "[A]\r\na=1\r\nb=2\r\n"},
+        {"[A]\r\na=1", "A", "b", "2", "[A]\r\na=1\r\nb=2\r\n"}, {"[S]\r\nk\r\n", "S", "k", "v", "[S]\r\nk\r\nk=v\r\n"},
         {"[A]\na=1\n\n[B]\n", "A", "b", "2", "[A]\na=1\nb=2\r\n\n[B]\n"},
-        {"[A]\r\na=1\r\n; note\r\n\r\n[B]\r\n", "A", "k", "v", "[A]\r\na=1\r\n; note\r\nk=v\r\n\r\n[B]\r\n"},
-        {"[S]\r\nk\r\n", "S", "k", "v", "[S]\r\nk\r\nk=v\r\n"},
-        {"[S]\r\na=1\r\n[S]\r\nk=3\r\n", "S", "k", "9", "[S]\r\na=1\r\nk=9\r\n[S]\r\nk=3\r\n"},
         {"k=0\r\n[S]\r\n", "S", "k", "1", "k=0\r\n[S]\r\nk=1\r\n"},
+        {"[S]\nk=1\nx=2\n", "S", "k", "22", "[S]\nk=22\nx=2\n"},
+        {"[A]\r\na=1\r\n; note\r\n\r\n[B]\r\n", "A", "k", "v", "[A]\r\na=1\r\n; note\r\nk=v\r\n\r\n[B]\r\n"},
+        {"[S]\r\na=1\r\n[S]\r\nk=3\r\n", "S", "k", "9", "[S]\r\na=1\r\nk=9\r\n[S]\r\nk=3\r\n"},
         {"  [ S ] trailing\r\nk=1\r\n", "S", "k", "2", "  [ S ] trailing\r\nk=2\r\n"},
         {"[S]\r\n  DMFLAGS \t= 7  \r\nx=1\r\n", "s", "dmflags", "5", "[S]\r\nDMFLAGS=5\r\nx=1\r\n"},
-        {"[S]\nk=1\nx=2\n", "S", "k", "22", "[S]\nk=22\nx=2\n"}, {"[S]\r\nk=1", "S", "k", "22", "[S]\r\nk=22"},
         {"[S]\r\nk=1\r\nk=2\r\n[S]\r\nk=3\r\n", "S", "k", "9", "[S]\r\nk=9\r\nk=2\r\n[S]\r\nk=3\r\n"},
         {"; top\r\n[S]\r\n;k=commented\r\n\tk = 1 ; not a comment\r\n# hash\r\n\r\n", "S", "k", "2",
          "; top\r\n[S]\r\n;k=commented\r\nk=2\r\n# hash\r\n\r\n"},
@@ -90,8 +88,6 @@ TEST(IniWrite, ProducesTheExpectedBytesInTextAndFile) {
         EXPECT_EQ(FolderEntries(dir.path()), Names{"trel.ini"});
     }
 }
-
-// A batch equals its writes one after another; written key by key, as the system's store does, a key that
 
 // A batch equals its writes one after another; written key by key, as the system's store does, a key that
 // fails stops none after it and the failure is told once.

@@ -8,14 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-
-#ifndef _WIN32
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
-
 namespace trel {
 namespace {
 
@@ -115,10 +107,9 @@ TEST(IniWrite, SeveralValuesEqualSequentialWrites) {
     EXPECT_EQ(ReadBytes(file), withoutMap);
 }
 
-// A file that cannot be read (a folder) reads as empty and a write fails naming it; past a
-// file-size limit (in a child, which reports one exit-code bit per check that held) both writes fail naming the
-// file and the old file stays whole, below it the same write goes through (a new file's mode, the old file's mode
-// and links, a missing folder or a file in its place: test_platform.cpp, test_hardening_failures.cpp).
+// A file that cannot be read (a folder) reads as empty and a write fails naming it; past a file-size limit both
+// writes fail naming the file and the old file stays whole, below it the same write goes through (modes, links
+// and missing folders: test_platform.cpp, test_hardening_failures.cpp).
 TEST(IniWrite, FailedWritesNameTheFileAndKeepTheOldOne) {
     TempDir dir;
     const auto folder = dir / "folder.ini", file = dir / "limit" / "trel.ini";
@@ -131,19 +122,11 @@ TEST(IniWrite, FailedWritesNameTheFileAndKeepTheOldOne) {
     const std::string old = "[Settings]\r\nMap=1\r\n; the old file\r\n", big(4096, 'x');
     std::filesystem::create_directories(file.parent_path());
     WriteBytes(file, old);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) { // _exit keeps the child from running the parent's clean-up
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{1024, 1024};
-        const bool valuesFailed = setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
-                                  !WriteIniValues("Settings", {{"Map", "2"}, {"Note", big}}, file, why);
-        _exit((WriteIni("Settings", "Map", big, file) == 0 ? 1 : 0) | (valuesFailed ? 2 : 0) |
-              (why.rfind(PathText(file) + ": ", 0) == 0 ? 4 : 0));
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (1 | 2 | 4)) << status;
+    EXPECT_EQ(InChildWithFileLimit(1024, [&] { // one bit per check that held
+                  const bool valuesFailed = !WriteIniValues("Settings", {{"Map", "2"}, {"Note", big}}, file, why);
+                  return (WriteIni("Settings", "Map", big, file) == 0 ? 1 : 0) | (valuesFailed ? 2 : 0) |
+                         (why.rfind(PathText(file) + ": ", 0) == 0 ? 4 : 0);
+              }), 1 | 2 | 4);
     EXPECT_EQ(std::pair(ReadBytes(file), FolderEntries(file.parent_path())), std::pair(old, Names{"trel.ini"}));
     EXPECT_EQ(WriteIni("Settings", "Map", big, file), 1);
     EXPECT_EQ(ReadIni("Settings", "Map", file), big.substr(0, 254));

@@ -7,15 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <numeric>
 #include <tuple>
-
-#ifndef _WIN32
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
 
 namespace trel {
 namespace {
@@ -97,17 +90,7 @@ TEST(MapCycleWriter, FailureLeavesEverythingAsItWasAndSaysWhy) {
             return !writemapcycle({"vorn01", "vorn02"}, dir / folder, why) && why.starts_with(file + ": ") &&
                    why.size() > file.size() + 2;
         };
-        bool failed = !fullDisk && fails();
-#ifndef _WIN32
-        if (const pid_t child = fullDisk ? fork() : -1; child == 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{64, 64};
-            _exit(setrlimit(RLIMIT_FSIZE, &limit) == 0 && fails() ? 0 : 1);
-        } else if (int status = 0; child > 0) {
-            failed = waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        }
-#endif
-        EXPECT_TRUE(failed) << named << " " << folder;
+        EXPECT_TRUE(fullDisk ? InChildWithFileLimit(64, [&] { return fails() ? 1 : 0; }) == 1 : fails()) << named;
         EXPECT_EQ(state(), before);
     }
 }

@@ -16,13 +16,11 @@ namespace {
 using namespace test;
 using Paths = std::vector<std::string>;
 
-// The block counts game types from 1, plays deathmatch without a choice and has no gem goal alone (no map: the
-// editor window's tests).
+// Game types counted from 1, deathmatch without a choice, no gem goal alone (no map: the editor window's tests).
 TEST(MapDetailsBlock, Text) {
     EXPECT_EQ(buildmapdetails("vorn02", 0, "1", "2", "3", true),
               "[ vorn02 ]\r\ngametype 1\r\ngem_goal 1\r\nvorn_timelimit 2\r\nmax_gems 3\r\n");
-    // Found by fuzzing: the largest position overflowed on its way to the game's count.
-    EXPECT_EQ(buildmapdetails("vorn01", 2147483647, "1", "", "3", false),
+    EXPECT_EQ(buildmapdetails("vorn01", 2147483647, "1", "", "3", false), // found by fuzzing: it overflowed
               "[ vorn01 ]\r\ngametype 2147483648\r\nvorn_timelimit \r\nmax_gems 3\r\n");
     EXPECT_EQ(buildmapdetails("vorn01", -2147483647 - 1, "1", "2", "", false),
               "[ vorn01 ]\r\ngametype 3\r\nvorn_timelimit 2\r\nmax_gems \r\n");
@@ -30,12 +28,11 @@ TEST(MapDetailsBlock, Text) {
 
 // The marker block around the given map names.
 std::string CycleBlock(const Paths& maps) {
-    std::string lines;
+    std::string block = "# begin vorn.ini ===============\r\n# Do not delete these comment lines\r\n"
+                        "# This vorn.ini was produced automatically by Trel, the original is now vorn.bak\r\n\r\n";
     for (const std::string& map : maps)
-        lines += "[" + map + "]\r\n";
-    return "# begin vorn.ini ===============\r\n# Do not delete these comment lines\r\n"
-           "# This vorn.ini was produced automatically by Trel, the original is now vorn.bak\r\n\r\n" +
-           lines + "\r\n# end vorn.ini ===============\r\n";
+        block += "[" + map + "]\r\n";
+    return block + "\r\n# end vorn.ini ===============\r\n";
 }
 
 // The written vorn.ini holds exactly the marker block (names written unchecked); only an existing vorn.ini
@@ -107,11 +104,8 @@ TEST(MapEditorFiles, ServerIniNamesAndTheSavedLineEnds) {
     std::string why;
     ASSERT_TRUE(SaveTextFile(dir / "motd.txt", "hello\nworld", why)) << why;
     EXPECT_EQ(ReadBytes(dir / "motd.txt"), "hello\r\nworld\r\n");
-}
-
-// The editor shows every line break as LF; a save ends lines in CR LF (or as loaded) and adds one, every other
-// byte kept; lines the user did not touch keep the ends they had in the file, edited and new lines end in CR LF.
-TEST(MapEditorTextBytes, UntouchedLinesKeepTheirEnds) {
+    // The editor shows every line break as LF; a save ends lines in CR LF (or as loaded) and adds one, every other
+    // byte kept; lines the user did not touch keep the ends they had in the file, edited and new lines CR LF.
     std::string bytes;
     for (int b = 0; b < 256; ++b)
         bytes += b == '\r' || b == '\n' ? '.' : static_cast<char>(b);
@@ -137,8 +131,7 @@ TEST(ColourRecord, EditsForgetOnlyWhatChanged) {
     const auto span = [](std::size_t start, std::size_t length, ColourKind k) { return ColourSpan{start, length, k}; };
     constexpr auto H = ColourKind::Head, C = ColourKind::Comment;
     const std::vector<ColourSpan> before = {span(0, 10, H), span(10, 10, C), span(30, 5, H)};
-    // Found by fuzzing: what is left of a span on both sides of a deletion, or of a change that adds nothing, is
-    // one span again.
+    // Found by fuzzing: the rest of a span on both sides of a deletion, or of a change adding nothing, is one span.
     const std::tuple<std::size_t, std::size_t, std::size_t, std::vector<ColourSpan>> cases[] = { // at, removed, added
         {2, 3, 0, {span(0, 7, H), span(7, 10, C), span(27, 5, H)}}, {4, 0, 0, before}, {8, 24, 0, {span(0, 11, H)}}};
     for (const auto& [position, removed, added, known] : cases) {

@@ -30,7 +30,7 @@ using Texts = std::vector<std::string>;
 // A valid file gives every key in order, numbers for the numeric keys and the text keys as stored; a value
 // that does not convert stops the load at its key and names it or its value (the number conversion, the file
 // in the message and a missing DMflags are the fuzz target's).
-TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
+TEST(Settings, LoadStopsAtABadValueAndSaveWritesTheSixteenKeys) {
     const std::string valid = "[Quake2exe]\r\nUsed=1\r\nPath=/games/q2/quake2\r\ndir=/games/q2\r\n[Settings]\r\n"
         "DMflags=5\r\nDedicated=1\r\nBoolmaxclients=0\r\nValmaxclients=8\r\nBooltimelimit=1\r\nValtimelimit=20\r\n"
         "Boolgemgoal=2\r\nValgemgoal=abc\r\nMonsterRespawn=0\r\nForcejoin=1\r\nGametype=-1\r\nCommandline=0\r\n"
@@ -53,12 +53,9 @@ TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
         EXPECT_EQ(std::tuple(bad.error->number, bad.steps.size(), named), std::tuple(number, stepsApplied, true))
             << bad.error->description;
     }
-}
-
-// The stored total ticks its boxes largest first, the largest once however often it fits; the running total
-// wraps instead of overflowing. A save writes the sixteen keys in order with the boxes' texts (the flags
-// box's text, not the running total).
-TEST(SettingsSave, TickedFlagsAndTheSixteenKeysInOrderWithTheirTexts) {
+    // The stored total ticks its boxes largest first, the largest once however often it fits; the running total
+    // wraps instead of overflowing. A save writes the sixteen keys in order with the boxes' texts (the flags
+    // box's text, not the running total).
     using V = std::vector<std::int32_t>;
     const V all = {32768, 16384, 8192, 4096, 2048, 1024, 512, 256, 128, 64, 32, 16, 8, 4, 2, 1};
     for (const auto& [stored, boxes] : std::vector<std::pair<std::int32_t, V>>{
@@ -78,7 +75,7 @@ TEST(SettingsSave, TickedFlagsAndTheSixteenKeysInOrderWithTheirTexts) {
 // The script for each game type and box: force-join only in the team games, grey boxes as unticked, the
 // extra line as typed, the server ini quoted unless a plain name, the map last. The command the game starts
 // with, and the command-line viewer's fragments in the game's order, "+ set server_ini" with its blank.
-TEST(LaunchScript, LinesForEachGameTypeAndThePreview) {
+TEST(LaunchScript, LinesForEachGameTypeThePreviewAndTheCmdScript) {
     const std::string start = "set gametype 3\r\nset dmflags 0\r\n", end = "set server_ini vorn.ini\r\nmap vorn01\r\n";
     const std::pair<LaunchOptions, std::string> cases[] = {
         {{.Forcejoin = 1, .Map = 0}, start + end}, {{.Forcejoin = 1, .Gametype = 3, .Map = 0}, start + end},
@@ -107,6 +104,21 @@ TEST(LaunchScript, LinesForEachGameTypeAndThePreview) {
     EXPECT_EQ(BuildCommandLineText(exe, all), exe + " +set game vorn +set gametype 0 +set forcejoin 1 +set dmflags 1028"
               " +set vorn_timelimit 20 +set maxclients 8 +set gem_goal 10 +set max_gems 3 +set monster_respawn 1 "
               "+ set x 1 + set server_ini mine.ini +map vorn_sp01 +sp 1");
+    // The exported cmd script, byte for byte: % doubled, ^ & | < > escaped outside quotation marks, each step
+    // checked; a quotation mark in a path, which cmd cannot hold, is no script.
+    const LaunchRequest request{"C:\\Q 2 & 100%\\quake2.exe", {"+set", "game", "vorn"}, "C:\\Q 2 & 100%"};
+    const auto text = ExportScriptText(request, "C:\\Q 2 & 100%\\vorn\\trel_launcher.cfg",
+                                       "set a \"b&c^\" & 50% ^|<>!x!\r\n\r\n", ScriptShell::Cmd, 1252);
+    const std::string tmp = "\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\"";
+    EXPECT_EQ(text.value_or("none"),
+              "@echo off\r\nrem Starts Vorn as Trel's Run button does: the launch script first, then the game.\r\n"
+              "setlocal DisableDelayedExpansion\r\nchcp 1252 >nul 2>&1\r\nif exist " + tmp + " del /f /q " + tmp +
+              "\r\ntype nul >" + tmp + "\r\nif not exist " + tmp + " exit /b 1\r\n>>" + tmp +
+              " echo:set a \"b&c^\" ^& 50%% ^^^|^<^>!x!\r\n>>" + tmp + " echo:\r\nmove /y " + tmp +
+              " \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg\" >nul\r\nif exist " + tmp + " exit /b 1\r\n(call )\r\n"
+              "cd /d \"C:\\Q 2 & 100%%\"\r\nif errorlevel 1 exit /b 1\r\n"
+              "\"C:\\Q 2 & 100%%\\quake2.exe\" \"+set\" \"game\" \"vorn\"\r\n");
+    EXPECT_FALSE(ExportScriptText({request.program, {}, "C:\\a\"b"}, "C:\\x", "a\r\n", ScriptShell::Cmd));
 }
 
 // The Run button and the export: nothing written or asked for with a wrong executable, no map or options the
@@ -184,26 +196,6 @@ TEST(PrepareLaunch, WritesTheScriptOnlyWhenReady) {
     for (const auto& failed : {PrepareLaunch(blocked, options), ExportLaunch(shared, options, file)})
         EXPECT_EQ(std::pair(failed.outcome, failed.request), std::pair(ScriptNotWritten, LaunchRequest{}));
     EXPECT_EQ(ExportLaunch(shared, options, file).why.rfind(PathText(file) + ": ", 0), 0u);
-}
-
-// The cmd script, byte for byte: % doubled, ^ & | < > escaped outside quotation marks, each step checked;
-// a quotation mark in a path, which cmd cannot hold, is no script.
-TEST(ExportLaunch, CmdScriptQuotesForCmd) {
-    const LaunchRequest request{"C:\\Q 2 & 100%\\quake2.exe", {"+set", "game", "vorn"}, "C:\\Q 2 & 100%"};
-    const auto text = ExportScriptText(request, "C:\\Q 2 & 100%\\vorn\\trel_launcher.cfg",
-                                       "set a \"b&c^\" & 50% ^|<>!x!\r\n\r\n", ScriptShell::Cmd, 1252);
-    const std::string tmp = "\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\"";
-    EXPECT_EQ(text.value_or("none"),
-              "@echo off\r\nrem Starts Vorn as Trel's Run button does: the launch script first, then the game.\r\n"
-              "setlocal DisableDelayedExpansion\r\nchcp 1252 >nul 2>&1\r\nif exist " + tmp + " del /f /q " + tmp +
-              "\r\ntype nul >" + tmp + "\r\nif not exist " + tmp + " exit /b 1\r\n>>" + tmp +
-              " echo:set a \"b&c^\" ^& 50%% ^^^|^<^>!x!\r\n>>" + tmp + " echo:\r\nmove /y " + tmp +
-              " \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg\" >nul\r\nif exist " + tmp + " exit /b 1\r\n(call )\r\n"
-              "cd /d \"C:\\Q 2 & 100%%\"\r\nif errorlevel 1 exit /b 1\r\n"
-              "\"C:\\Q 2 & 100%%\\quake2.exe\" \"+set\" \"game\" \"vorn\"\r\n");
-    LaunchRequest quoted = request;
-    quoted.workingDirectory = "C:\\a\"b";
-    EXPECT_FALSE(ExportScriptText(quoted, "C:\\x", "a\r\n", ScriptShell::Cmd));
 }
 
 // Start-up's message for a missing Used (which numbers start normally is the fuzz target's to check); the locator's

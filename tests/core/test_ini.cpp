@@ -83,7 +83,7 @@ TEST(IniWrite, ProducesTheExpectedBytesInTextAndFile) {
 
 // A batch equals its writes one after another; written key by key, as the system's store does, a key that
 // fails stops none after it and the failure is told once.
-TEST(IniWrite, SeveralValuesEqualSequentialWrites) {
+TEST(IniWrite, SeveralValuesEqualSequentialWritesAndFailedWritesNameTheFile) {
     const std::vector<std::pair<std::string, std::string>> values = {
         {"DMflags", "5"}, {"dmflags", "6"}, {"Map", "-1"}, {"ServerName 1", "Home"}, {"Map", "2"}};
     TempDir dir;
@@ -105,31 +105,26 @@ TEST(IniWrite, SeveralValuesEqualSequentialWrites) {
     EXPECT_FALSE(ini::WriteEachValue("Settings", values, failMap, why));
     EXPECT_EQ(why, "refused Map (the setting Map and 1 more in section Settings could not be written)");
     EXPECT_EQ(ReadBytes(file), withoutMap);
-}
-
-// A file that cannot be read (a folder) reads as empty and a write fails naming it; past a file-size limit both
-// writes fail naming the file and the old file stays whole, below it the same write goes through (modes, links
-// and missing folders: test_platform.cpp, test_hardening_failures.cpp).
-TEST(IniWrite, FailedWritesNameTheFileAndKeepTheOldOne) {
-    TempDir dir;
-    const auto folder = dir / "folder.ini", file = dir / "limit" / "trel.ini";
+    // A file that cannot be read (a folder) reads as empty and a write fails naming it; past a file-size limit both
+    // writes fail naming the file and the old file stays whole, below it the same write goes through (modes, links
+    // and missing folders: test_platform.cpp, test_hardening_failures.cpp).
+    const auto folder = dir / "folder.ini", limited = dir / "limit" / "trel.ini";
     std::filesystem::create_directories(folder);
-    std::string why;
     EXPECT_FALSE(WriteIniValues("Settings", {{"Map", "2"}, {"Dedicated", "0"}}, folder, why));
     EXPECT_EQ(std::tuple(ReadIni("S", "Map", folder), FolderEntries(folder), why.rfind(PathText(folder) + ": ", 0)),
               std::tuple(std::string(), Names{}, std::size_t(0))) << why;
 #ifndef _WIN32
     const std::string old = "[Settings]\r\nMap=1\r\n; the old file\r\n", big(4096, 'x');
-    std::filesystem::create_directories(file.parent_path());
-    WriteBytes(file, old);
+    std::filesystem::create_directories(limited.parent_path());
+    WriteBytes(limited, old);
     EXPECT_EQ(InChildWithFileLimit(1024, [&] { // one bit per check that held
-                  const bool valuesFailed = !WriteIniValues("Settings", {{"Map", "2"}, {"Note", big}}, file, why);
-                  return (WriteIni("Settings", "Map", big, file) == 0 ? 1 : 0) | (valuesFailed ? 2 : 0) |
-                         (why.rfind(PathText(file) + ": ", 0) == 0 ? 4 : 0);
+                  const bool valuesFailed = !WriteIniValues("Settings", {{"Map", "2"}, {"Note", big}}, limited, why);
+                  return (WriteIni("Settings", "Map", big, limited) == 0 ? 1 : 0) | (valuesFailed ? 2 : 0) |
+                         (why.rfind(PathText(limited) + ": ", 0) == 0 ? 4 : 0);
               }), 1 | 2 | 4);
-    EXPECT_EQ(std::pair(ReadBytes(file), FolderEntries(file.parent_path())), std::pair(old, Names{"trel.ini"}));
-    EXPECT_EQ(WriteIni("Settings", "Map", big, file), 1);
-    EXPECT_EQ(ReadIni("Settings", "Map", file), big.substr(0, 254));
+    EXPECT_EQ(std::pair(ReadBytes(limited), FolderEntries(limited.parent_path())), std::pair(old, Names{"trel.ini"}));
+    EXPECT_EQ(WriteIni("Settings", "Map", big, limited), 1);
+    EXPECT_EQ(ReadIni("Settings", "Map", limited), big.substr(0, 254));
 #endif
 }
 

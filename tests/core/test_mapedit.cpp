@@ -37,7 +37,7 @@ std::string CycleBlock(const Paths& maps) {
 
 // The written vorn.ini holds exactly the marker block (names written unchecked); only an existing vorn.ini
 // becomes vorn.bak, byte for byte; a linked vorn.ini is replaced where it lies.
-TEST(MapCycleWriter, WritesTheBlockAndBacksUpTheOldFile) {
+TEST(MapCycleWriter, WritesTheBlockBacksUpTheOldFileOrFailsLeavingAllAsItWas) {
     TempDir dir;
     const Paths five = {"vorn01", "vorn02", "vorn03", "vorn04", "vorn_sp01"};
     WriteBytes(dir / "vorn.bak", "kept");
@@ -62,29 +62,26 @@ TEST(MapCycleWriter, WritesTheBlockAndBacksUpTheOldFile) {
     EXPECT_EQ(std::pair(ReadBytes(dir / "real.ini"), ReadBytes(dir / "vorn.bak")),
               std::pair(CycleBlock(five), previous));
 #endif
-}
-
-// A write that cannot be made (vorn.ini or vorn.bak a folder, no modification folder, a full disk in a child
-// process whose files may grow to 64 bytes) leaves vorn.ini, vorn.bak and the folder as they were, naming the file.
-TEST(MapCycleWriter, FailureLeavesEverythingAsItWasAndSaysWhy) {
+    // A write that cannot be made (vorn.ini or vorn.bak a folder, no modification folder, a full disk in a child
+    // process whose files may grow to 64 bytes) leaves vorn.ini, vorn.bak and the folder as they were, naming it.
     std::vector<std::tuple<std::string, std::string, std::string, bool>> cases = { // folder made, mod folder, named,
         {"vorn.ini", "", "vorn.ini", false}, {"vorn.bak", "", "vorn.bak", false}, {"", "gone", "vorn.ini", false}};
 #ifndef _WIN32
     cases.emplace_back("", "", "vorn.ini", true); // full disk
 #endif
     for (const auto& [madeAFolder, folder, named, fullDisk] : cases) {
-        TempDir dir;
-        WriteBytes(dir / "vorn.ini", "[ vorn01 ]\r\n");
-        WriteBytes(dir / "vorn.bak", "earlier");
+        TempDir root;
+        WriteBytes(root / "vorn.ini", "[ vorn01 ]\r\n");
+        WriteBytes(root / "vorn.bak", "earlier");
         if (!madeAFolder.empty())
-            std::filesystem::remove(dir / madeAFolder), std::filesystem::create_directories(dir / madeAFolder / "in");
-        const auto bytes = [&](const char* file) { return is_regular_file(dir / file) ? ReadBytes(dir / file) : "-"; };
-        const auto state = [&] { return std::tuple(bytes("vorn.ini"), bytes("vorn.bak"), FolderEntries(dir.path())); };
+            std::filesystem::remove(root / madeAFolder), std::filesystem::create_directories(root / madeAFolder / "in");
+        const auto bytes = [&](const char* name) { return is_regular_file(root / name) ? ReadBytes(root / name) : "-"; };
+        const auto state = [&] { return std::tuple(bytes("vorn.ini"), bytes("vorn.bak"), FolderEntries(root.path())); };
         const auto before = state();
-        const std::string file = PathText(dir / folder / named);
+        const std::string file = PathText(root / folder / named);
         const auto fails = [&] {
             std::string why;
-            return !writemapcycle({"vorn01", "vorn02"}, dir / folder, why) && why.starts_with(file + ": ") &&
+            return !writemapcycle({"vorn01", "vorn02"}, root / folder, why) && why.starts_with(file + ": ") &&
                    why.size() > file.size() + 2;
         };
         EXPECT_TRUE(fullDisk ? InChildWithFileLimit(64, [&] { return fails() ? 1 : 0; }) == 1 : fails()) << named;

@@ -75,7 +75,7 @@ TEST(MapCycleWriter, WritesTheBlockBacksUpTheOldFileOrFailsLeavingAllAsItWas) {
         WriteBytes(root / "vorn.bak", "earlier");
         if (!madeAFolder.empty())
             std::filesystem::remove(root / madeAFolder), std::filesystem::create_directories(root / madeAFolder / "in");
-        const auto bytes = [&](const char* name) { return is_regular_file(root / name) ? ReadBytes(root / name) : "-"; };
+        const auto bytes = [&](const char* f) { return is_regular_file(root / f) ? ReadBytes(root / f) : "-"; };
         const auto state = [&] { return std::tuple(bytes("vorn.ini"), bytes("vorn.bak"), FolderEntries(root.path())); };
         const auto before = state();
         const std::string file = PathText(root / folder / named);

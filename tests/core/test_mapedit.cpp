@@ -16,14 +16,28 @@ namespace {
 using namespace test;
 using Paths = std::vector<std::string>;
 
-// Game types counted from 1, deathmatch without a choice, no gem goal alone (no map: the editor window's tests).
-TEST(MapDetailsBlock, Text) {
+// The block: game types counted from 1, deathmatch without a choice, no gem goal alone (no map: window tests).
+TEST(MapDetails, BlockTextAndColourRecord) {
     EXPECT_EQ(buildmapdetails("vorn02", 0, "1", "2", "3", true),
               "[ vorn02 ]\r\ngametype 1\r\ngem_goal 1\r\nvorn_timelimit 2\r\nmax_gems 3\r\n");
     EXPECT_EQ(buildmapdetails("vorn01", 2147483647, "1", "", "3", false), // found by fuzzing: it overflowed
               "[ vorn01 ]\r\ngametype 2147483648\r\nvorn_timelimit \r\nmax_gems 3\r\n");
     EXPECT_EQ(buildmapdetails("vorn01", -2147483647 - 1, "1", "2", "", false),
               "[ vorn01 ]\r\ngametype 3\r\nvorn_timelimit 2\r\nmax_gems \r\n");
+    // The colour record forgets the colours of what an edit changed and moves the rest. The fuzz target checks
+    // the spans of both passes and the record's missing and applied colours against a model of the screen.
+    const auto span = [](std::size_t start, std::size_t length, ColourKind k) { return ColourSpan{start, length, k}; };
+    constexpr auto H = ColourKind::Head, C = ColourKind::Comment;
+    const std::vector<ColourSpan> before = {span(0, 10, H), span(10, 10, C), span(30, 5, H)};
+    // Found by fuzzing: the rest of a span on both sides of a deletion, or of a change adding nothing, is one span.
+    const std::tuple<std::size_t, std::size_t, std::size_t, std::vector<ColourSpan>> cases[] = { // at, removed, added
+        {2, 3, 0, {span(0, 7, H), span(7, 10, C), span(27, 5, H)}}, {4, 0, 0, before}, {8, 24, 0, {span(0, 11, H)}}};
+    for (const auto& [position, removed, added, known] : cases) {
+        ColourRecord record;
+        record.applied(before);
+        record.edited(position, removed, added);
+        EXPECT_EQ(record.known(), known) << position << " " << removed << " " << added;
+    }
 }
 
 // The marker block around the given map names.
@@ -119,23 +133,6 @@ TEST(MapEditorFiles, ServerIniNamesAndTheSavedLineEnds) {
         const LoadedText loaded = LoadTextLines(file);
         EXPECT_EQ(loaded.text, EditorTextFromFile(file)) << file;
         EXPECT_EQ(FileTextFromEditor(edited ? edited : loaded.text, loaded), saved) << file;
-    }
-}
-
-// The record forgets the colours of what an edit changed and moves the rest. The fuzz target checks the
-// spans of both passes and the record's missing and applied colours against a model of the screen.
-TEST(ColourRecord, EditsForgetOnlyWhatChanged) {
-    const auto span = [](std::size_t start, std::size_t length, ColourKind k) { return ColourSpan{start, length, k}; };
-    constexpr auto H = ColourKind::Head, C = ColourKind::Comment;
-    const std::vector<ColourSpan> before = {span(0, 10, H), span(10, 10, C), span(30, 5, H)};
-    // Found by fuzzing: the rest of a span on both sides of a deletion, or of a change adding nothing, is one span.
-    const std::tuple<std::size_t, std::size_t, std::size_t, std::vector<ColourSpan>> cases[] = { // at, removed, added
-        {2, 3, 0, {span(0, 7, H), span(7, 10, C), span(27, 5, H)}}, {4, 0, 0, before}, {8, 24, 0, {span(0, 11, H)}}};
-    for (const auto& [position, removed, added, known] : cases) {
-        ColourRecord record;
-        record.applied(before);
-        record.edited(position, removed, added);
-        EXPECT_EQ(record.known(), known) << position << " " << removed << " " << added;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
@@ -11,6 +12,11 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace trel::test {
@@ -19,8 +25,7 @@ namespace trel::test {
 /// every byte it does not change: tests of those bytes through WriteIni skip there.
 inline bool UnderWine() {
 #ifdef _WIN32
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; // ntdll is always loaded
 #else
     return false;
 #endif
@@ -52,11 +57,25 @@ inline std::vector<std::string> FolderEntries(const std::filesystem::path& folde
 
 inline std::string ReadBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return {std::istreambuf_iterator<char>(in), {}};
 }
-
 inline void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+/// What run returns (0 to 254), run in a child process whose files may grow to bytes at most (a full disk for
+/// its writes); -1 without a child (on Windows) or when it did not end by itself.
+inline int InChildWithFileLimit([[maybe_unused]] unsigned bytes, [[maybe_unused]] const std::function<int()>& run) {
+#ifndef _WIN32
+    if (const pid_t child = fork(); child == 0) { // _exit keeps the child from running the parent's clean-up
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, bytes};
+        _exit(setrlimit(RLIMIT_FSIZE, &limit) == 0 ? run() : 255);
+    } else if (int status = 0; child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
+        return WEXITSTATUS(status);
+    }
+#endif
+    return -1;
 }
 
 } // namespace trel::test

@@ -8,14 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-
-#ifndef _WIN32
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
-
 namespace trel {
 namespace {
 
@@ -53,27 +45,25 @@ TEST(IniRead, ReadsTheValueOfEachCaseFromTextAndFile) {
     }
 }
 
-
 // A write changes or adds one line and keeps every other byte: a new section at the end, a new key after the
 // section's last filled line, a replaced value with the key's spelling and the line's own line end.
 TEST(IniWrite, ProducesTheExpectedBytesInTextAndFile) {
     const std::vector<std::vector<std::string>> cases = { // before, section, key, value, after
-        {"", "Settings", "DMflags", "5", "[Settings]\r\nDMflags=5\r\n"},
+        {"", "Settings", "DMflags", "5", "[Settings]\r\nDMflags=5\r\n"}, {"", " \tS\x1a", " k ", "v", "[S]\r\nk=v\r\n"},
         {"[A]\r\nx=1\r\n", "Settings", "Map", "2", "[A]\r\nx=1\r\n[Settings]\r\nMap=2\r\n"},
-        {"[A]\rx=1\r", "S", "k", "v", "[A]\rx=1\r[S]\r\nk=v\r\n"},
-        {"[A]\r\nx=1", "S", "k", "v", "[A]\r\nx=1\r\n[S]\r\nk=v\r\n"}, {"", " \tS\x1a", " k ", "v", "[S]\r\nk=v\r\n"},
+        {"[A]\rx=1\r", "S", "k", "v", "[A]\rx=1\r[S]\r\nk=v\r\n"}, {"[S]\r\nk=1", "S", "k", "22", "[S]\r\nk=22"},
+        {"[A]\r\nx=1", "S", "k", "v", "[A]\r\nx=1\r\n[S]\r\nk=v\r\n"},
         {"[A]\r\nx=1\r\n\r\n\r\n[B]\r\ny=2\r\n", "A", "z", "3", "[A]\r\nx=1\r\nz=3\r\n\r\n\r\n[B]\r\ny=2\r\n"},
         {"[A]\r\na=1\r\n\r\n[B]\r\nb=1\r\n  \t\x1a\r\n[C]\r\nc=1\r\n", "b", "n", "2",
          "[A]\r\na=1\r\n\r\n[B]\r\nb=1\r\nn=2\r\n  \t\x1a\r\n[C]\r\nc=1\r\n"},
-        {"[A]\r\na=1", "A", "b", "2", "[A]\r\na=1\r\nb=2\r\n"},
+        {"[A]\r\na=1", "A", "b", "2", "[A]\r\na=1\r\nb=2\r\n"}, {"[S]\r\nk\r\n", "S", "k", "v", "[S]\r\nk\r\nk=v\r\n"},
         {"[A]\na=1\n\n[B]\n", "A", "b", "2", "[A]\na=1\nb=2\r\n\n[B]\n"},
-        {"[A]\r\na=1\r\n; note\r\n\r\n[B]\r\n", "A", "k", "v", "[A]\r\na=1\r\n; note\r\nk=v\r\n\r\n[B]\r\n"},
-        {"[S]\r\nk\r\n", "S", "k", "v", "[S]\r\nk\r\nk=v\r\n"},
-        {"[S]\r\na=1\r\n[S]\r\nk=3\r\n", "S", "k", "9", "[S]\r\na=1\r\nk=9\r\n[S]\r\nk=3\r\n"},
         {"k=0\r\n[S]\r\n", "S", "k", "1", "k=0\r\n[S]\r\nk=1\r\n"},
+        {"[S]\nk=1\nx=2\n", "S", "k", "22", "[S]\nk=22\nx=2\n"},
+        {"[A]\r\na=1\r\n; note\r\n\r\n[B]\r\n", "A", "k", "v", "[A]\r\na=1\r\n; note\r\nk=v\r\n\r\n[B]\r\n"},
+        {"[S]\r\na=1\r\n[S]\r\nk=3\r\n", "S", "k", "9", "[S]\r\na=1\r\nk=9\r\n[S]\r\nk=3\r\n"},
         {"  [ S ] trailing\r\nk=1\r\n", "S", "k", "2", "  [ S ] trailing\r\nk=2\r\n"},
         {"[S]\r\n  DMFLAGS \t= 7  \r\nx=1\r\n", "s", "dmflags", "5", "[S]\r\nDMFLAGS=5\r\nx=1\r\n"},
-        {"[S]\nk=1\nx=2\n", "S", "k", "22", "[S]\nk=22\nx=2\n"}, {"[S]\r\nk=1", "S", "k", "22", "[S]\r\nk=22"},
         {"[S]\r\nk=1\r\nk=2\r\n[S]\r\nk=3\r\n", "S", "k", "9", "[S]\r\nk=9\r\nk=2\r\n[S]\r\nk=3\r\n"},
         {"; top\r\n[S]\r\n;k=commented\r\n\tk = 1 ; not a comment\r\n# hash\r\n\r\n", "S", "k", "2",
          "; top\r\n[S]\r\n;k=commented\r\nk=2\r\n# hash\r\n\r\n"},
@@ -92,10 +82,8 @@ TEST(IniWrite, ProducesTheExpectedBytesInTextAndFile) {
 }
 
 // A batch equals its writes one after another; written key by key, as the system's store does, a key that
-
-// A batch equals its writes one after another; written key by key, as the system's store does, a key that
 // fails stops none after it and the failure is told once.
-TEST(IniWrite, SeveralValuesEqualSequentialWrites) {
+TEST(IniWrite, SeveralValuesEqualSequentialWritesAndFailedWritesNameTheFile) {
     const std::vector<std::pair<std::string, std::string>> values = {
         {"DMflags", "5"}, {"dmflags", "6"}, {"Map", "-1"}, {"ServerName 1", "Home"}, {"Map", "2"}};
     TempDir dir;
@@ -117,40 +105,26 @@ TEST(IniWrite, SeveralValuesEqualSequentialWrites) {
     EXPECT_FALSE(ini::WriteEachValue("Settings", values, failMap, why));
     EXPECT_EQ(why, "refused Map (the setting Map and 1 more in section Settings could not be written)");
     EXPECT_EQ(ReadBytes(file), withoutMap);
-}
-
-// A file that cannot be read (a folder) reads as empty and a write fails naming it; past a
-// file-size limit (in a child, which reports one exit-code bit per check that held) both writes fail naming the
-// file and the old file stays whole, below it the same write goes through (a new file's mode, the old file's mode
-// and links, a missing folder or a file in its place: test_platform.cpp, test_hardening_failures.cpp).
-TEST(IniWrite, FailedWritesNameTheFileAndKeepTheOldOne) {
-    TempDir dir;
-    const auto folder = dir / "folder.ini", file = dir / "limit" / "trel.ini";
+    // A file that cannot be read (a folder) reads as empty and a write fails naming it; past a file-size limit both
+    // writes fail naming the file and the old file stays whole, below it the same write goes through (modes, links
+    // and missing folders: test_platform.cpp, test_hardening_failures.cpp).
+    const auto folder = dir / "folder.ini", limited = dir / "limit" / "trel.ini";
     std::filesystem::create_directories(folder);
-    std::string why;
     EXPECT_FALSE(WriteIniValues("Settings", {{"Map", "2"}, {"Dedicated", "0"}}, folder, why));
     EXPECT_EQ(std::tuple(ReadIni("S", "Map", folder), FolderEntries(folder), why.rfind(PathText(folder) + ": ", 0)),
               std::tuple(std::string(), Names{}, std::size_t(0))) << why;
 #ifndef _WIN32
     const std::string old = "[Settings]\r\nMap=1\r\n; the old file\r\n", big(4096, 'x');
-    std::filesystem::create_directories(file.parent_path());
-    WriteBytes(file, old);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) { // _exit keeps the child from running the parent's clean-up
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{1024, 1024};
-        const bool valuesFailed = setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
-                                  !WriteIniValues("Settings", {{"Map", "2"}, {"Note", big}}, file, why);
-        _exit((WriteIni("Settings", "Map", big, file) == 0 ? 1 : 0) | (valuesFailed ? 2 : 0) |
-              (why.rfind(PathText(file) + ": ", 0) == 0 ? 4 : 0));
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (1 | 2 | 4)) << status;
-    EXPECT_EQ(std::pair(ReadBytes(file), FolderEntries(file.parent_path())), std::pair(old, Names{"trel.ini"}));
-    EXPECT_EQ(WriteIni("Settings", "Map", big, file), 1);
-    EXPECT_EQ(ReadIni("Settings", "Map", file), big.substr(0, 254));
+    std::filesystem::create_directories(limited.parent_path());
+    WriteBytes(limited, old);
+    EXPECT_EQ(InChildWithFileLimit(1024, [&] { // one bit per check that held
+                  const bool valuesFailed = !WriteIniValues("Settings", {{"Map", "2"}, {"Note", big}}, limited, why);
+                  return (WriteIni("Settings", "Map", big, limited) == 0 ? 1 : 0) | (valuesFailed ? 2 : 0) |
+                         (why.rfind(PathText(limited) + ": ", 0) == 0 ? 4 : 0);
+              }), 1 | 2 | 4);
+    EXPECT_EQ(std::pair(ReadBytes(limited), FolderEntries(limited.parent_path())), std::pair(old, Names{"trel.ini"}));
+    EXPECT_EQ(WriteIni("Settings", "Map", big, limited), 1);
+    EXPECT_EQ(ReadIni("Settings", "Map", limited), big.substr(0, 254));
 #endif
 }
 

@@ -1,6 +1,5 @@
-// Launch options: the settings keys' load and save, the launch script, the command text and preview, the
-// exported launch; start-up's decision and store of the executable; the wizard's summary; finding Quake 2 on
-// the first run (the library list, the search roots on each system, the candidates with the modification first).
+// Launch options: the settings' load and save, the launch script, command and preview, the exported launch;
+// start-up and the wizard's summary; finding Quake 2 (library lists, search roots, candidates with the mod first).
 
 #include "gamesearch.h"
 #include "launchexport.h"
@@ -31,12 +30,11 @@ using Texts = std::vector<std::string>;
 // A valid file gives every key in order, numbers for the numeric keys and the text keys as stored; a value
 // that does not convert stops the load at its key and names it or its value (the number conversion, the file
 // in the message and a missing DMflags are the fuzz target's).
-TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
-    const std::string valid =
-        "[Quake2exe]\r\nUsed=1\r\nPath=/games/q2/quake2\r\ndir=/games/q2\r\n[Settings]\r\nDMflags=5\r\nDedicated=1\r\n"
-        "Boolmaxclients=0\r\nValmaxclients=8\r\nBooltimelimit=1\r\nValtimelimit=20\r\nBoolgemgoal=2\r\n"
-        "Valgemgoal=abc\r\nMonsterRespawn=0\r\nForcejoin=1\r\nGametype=-1\r\nCommandline=0\r\nMap=4\r\n"
-        "Boolmaxgems=0\r\nValmaxgems=\r\nserverini=mine.ini\r\n";
+TEST(Settings, LoadStopsAtABadValueAndSaveWritesTheSixteenKeys) {
+    const std::string valid = "[Quake2exe]\r\nUsed=1\r\nPath=/games/q2/quake2\r\ndir=/games/q2\r\n[Settings]\r\n"
+        "DMflags=5\r\nDedicated=1\r\nBoolmaxclients=0\r\nValmaxclients=8\r\nBooltimelimit=1\r\nValtimelimit=20\r\n"
+        "Boolgemgoal=2\r\nValgemgoal=abc\r\nMonsterRespawn=0\r\nForcejoin=1\r\nGametype=-1\r\nCommandline=0\r\n"
+        "Map=4\r\nBoolmaxgems=0\r\nValmaxgems=\r\nserverini=mine.ini\r\n";
     TempDir dir;
     const auto load = [&](const std::string& t) { return WriteBytes(dir / "a", t), ReadSettingsForLoad(dir / "a"); };
     const SettingsLoad good = load(valid);
@@ -55,12 +53,9 @@ TEST(SettingsLoad, ValidFileGivesEveryKeyAndABadValueStopsAtItsKey) {
         EXPECT_EQ(std::tuple(bad.error->number, bad.steps.size(), named), std::tuple(number, stepsApplied, true))
             << bad.error->description;
     }
-}
-
-// The stored total ticks its boxes largest first, the largest once however often it fits; the running total
-// wraps instead of overflowing. A save writes the sixteen keys in order with the boxes' texts (the flags
-// box's text, not the running total).
-TEST(SettingsSave, TickedFlagsAndTheSixteenKeysInOrderWithTheirTexts) {
+    // The stored total ticks its boxes largest first, the largest once however often it fits; the running total
+    // wraps instead of overflowing. A save writes the sixteen keys in order with the boxes' texts (the flags
+    // box's text, not the running total).
     using V = std::vector<std::int32_t>;
     const V all = {32768, 16384, 8192, 4096, 2048, 1024, 512, 256, 128, 64, 32, 16, 8, 4, 2, 1};
     for (const auto& [stored, boxes] : std::vector<std::pair<std::int32_t, V>>{
@@ -73,15 +68,14 @@ TEST(SettingsSave, TickedFlagsAndTheSixteenKeysInOrderWithTheirTexts) {
     Texts keys, texts;
     for (const auto& [key, text] : SettingsToSave(o, "1028"))
         keys.push_back(key), texts.push_back(text);
-    EXPECT_EQ(keys, Texts(kSettingsKeys.begin(), kSettingsKeys.end()));
-    EXPECT_EQ(texts, (Texts{"1028", "1", "1", "16", "2", "0", "0", "lots", "0", "0", "2", "1", "-1", "0", "0",
-                            "mine.ini"}));
+    EXPECT_EQ(std::pair(keys, texts), std::pair(Texts(kSettingsKeys.begin(), kSettingsKeys.end()), Texts{"1028", "1",
+              "1", "16", "2", "0", "0", "lots", "0", "0", "2", "1", "-1", "0", "0", "mine.ini"}));
 }
 
 // The script for each game type and box: force-join only in the team games, grey boxes as unticked, the
 // extra line as typed, the server ini quoted unless a plain name, the map last. The command the game starts
 // with, and the command-line viewer's fragments in the game's order, "+ set server_ini" with its blank.
-TEST(LaunchScript, LinesForEachGameTypeAndThePreview) {
+TEST(LaunchScript, LinesForEachGameTypeThePreviewAndTheCmdScript) {
     const std::string start = "set gametype 3\r\nset dmflags 0\r\n", end = "set server_ini vorn.ini\r\nmap vorn01\r\n";
     const std::pair<LaunchOptions, std::string> cases[] = {
         {{.Forcejoin = 1, .Map = 0}, start + end}, {{.Forcejoin = 1, .Gametype = 3, .Map = 0}, start + end},
@@ -105,18 +99,31 @@ TEST(LaunchScript, LinesForEachGameTypeAndThePreview) {
     EXPECT_EQ(BuildCommandLineText(exe, {.Dedicated = 1}),
               exe + " +set game vorn +set dedicated 1 +set gametype 3 +set dmflags 0 + set server_ini  ");
     const LaunchOptions all{.DMflags = 1028, .Boolmaxclients = 1, .Valmaxclients = "8", .Booltimelimit = 1,
-                            .Valtimelimit = "20", .Boolgemgoal = 1, .MonsterRespawn = 1, .Forcejoin = 1, .Gametype = 0,
-                            .Map = 4, .Boolmaxgems = 1, .Valmaxgems = "3", .serverini = "mine.ini",
-                            .addparam = "set x 1"};
-    EXPECT_EQ(BuildCommandLineText(exe, all),
-              exe + " +set game vorn +set gametype 0 +set forcejoin 1 +set dmflags 1028 +set vorn_timelimit 20"
-              " +set maxclients 8 +set gem_goal 10 +set max_gems 3 +set monster_respawn 1 "
+        .Valtimelimit = "20", .Boolgemgoal = 1, .MonsterRespawn = 1, .Forcejoin = 1, .Gametype = 0, .Map = 4,
+        .Boolmaxgems = 1, .Valmaxgems = "3", .serverini = "mine.ini", .addparam = "set x 1"};
+    EXPECT_EQ(BuildCommandLineText(exe, all), exe + " +set game vorn +set gametype 0 +set forcejoin 1 +set dmflags 1028"
+              " +set vorn_timelimit 20 +set maxclients 8 +set gem_goal 10 +set max_gems 3 +set monster_respawn 1 "
               "+ set x 1 + set server_ini mine.ini +map vorn_sp01 +sp 1");
+    // The exported cmd script, byte for byte: % doubled, ^ & | < > escaped outside quotation marks, each step
+    // checked; a quotation mark in a path, which cmd cannot hold, is no script.
+    const LaunchRequest request{"C:\\Q 2 & 100%\\quake2.exe", {"+set", "game", "vorn"}, "C:\\Q 2 & 100%"};
+    const auto text = ExportScriptText(request, "C:\\Q 2 & 100%\\vorn\\trel_launcher.cfg",
+                                       "set a \"b&c^\" & 50% ^|<>!x!\r\n\r\n", ScriptShell::Cmd, 1252);
+    const std::string tmp = "\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\"";
+    EXPECT_EQ(text.value_or("none"),
+              "@echo off\r\nrem Starts Vorn as Trel's Run button does: the launch script first, then the game.\r\n"
+              "setlocal DisableDelayedExpansion\r\nchcp 1252 >nul 2>&1\r\nif exist " + tmp + " del /f /q " + tmp +
+              "\r\ntype nul >" + tmp + "\r\nif not exist " + tmp + " exit /b 1\r\n>>" + tmp +
+              " echo:set a \"b&c^\" ^& 50%% ^^^|^<^>!x!\r\n>>" + tmp + " echo:\r\nmove /y " + tmp +
+              " \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg\" >nul\r\nif exist " + tmp + " exit /b 1\r\n(call )\r\n"
+              "cd /d \"C:\\Q 2 & 100%%\"\r\nif errorlevel 1 exit /b 1\r\n"
+              "\"C:\\Q 2 & 100%%\\quake2.exe\" \"+set\" \"game\" \"vorn\"\r\n");
+    EXPECT_FALSE(ExportScriptText({request.program, {}, "C:\\a\"b"}, "C:\\x", "a\r\n", ScriptShell::Cmd));
 }
 
 // The Run button and the export: nothing written or asked for with a wrong executable, no map or options the
-// game would misread, the refusal naming the option; a launch script in an engine's home folder, which would be run instead, named and never
-// deleted; then the whole script written and the game asked for (a whole replacement is WriteFileAtomic's,
+// game would misread (the refusal naming the option); a launch script in an engine's home folder, which would run
+// instead, named and never deleted; then the whole script written and the game asked for (whole replacement:
 // test_platform.cpp); a script that cannot be written asks for nothing and the export names its file.
 TEST(PrepareLaunch, WritesTheScriptOnlyWhenReady) {
     TempDir dir;
@@ -145,8 +152,7 @@ TEST(PrepareLaunch, WritesTheScriptOnlyWhenReady) {
 #endif
     for (const auto& [name, o, outcome, mentions] : cases) {
         SCOPED_TRACE(name + " map " + std::to_string(o.Map) + " " + (mentions.empty() ? "" : mentions.front()));
-        SharedValues wrong = shared;
-        wrong.Quake2Path = name.empty() ? "" : PathText(folder / name);
+        const SharedValues wrong{dir.path(), name.empty() ? "" : PathText(folder / name), PathText(folder), 1};
         const auto prep = PrepareLaunch(wrong, o);
         EXPECT_EQ(std::pair(prep.outcome, ExportLaunch(wrong, o, dir / "launch").outcome), std::pair(outcome, outcome));
         EXPECT_FALSE(std::filesystem::exists(script) || std::filesystem::exists(dir / "launch"));
@@ -185,37 +191,16 @@ TEST(PrepareLaunch, WritesTheScriptOnlyWhenReady) {
               PathText(folder) + "\n+set\ngame\nvorn\n+set\ndedicated\n1\n+exec\ntrel_launcher.cfg\n");
 #endif
     WriteBytes(dir / "in the way", "a file where the folder should be");
-    SharedValues blocked = shared;
-    blocked.Quake2Folder = PathText(dir / "in the way");
+    const SharedValues blocked{dir.path(), PathText(folder / exe), PathText(dir / "in the way"), 1};
     const auto file = dir / "in the way" / std::string(kExportScriptName);
     for (const auto& failed : {PrepareLaunch(blocked, options), ExportLaunch(shared, options, file)})
         EXPECT_EQ(std::pair(failed.outcome, failed.request), std::pair(ScriptNotWritten, LaunchRequest{}));
     EXPECT_EQ(ExportLaunch(shared, options, file).why.rfind(PathText(file) + ": ", 0), 0u);
 }
 
-// The cmd script, byte for byte: % doubled, ^ & | < > escaped outside quotation marks, each step checked;
-// a quotation mark in a path, which cmd cannot hold, is no script.
-TEST(ExportLaunch, CmdScriptQuotesForCmd) {
-    const LaunchRequest request{"C:\\Q 2 & 100%\\quake2.exe", {"+set", "game", "vorn"}, "C:\\Q 2 & 100%"};
-    const auto text = ExportScriptText(request, "C:\\Q 2 & 100%\\vorn\\trel_launcher.cfg",
-                                       "set a \"b&c^\" & 50% ^|<>!x!\r\n\r\n", ScriptShell::Cmd, 1252);
-    const std::string tmp = "\"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg.tmp\"";
-    EXPECT_EQ(text.value_or("none"),
-              "@echo off\r\nrem Starts Vorn as Trel's Run button does: the launch script first, then the game.\r\n"
-              "setlocal DisableDelayedExpansion\r\nchcp 1252 >nul 2>&1\r\nif exist " + tmp + " del /f /q " + tmp +
-              "\r\ntype nul >" + tmp + "\r\nif not exist " + tmp + " exit /b 1\r\n>>" + tmp +
-              " echo:set a \"b&c^\" ^& 50%% ^^^|^<^>!x!\r\n>>" + tmp + " echo:\r\nmove /y " + tmp +
-              " \"C:\\Q 2 & 100%%\\vorn\\trel_launcher.cfg\" >nul\r\nif exist " + tmp + " exit /b 1\r\n(call )\r\n"
-              "cd /d \"C:\\Q 2 & 100%%\"\r\nif errorlevel 1 exit /b 1\r\n"
-              "\"C:\\Q 2 & 100%%\\quake2.exe\" \"+set\" \"game\" \"vorn\"\r\n");
-    LaunchRequest quoted = request;
-    quoted.workingDirectory = "C:\\a\"b";
-    EXPECT_FALSE(ExportScriptText(quoted, "C:\\x", "a\r\n", ScriptShell::Cmd));
-}
-
-// Start-up's message for a missing Used (which numbers start normally is the fuzz target's to check); the
-// locator's directory label (cut from 12 characters on); the
-// accepted executable stored as Used, then Path, then dir, in a new file or in place, other sections kept.
+// Start-up's message for a missing Used (which numbers start normally is the fuzz target's to check); the locator's
+// directory label (cut from 12 characters on); the accepted executable stored as Used, then Path, then dir, in a
+// new file or in place, other sections kept.
 // The wizard's summary: ten lines with CR LF, the game type right after its colon, vorn01 with no map chosen.
 TEST(StartDecision, MissingUsedLabelStoredExecutableAndSummary) {
     TempDir dir;
@@ -241,29 +226,16 @@ TEST(StartDecision, MissingUsedLabelStoredExecutableAndSummary) {
     EXPECT_EQ(ComposeWizardSummary({"vorn02", "Deathmatch", "20", "0", "10"}),
               "The map you have chosen is\r\nvorn02\r\n\r\nYou have chosen gametype :Deathmatch\r\n\r\n"
               "Timelimit : 20\r\n\r\nMaximum gems : 0\r\n\r\nGem goal : 10\r\n");
-    EXPECT_EQ(ComposeWizardSummary({std::nullopt, "", "", "", ""}).substr(0, 36),
-              "The map you have chosen is\r\nvorn01\r\n");
-}
-
-// The store's library list in its older form (numbered paths) and nested too deep gives no folder.
-TEST(LibraryFolders, OlderFormAndDepthLimit) {
-    EXPECT_EQ(ReadLibraryFolders("\"LibraryFolders\" { \"TimeNextStatsReport\" \"1\" \"1\" \"D:\\\\L\" }"),
-              Texts{"D:\\L"});
-    std::string deep = "\"libraryfolders\" {";
-    for (int i = 0; i < 100000; ++i)
-        deep += "\"k\" {";
-    EXPECT_EQ(ReadLibraryFolders(deep), Texts{});
+    EXPECT_EQ(ComposeWizardSummary({std::nullopt, "", "", "", ""}).substr(26, 10), "\r\nvorn01\r\n");
 }
 
 // The environment a search sees: variables, registry values and registry subkeys, all made up.
-class FakeEnvironment : public SearchEnvironment {
-public:
+struct FakeEnvironment : SearchEnvironment {
     std::map<std::string, std::string> variables;
     std::map<std::pair<std::string, std::string>, std::string> values;
     std::map<std::string, Texts> subkeys;
-    template <typename Map, typename Key> static auto Find(const Map& map, const Key& key) {
-        const auto it = map.find(key);
-        return it == map.end() ? std::nullopt : std::optional(it->second);
+    static auto Find(const auto& map, const auto& key) {
+        return map.contains(key) ? std::optional(map.at(key)) : std::nullopt;
     }
     std::optional<std::string> Variable(const std::string& name) const override { return Find(variables, name); }
     std::optional<std::string> RegistryValue(const std::string& k, const std::string& v) const override {
@@ -272,8 +244,9 @@ public:
     Texts RegistrySubkeys(const std::string& key) const override { return Find(subkeys, key).value_or(Texts()); }
 };
 
-// The store's library, a store game named Quake II (not Quake III, not without a path), then the usual folders.
-TEST(SearchRoots, WindowsStoresAndUsualFolders) {
+// The store's library, a store game named Quake II (not Quake III, not without a path), then the usual folders;
+// the store's library list in its older form (numbered paths), and nested too deep it gives no folder.
+TEST(SearchRoots, WindowsStoresAndUsualFoldersAndTheLibraryList) {
     FakeEnvironment env;
     const std::string gog = "HKLM\\SOFTWARE\\WOW6432Node\\GOG.com\\Games";
     env.subkeys[gog] = {"1", "2", "3"};
@@ -285,19 +258,23 @@ TEST(SearchRoots, WindowsStoresAndUsualFolders) {
     EXPECT_EQ(SearchRoots(env, SearchSystem::Windows),
               (Texts{"c:\\program files (x86)\\steam\\steamapps\\common\\Quake 2", "D:\\GOG\\Quake II", "C:\\Quake2",
                      "C:\\Games\\Quake2", "C:\\Program Files\\Quake2"}));
+    EXPECT_EQ(ReadLibraryFolders("\"LibraryFolders\" { \"TimeNextStatsReport\" \"1\" \"1\" \"D:\\\\L\" }"),
+              Texts{"D:\\L"});
+    std::string deep = "\"libraryfolders\" {";
+    for (int i = 0; i < 100000; ++i)
+        deep += "\"k\" {";
+    EXPECT_EQ(ReadLibraryFolders(deep), Texts{});
 }
 
-// A stand-in game in folder, named exe, with the modification's folder when mod is set.
+// A stand-in game in folder, named exe, with the modification's folder when mod is set; the candidate it gives;
+// the candidates inside dir (the machine's own folders may hold a game too).
 void Install(const std::filesystem::path& folder, const std::string& exe, bool mod) {
     std::filesystem::create_directories(folder / (mod ? "vorn" : ""));
     WriteBytes(folder / exe, "game");
 }
-
 Quake2Candidate Candidate(const std::filesystem::path& folder, bool mod) {
     return Quake2Candidate{PathText(folder), PathText(folder / std::string(kGameExecutableName)), mod};
 }
-
-// The candidates inside dir: the machine's own folders may hold a game too.
 std::vector<Quake2Candidate> Ours(std::vector<Quake2Candidate> candidates, const TempDir& dir) {
     std::erase_if(candidates, [&](const Quake2Candidate& c) { return c.folder.rfind(PathText(dir.path()), 0) != 0; });
     return candidates;
@@ -326,9 +303,8 @@ TEST(SearchRoots, FakeStoreLibrariesInATemporaryHomeRankedWithTheModFirst) {
                       common, PathText(home) + "/.yq2", PathText(home) + "/.quake2"};
     expected.insert(expected.end(), usual.begin(), usual.end());
     EXPECT_EQ(roots, expected);
-    const std::vector<Quake2Candidate> ranked = {Candidate(PathText(library) + common, true),
-        Candidate(home / ".quake2", true), Candidate(PathText(steam) + common, false)};
-    EXPECT_EQ(Ours(RankCandidates(roots), dir), ranked);
+    EXPECT_EQ(Ours(RankCandidates(roots), dir), (std::vector<Quake2Candidate>{Candidate(PathText(library) + common,
+              true), Candidate(home / ".quake2", true), Candidate(PathText(steam) + common, false)}));
     env.variables.erase("HOME");
     EXPECT_EQ(SearchRoots(env, SearchSystem::Unix), usual);
 }

@@ -7,15 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <numeric>
 #include <tuple>
-
-#ifndef _WIN32
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
 
 namespace trel {
 namespace {
@@ -23,31 +16,42 @@ namespace {
 using namespace test;
 using Paths = std::vector<std::string>;
 
-// The block counts game types from 1, plays deathmatch without a choice and has no gem goal alone (no map: the
-// editor window's tests).
-TEST(MapDetailsBlock, Text) {
+// The block: game types counted from 1, deathmatch without a choice, no gem goal alone (no map: window tests).
+TEST(MapDetails, BlockTextAndColourRecord) {
     EXPECT_EQ(buildmapdetails("vorn02", 0, "1", "2", "3", true),
               "[ vorn02 ]\r\ngametype 1\r\ngem_goal 1\r\nvorn_timelimit 2\r\nmax_gems 3\r\n");
-    // Found by fuzzing: the largest position overflowed on its way to the game's count.
-    EXPECT_EQ(buildmapdetails("vorn01", 2147483647, "1", "", "3", false),
+    EXPECT_EQ(buildmapdetails("vorn01", 2147483647, "1", "", "3", false), // found by fuzzing: it overflowed
               "[ vorn01 ]\r\ngametype 2147483648\r\nvorn_timelimit \r\nmax_gems 3\r\n");
     EXPECT_EQ(buildmapdetails("vorn01", -2147483647 - 1, "1", "2", "", false),
               "[ vorn01 ]\r\ngametype 3\r\nvorn_timelimit 2\r\nmax_gems \r\n");
+    // The colour record forgets the colours of what an edit changed and moves the rest. The fuzz target checks
+    // the spans of both passes and the record's missing and applied colours against a model of the screen.
+    const auto span = [](std::size_t start, std::size_t length, ColourKind k) { return ColourSpan{start, length, k}; };
+    constexpr auto H = ColourKind::Head, C = ColourKind::Comment;
+    const std::vector<ColourSpan> before = {span(0, 10, H), span(10, 10, C), span(30, 5, H)};
+    // Found by fuzzing: the rest of a span on both sides of a deletion, or of a change adding nothing, is one span.
+    const std::tuple<std::size_t, std::size_t, std::size_t, std::vector<ColourSpan>> cases[] = { // at, removed, added
+        {2, 3, 0, {span(0, 7, H), span(7, 10, C), span(27, 5, H)}}, {4, 0, 0, before}, {8, 24, 0, {span(0, 11, H)}}};
+    for (const auto& [position, removed, added, known] : cases) {
+        ColourRecord record;
+        record.applied(before);
+        record.edited(position, removed, added);
+        EXPECT_EQ(record.known(), known) << position << " " << removed << " " << added;
+    }
 }
 
 // The marker block around the given map names.
 std::string CycleBlock(const Paths& maps) {
-    std::string lines;
+    std::string block = "# begin vorn.ini ===============\r\n# Do not delete these comment lines\r\n"
+                        "# This vorn.ini was produced automatically by Trel, the original is now vorn.bak\r\n\r\n";
     for (const std::string& map : maps)
-        lines += "[" + map + "]\r\n";
-    return "# begin vorn.ini ===============\r\n# Do not delete these comment lines\r\n"
-           "# This vorn.ini was produced automatically by Trel, the original is now vorn.bak\r\n\r\n" +
-           lines + "\r\n# end vorn.ini ===============\r\n";
+        block += "[" + map + "]\r\n";
+    return block + "\r\n# end vorn.ini ===============\r\n";
 }
 
 // The written vorn.ini holds exactly the marker block (names written unchecked); only an existing vorn.ini
 // becomes vorn.bak, byte for byte; a linked vorn.ini is replaced where it lies.
-TEST(MapCycleWriter, WritesTheBlockAndBacksUpTheOldFile) {
+TEST(MapCycleWriter, WritesTheBlockBacksUpTheOldFileOrFailsLeavingAllAsItWas) {
     TempDir dir;
     const Paths five = {"vorn01", "vorn02", "vorn03", "vorn04", "vorn_sp01"};
     WriteBytes(dir / "vorn.bak", "kept");
@@ -72,42 +76,29 @@ TEST(MapCycleWriter, WritesTheBlockAndBacksUpTheOldFile) {
     EXPECT_EQ(std::pair(ReadBytes(dir / "real.ini"), ReadBytes(dir / "vorn.bak")),
               std::pair(CycleBlock(five), previous));
 #endif
-}
-
-// A write that cannot be made (vorn.ini or vorn.bak a folder, no modification folder, a full disk in a child
-// process whose files may grow to 64 bytes) leaves vorn.ini, vorn.bak and the folder as they were, naming the file.
-TEST(MapCycleWriter, FailureLeavesEverythingAsItWasAndSaysWhy) {
+    // A write that cannot be made (vorn.ini or vorn.bak a folder, no modification folder, a full disk in a child
+    // process whose files may grow to 64 bytes) leaves vorn.ini, vorn.bak and the folder as they were, naming it.
     std::vector<std::tuple<std::string, std::string, std::string, bool>> cases = { // folder made, mod folder, named,
         {"vorn.ini", "", "vorn.ini", false}, {"vorn.bak", "", "vorn.bak", false}, {"", "gone", "vorn.ini", false}};
 #ifndef _WIN32
     cases.emplace_back("", "", "vorn.ini", true); // full disk
 #endif
     for (const auto& [madeAFolder, folder, named, fullDisk] : cases) {
-        TempDir dir;
-        WriteBytes(dir / "vorn.ini", "[ vorn01 ]\r\n");
-        WriteBytes(dir / "vorn.bak", "earlier");
+        TempDir root;
+        WriteBytes(root / "vorn.ini", "[ vorn01 ]\r\n");
+        WriteBytes(root / "vorn.bak", "earlier");
         if (!madeAFolder.empty())
-            std::filesystem::remove(dir / madeAFolder), std::filesystem::create_directories(dir / madeAFolder / "in");
-        const auto bytes = [&](const char* file) { return is_regular_file(dir / file) ? ReadBytes(dir / file) : "-"; };
-        const auto state = [&] { return std::tuple(bytes("vorn.ini"), bytes("vorn.bak"), FolderEntries(dir.path())); };
+            std::filesystem::remove(root / madeAFolder), std::filesystem::create_directories(root / madeAFolder / "in");
+        const auto bytes = [&](const char* f) { return is_regular_file(root / f) ? ReadBytes(root / f) : "-"; };
+        const auto state = [&] { return std::tuple(bytes("vorn.ini"), bytes("vorn.bak"), FolderEntries(root.path())); };
         const auto before = state();
-        const std::string file = PathText(dir / folder / named);
+        const std::string file = PathText(root / folder / named);
         const auto fails = [&] {
             std::string why;
-            return !writemapcycle({"vorn01", "vorn02"}, dir / folder, why) && why.starts_with(file + ": ") &&
+            return !writemapcycle({"vorn01", "vorn02"}, root / folder, why) && why.starts_with(file + ": ") &&
                    why.size() > file.size() + 2;
         };
-        bool failed = !fullDisk && fails();
-#ifndef _WIN32
-        if (const pid_t child = fullDisk ? fork() : -1; child == 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{64, 64};
-            _exit(setrlimit(RLIMIT_FSIZE, &limit) == 0 && fails() ? 0 : 1);
-        } else if (int status = 0; child > 0) {
-            failed = waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        }
-#endif
-        EXPECT_TRUE(failed) << named << " " << folder;
+        EXPECT_TRUE(fullDisk ? InChildWithFileLimit(64, [&] { return fails() ? 1 : 0; }) == 1 : fails()) << named;
         EXPECT_EQ(state(), before);
     }
 }
@@ -124,11 +115,8 @@ TEST(MapEditorFiles, ServerIniNamesAndTheSavedLineEnds) {
     std::string why;
     ASSERT_TRUE(SaveTextFile(dir / "motd.txt", "hello\nworld", why)) << why;
     EXPECT_EQ(ReadBytes(dir / "motd.txt"), "hello\r\nworld\r\n");
-}
-
-// The editor shows every line break as LF; a save ends lines in CR LF (or as loaded) and adds one, every other
-// byte kept; lines the user did not touch keep the ends they had in the file, edited and new lines end in CR LF.
-TEST(MapEditorTextBytes, UntouchedLinesKeepTheirEnds) {
+    // The editor shows every line break as LF; a save ends lines in CR LF (or as loaded) and adds one, every other
+    // byte kept; lines the user did not touch keep the ends they had in the file, edited and new lines CR LF.
     std::string bytes;
     for (int b = 0; b < 256; ++b)
         bytes += b == '\r' || b == '\n' ? '.' : static_cast<char>(b);
@@ -145,24 +133,6 @@ TEST(MapEditorTextBytes, UntouchedLinesKeepTheirEnds) {
         const LoadedText loaded = LoadTextLines(file);
         EXPECT_EQ(loaded.text, EditorTextFromFile(file)) << file;
         EXPECT_EQ(FileTextFromEditor(edited ? edited : loaded.text, loaded), saved) << file;
-    }
-}
-
-// The record forgets the colours of what an edit changed and moves the rest. The fuzz target checks the
-// spans of both passes and the record's missing and applied colours against a model of the screen.
-TEST(ColourRecord, EditsForgetOnlyWhatChanged) {
-    const auto span = [](std::size_t start, std::size_t length, ColourKind k) { return ColourSpan{start, length, k}; };
-    constexpr auto H = ColourKind::Head, C = ColourKind::Comment;
-    const std::vector<ColourSpan> before = {span(0, 10, H), span(10, 10, C), span(30, 5, H)};
-    // Found by fuzzing: what is left of a span on both sides of a deletion, or of a change that adds nothing, is
-    // one span again.
-    const std::tuple<std::size_t, std::size_t, std::size_t, std::vector<ColourSpan>> cases[] = { // at, removed, added
-        {2, 3, 0, {span(0, 7, H), span(7, 10, C), span(27, 5, H)}}, {4, 0, 0, before}, {8, 24, 0, {span(0, 11, H)}}};
-    for (const auto& [position, removed, added, known] : cases) {
-        ColourRecord record;
-        record.applied(before);
-        record.edited(position, removed, added);
-        EXPECT_EQ(record.known(), known) << position << " " << removed << " " << added;
     }
 }
 

@@ -25,15 +25,15 @@ std::string EmptyKeys(int first, int last) {
 
 // A save writes all twenty keys, then replaces them in place; a key keeps its spelling, a line end in a
 // value cannot start a key of its own, and every other line (other sections, other line ends) keeps its bytes.
-TEST(AddressBookStore, SavedBytesAndKeptLines) {
+TEST(AddressBook, SavedBytesAddedAndRemovedRowsAndRefusedCharacters) {
     TempDir dir;
     const auto ini = dir / "trel.ini";
     EXPECT_EQ(LoadAddressBook(ini), AddressBookRows{}); // a missing book is empty; the hardening tests fail saves
     AddressBookRows rows;
     rows[0] = {"Home LAN", "192.168.0.10:27910"};
     rows[2] = {"two\r\n[Quake2exe]\r\nUsed=0", "a\nb"};
-    const std::string kept = "; Trel settings\r\n\r\n[Settings]\r\nPath=/games/q2\n\r\nserverini=  my.ini\rMap=2";
-    WriteBytes(ini, kept + "\r\n[AddressBook]\r\nservername 10=Lower\r\n");
+    const std::string others = "; Trel settings\r\n\r\n[Settings]\r\nPath=/games/q2\n\r\nserverini=  my.ini\rMap=2";
+    WriteBytes(ini, others + "\r\n[AddressBook]\r\nservername 10=Lower\r\n");
     std::string why;
     ASSERT_TRUE(SaveAddressBook(rows, ini, why)) << why;
     EXPECT_EQ(ReadIni("Quake2exe", "Used", ini), "");
@@ -42,30 +42,25 @@ TEST(AddressBookStore, SavedBytesAndKeptLines) {
     RemoveServer(rows, 0); // a removed row keeps empty keys
     ASSERT_TRUE(SaveAddressBook(rows, ini, why)) << why;
     if (!test::UnderWine()) { // Wine's profile functions rewrite the whole file; the bytes are Windows' own
-        EXPECT_EQ(ReadBytes(ini), kept + "\r\n[AddressBook]\r\nservername 10=\r\n" + EmptyKeys(1, 2) +
+        EXPECT_EQ(ReadBytes(ini), others + "\r\n[AddressBook]\r\nservername 10=\r\n" + EmptyKeys(1, 2) +
                                       "ServerName 3=two  [Quake2exe]  Used=0\r\nServerIp 3=a b\r\n" + EmptyKeys(4, 9) +
                                       "ServerIp 10=\r\n");
     }
-}
-
-// Adding fills the first empty row (a row without a name) with a shortened name, after the checks of the
-// address; a full book takes none.
-TEST(ServerRows, AddRemoveAFullBookAndRefusedCharacters) {
+    // Adding fills the first empty row (a row without a name) with a shortened name, after the checks of the
+    // address; a full book takes none.
     using enum AddOutcome;
     const AddressBookRow kept{"", "left over"}; // name, address, port, outcome, refused character, row 2 afterwards
     const std::vector<std::tuple<std::string, std::string, std::string, AddOutcome, char, AddressBookRow>> cases = {
         {"abcdefghijklm", "192.168.0.10", "27910", Added, '\0', {"abcdefghijklm", "192.168.0.10:27910"}},
         {"abcdefghijklmn", "1.2.3.4", "", Added, '\0', {"abcdefghij..", "1.2.3.4:"}},
         {"", "1.2.3.4", "27910", NameOrAddressMissing, '\0', kept},
-        {"N", "1.2.3.4", "1;rcon x", UnsafeAddress, ';', kept},
-        {"a\nb", "1.2.3.4", "27910", UnsafeName, '\n', kept}};
+        {"N", "1.2.3.4", "1;rcon x", UnsafeAddress, ';', kept}, {"a\nb", "1.2.3.4", "27910", UnsafeName, '\n', kept}};
     for (const auto& [name, ip, port, outcome, character, row] : cases) {
-        AddressBookRows rows{{{"First", "1.1.1.1:27910"}, kept}};
-        const AddResult result = AddServer(rows, name, ip, port);
-        EXPECT_EQ(std::tuple(result.outcome, result.character, result.row, rows[1]),
+        AddressBookRows two{{{"First", "1.1.1.1:27910"}, kept}};
+        const AddResult result = AddServer(two, name, ip, port);
+        EXPECT_EQ(std::tuple(result.outcome, result.character, result.row, two[1]),
                   std::tuple(outcome, character, std::size_t(outcome == Added ? 1 : 0), row)) << name;
     }
-    AddressBookRows rows;
     rows.fill({"S", "10.0.0.1"});
     RemoveServer(rows, 4);
     EXPECT_EQ(AddServer(rows, "Fifth", "1.1.1.1", "27910").row, 4u);
@@ -106,9 +101,8 @@ TEST(ServerJoin, WritesTheScriptOrRefuses) {
             << address;
     }
     EXPECT_EQ(ReadBytes(script), "connect an.older.and.longer.address:27910\r\nquit\r\n");
-    const LaunchRequest request{shared.Quake2Path, {"+set", "game", "vorn", "+exec", "trel_connect.cfg"},
-                                PathText(folder)};
-    EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5:27910"), 2).request, request);
+    EXPECT_EQ(PrepareConnect(shared, book("10.0.0.5:27910"), 2).request, (LaunchRequest{shared.Quake2Path,
+              {"+set", "game", "vorn", "+exec", "trel_connect.cfg"}, PathText(folder)}));
     EXPECT_EQ(ReadBytes(script), "connect 10.0.0.5:27910\r\n");
     const SharedValues folderAsGame{{}, PathText(folder / "vorn"), PathText(folder), 0}; // the platform tests' files
     EXPECT_EQ(PrepareConnect(folderAsGame, book("10.0.0.5;quit"), std::nullopt).outcome, WrongExecutable);

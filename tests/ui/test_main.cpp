@@ -8,28 +8,26 @@
 #include <functional>
 #include <map>
 
-using trel::Main;
-using trel::test::ClickBox;
-using trel::test::Control;
+using namespace trel;
+using namespace trel::test;
 using Stored = std::map<std::string, std::string>;
 
 namespace {
 
 /// Loads into main a fresh installation's settings changed by changes, read from a trel.ini as the start does.
-std::optional<trel::LoadError> Load(Main& main, Stored changes) {
+std::optional<LoadError> Load(Main& main, Stored changes) {
     for (const auto& [key, value] : Stored{{"Valgemgoal", "10"}, {"Gametype", "-1"}, {"Map", "-1"}, {"serverini", ""}})
         changes.try_emplace(key, value);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("trel.ini"));
-    QByteArray ini = "[Quake2exe]\r\nUsed=1\r\nPath=c:\\games\\quake2\\quake2.exe\r\nDir=c:\\games\\quake2\r\n"
-                     "[Settings]\r\n";
-    for (const std::string_view key : trel::kSettingsKeys) {
+    QByteArray ini = "[Settings]\r\n";
+    for (const std::string_view key : kSettingsKeys) {
         const std::string& value = changes.try_emplace(std::string(key), "0").first->second;
         ini += QByteArray::fromStdString(std::string(key) + "=" + value + "\r\n");
     }
-    if (!trel::test::WriteAll(file, ini))
+    if (!WriteAll(file, ini))
         qFatal("trel.ini not written");
-    return main.LoadSettings(trel::ReadSettingsForLoad(file.toStdString()));
+    return main.LoadSettings(ReadSettingsForLoad(file.toStdString()));
 }
 
 void ShowTab(const Main& main, int tab) {
@@ -57,19 +55,14 @@ QString State(const Main& m) {
 class TestMain : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { trel::test::PrepareUiTest(); }
+    void initTestCase() { PrepareUiTest(); }
 
     // The flags, the game type's rules and the stored type's last word, walked step by step in one window:
     // each step's action, the state it leaves, and how often it announced a change (-1: not counted).
     void actionsLeaveTheWindowInItsState() {
-        struct Step {
-            const char* name;
-            std::function<void(Main&)> act;
-            QString state;
-            int changes;
-        };
+        struct Step { const char* name; std::function<void(Main&)> act; QString state; int changes; };
         const auto load = [](Stored stored) { return [stored](Main& m) { QVERIFY(!Load(m, stored)); }; };
-        const auto choose = [](int type) { return [type](Main& m) { trel::test::ChooseFromList(m.gametype, type); }; };
+        const auto choose = [](int type) { return [type](Main& m) { ChooseFromList(m.gametype, type); }; };
         const Step steps[] = {
             {"none chosen", load({{"DMflags", "49152"}, {"Boolgemgoal", "1"}, {"MonsterRespawn", "1"}}),
              "type -1 tabs on tab 0 gem -te respawn et flags 49152/49152 [16384 32767] map -1", -1},
@@ -108,8 +101,7 @@ private slots:
                      QTest::keyClicks(at, typed);
                      QTest::keyClicks(value->lineEdit(), "\r\b");
                      QGuiApplication::clipboard()->setText(QStringLiteral("-x"));
-                     QTest::keyClick(value->lineEdit(), Qt::Key_Home);
-                     QTest::keyClick(value->lineEdit(), Qt::Key_V, Qt::ControlModifier);
+                     QTest::keySequence(value->lineEdit(), QKeySequence(QStringLiteral("Home, Ctrl+V")));
                      ClickBox(check);
                      QVERIFY(check->isChecked() && value->isEnabled() && value->count() == 120);
                      ClickBox(check);

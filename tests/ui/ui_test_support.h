@@ -19,10 +19,9 @@ inline void PrepareUiTest() {
 
 /// The child of window with the given object name; fails the test when there is none.
 template <typename T> T* Control(const QObject* window, const QString& name) {
-    T* found = window->findChild<T*>(name);
-    if (!found)
-        qFatal("no control named %s", qPrintable(name));
-    return found;
+    if (T* found = window->findChild<T*>(name))
+        return found;
+    qFatal("no control named %s", qPrintable(name));
 }
 
 /// Types text into box key by key; unlike QTest::keyClicks it carries characters beyond Latin-1 ("€", "Ω").
@@ -57,16 +56,15 @@ inline bool WriteAll(const QString& file, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-/// One start of the stand-in game as its record file tells it.
+/// One start of the stand-in game as its record file tells it: its arguments, folder and script lines.
 struct StandInRecord {
     QStringList args;
     QString cwd;
-    QStringList execs;
     QStringList lines;
 };
 
-/// The stand-in game's records ("start", "arg ...", "cwd ...", "exec ...", "line ...", "end" per start);
-/// a record still being written counts as none.
+/// The stand-in game's records ("start", "arg ...", "cwd ...", "line ...", "end" per start; other lines are
+/// skipped); a record still being written counts as none.
 inline QList<StandInRecord> ReadStandInRecords(const QString& file) {
     QList<StandInRecord> records;
     const QByteArray bytes = ReadAll(file);
@@ -82,8 +80,6 @@ inline QList<StandInRecord> ReadStandInRecords(const QString& file) {
             records.last().args << line.mid(4);
         else if (line.startsWith(QLatin1String("cwd ")))
             records.last().cwd = line.mid(4);
-        else if (line.startsWith(QLatin1String("exec ")))
-            records.last().execs << line.mid(5);
         else if (line.startsWith(QLatin1String("line ")))
             records.last().lines << line.mid(5);
     }
@@ -93,11 +89,7 @@ inline QList<StandInRecord> ReadStandInRecords(const QString& file) {
 /// True when the tests run as Windows programs under Wine. Wine's profile-string functions drop the blank lines
 /// of a file they rewrite, where Windows keeps every line it does not change.
 inline bool UnderWine() {
-#ifdef Q_OS_WIN
-    return QLibrary::resolve(QStringLiteral("ntdll"), "wine_get_version") != nullptr;
-#else
-    return false;
-#endif
+    return QSysInfo::kernelType() == QLatin1String("winnt") && QLibrary::resolve("ntdll", "wine_get_version");
 }
 
 /// The main window as start-up leaves it (shown, lists filled), then the game type and map chosen.

@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     if (writer == nullptr || !writer->content || ::write(STDOUT_FILENO, "R", 1) != 1)
         return std::fprintf(stderr, "usage: crash_writer <writer> <folder> <first number>\n"), 1;
     for (std::uint64_t first = std::stoull(argv[3]), generation = first;; ++generation)
-        if (const auto outcome = trel::test::WriteGeneration(*writer, {argv[2]}, generation); !outcome.ok)
+        if (const auto outcome = writer->run({argv[2]}, generation); !outcome.ok)
             return std::fprintf(stderr, "crash_writer: %s\n", outcome.why.c_str()), 2;
         else if (generation == first && ::write(STDOUT_FILENO, "W", 1) != 1)
             return 1;

@@ -29,13 +29,10 @@ using Clock = std::chrono::steady_clock;
 // returned with the process.
 template <typename Child> std::pair<pid_t, int> Fork(Child child) {
     int fds[2];
-    if (::pipe(fds) != 0)
-        return {-1, -1};
-    const pid_t pid = ::fork();
+    const pid_t pid = ::pipe(fds) == 0 ? ::fork() : -1;
     if (pid == 0)
         _exit((::close(fds[0]), child(fds[1])));
-    ::close(fds[1]);
-    return {pid, fds[0]};
+    return pid > 0 ? (::close(fds[1]), std::pair{pid, fds[0]}) : std::pair{pid_t{-1}, -1};
 }
 
 // Crash consistency: each writer runs in crash_writer, killed with SIGKILL at a random moment, 200 times over.
@@ -51,8 +48,7 @@ TEST_P(CrashConsistency, EveryFileIsWholeAfterSigkill) {
     constexpr std::chrono::seconds kFirstWriteLimit{20}; // a writer slower than this to write once is stuck
     const Writer& writer = *WriterNamed(GetParam());
     TempDir dir;
-    const Layout layout{dir.path()};
-    PrepareLayout(layout);
+    const Layout layout = PrepareLayout(dir.path());
     std::vector<std::filesystem::path> files;
     std::map<std::filesystem::path, std::string> before, after;
     for (const std::string& name : writer.files)
@@ -90,8 +86,7 @@ TEST_P(CrashConsistency, EveryFileIsWholeAfterSigkill) {
                 deadline = now + std::chrono::duration_cast<Clock::duration>(std::max<Clock::duration>(
                                      kLongestRun, 3 * (now - begun)) * std::generate_canonical<double, 64>(random));
         }
-        ::close(output);
-        ::kill(pid, SIGKILL);
+        ::close(output), ::kill(pid, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the writer stopped by itself: " << status;
@@ -142,59 +137,52 @@ Outcome WriteUnderSizeLimit(const Writer& writer, const Layout& layout) {
     const auto [child, input] = Fork([&](int out) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{8, 8};
-        const Outcome o = setrlimit(RLIMIT_FSIZE, &limit) == 0 ? WriteGeneration(writer, layout, 7) : Outcome{true, {}, false};
+        const Outcome o = setrlimit(RLIMIT_FSIZE, &limit) == 0 ? writer.run(layout, 7) : Outcome{true, {}, false};
         const std::string report = std::string(o.ok ? "1" : "0") + (o.gameRequested ? "1" : "0") + o.why;
         return ::write(out, report.data(), report.size()) == static_cast<ssize_t>(report.size()) ? 0 : 101;
     });
-    std::string report;
-    char buffer[4096];
-    for (ssize_t n; input >= 0 && (n = ::read(input, buffer, sizeof buffer)) > 0;)
-        report.append(buffer, static_cast<std::size_t>(n));
+    int status = 0; // the report is one write shorter than the pipe's atomic size, read whole once the child ended
+    char report[4096];
+    const bool ended = child > 0 && ::waitpid(child, &status, 0) == child && status == 0;
+    const ssize_t n = ended ? ::read(input, report, sizeof report) : 0;
     ::close(input);
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || status != 0 || report.size() < 2)
+    if (n < 2)
         return {true, "the child did not report, status " + std::to_string(status), false};
-    return {report[0] == '1', report.substr(2), report[1] == '1'};
+    return {report[0] == '1', std::string(report + 2, static_cast<std::size_t>(n - 2)), report[1] == '1'};
 }
 
-// What stands at path: a file's bytes, or a folder's entries below it with the bytes of its files, or nothing.
-using Files = std::map<std::string, std::string>;
-Files Snapshot(const std::filesystem::path& path) {
-    if (!std::filesystem::is_directory(path))
-        return std::filesystem::is_regular_file(path) ? Files{{"", ReadBytes(path)}} : Files{};
-    Files found{{"", "a folder"}};
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(path))
+// What stands below folder: its entries with the bytes of its files.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
         found[PathText(entry.path())] = entry.is_regular_file() ? ReadBytes(entry.path()) : "a folder";
     return found;
 }
 
 TEST(WriteFailure, IsReportedAndChangesNothing) {
-    // Each writer that test_ini.cpp and test_mapedit.cpp do not fail under a size limit, a regular file where its
-    // folder should be and a missing folder: it fails, names the file and the system's reason, leaves what was
-    // there as it was and starts no game. An empty created file passes any size limit.
-    enum Failure { SizeLimit, ParentIsAFile, MissingFolder };
-    const std::pair<Failure, int> failures[] = {{SizeLimit, EFBIG}, {ParentIsAFile, ENOTDIR}, {MissingFolder, ENOENT}};
-    for (const char* name :
+    // Each writer that test_ini.cpp and test_mapedit.cpp do not fail under a size limit (EFBIG), a regular file where
+    // its folder should be (ENOTDIR) and a missing folder (ENOENT): it fails, names the file and the system's reason,
+    // leaves what was there as it was and starts no game. An empty created file passes any size limit.
+    for (const std::string name :
          {"SaveAddressBook", "GameLocation", "MapDetails", "MapDetailsCreated", "Motd", "LaunchScript", "JoinScript"})
-        for (const auto& [failure, error] : failures) {
-            if (std::string_view(name) == "MapDetailsCreated" && failure == SizeLimit)
+        for (const int error : {EFBIG, ENOTDIR, ENOENT}) {
+            if (name == "MapDetailsCreated" && error == EFBIG)
                 continue;
-            SCOPED_TRACE(std::string(name) + ": " + std::strerror(error));
+            SCOPED_TRACE(name + ": " + std::strerror(error));
             TempDir dir;
-            const Layout layout{dir.path()};
-            PrepareLayout(layout);
+            const Layout layout = PrepareLayout(dir / "start"); // the start folder too may be made no folder
             const Writer& writer = *WriterNamed(name);
             const std::filesystem::path file = layout.folder / writer.files.front(), folder = file.parent_path();
-            if (failure != SizeLimit)
+            if (error != EFBIG)
                 std::filesystem::remove_all(folder);
-            if (failure == ParentIsAFile)
+            if (error == ENOTDIR)
                 WriteBytes(folder, "not a folder");
-            const Files before = Snapshot(layout.folder);
-            const Outcome outcome = failure == SizeLimit ? WriteUnderSizeLimit(writer, layout) : WriteGeneration(writer, layout, 7);
+            const auto before = Snapshot(dir.path());
+            const Outcome outcome = error == EFBIG ? WriteUnderSizeLimit(writer, layout) : writer.run(layout, 7);
             EXPECT_FALSE(outcome.ok || outcome.gameRequested) << outcome.why;
             EXPECT_TRUE(outcome.why.starts_with(PathText(file) + ": ")) << outcome.why;
             EXPECT_NE(outcome.why.find(std::strerror(error)), std::string::npos) << outcome.why;
-            EXPECT_EQ(Snapshot(layout.folder), before); // byte for byte, and nothing added
+            EXPECT_EQ(Snapshot(dir.path()), before); // byte for byte, and nothing added
         }
 }
 

@@ -62,19 +62,20 @@ TEST(Platform, StoredFileNameAndGameExecutable) {
 }
 
 TEST(Platform, ReadFileBytesAndWriteFileAtomic) {
-    // What stands at trel.ini is read whole, any bytes of any size; a folder or nothing is an error naming the
-    // file, only nothing is missing. Then a file is written: a new or replaced one holds exactly the bytes; a
-    // failure names the file and leaves everything as it was.
-    struct Case { Entry entry; std::string content; bool readOk, missing; std::string file, bytes; bool writeOk; };
+    // What stands at a path is read whole, any bytes of any size; a folder, nothing or a path through a file is an
+    // error naming the file, only nothing is missing (on Windows a path through a file too). Then the path is
+    // written: a new or replaced file holds exactly the bytes; a failure names the file and leaves everything as it was.
+    struct Case { Entry entry; std::string content, file; bool readOk, missing; std::string bytes; bool writeOk; };
     const std::vector<Case> cases = {
-        {Entry::File, std::string("a\0b\r\n\x1a\xff\n", 8), true, false, "trel.ini", std::string("\0\r\n\xff", 4), true},
-        {Entry::File, "", true, false, "trel.ini", "[S]\r\nk=v\r\n", true},
-        {Entry::File, std::string((1 << 20) + 3, 'z'), true, false, "trel.ini/inner.ini", "new", false},
-        {Entry::Folder, "", false, false, "trel.ini", "new", false},
-        {Entry::None, "", false, true, "trel.ini", "[S]\r\nk=v\r\n", true},
-        {Entry::None, "", false, true, "absent/trel.ini", "new", false},
+        {Entry::File, std::string("a\0b\r\n\x1a\xff\n", 8) + std::string(1 << 20, 'z'), "trel.ini", true, false,
+         std::string("\0\r\n\xff", 4), true},
+        {Entry::File, "", "trel.ini", true, false, "[S]\r\nk=v\r\n", true},
+        {Entry::File, "x", "trel.ini/inner.ini", false, kGameExecutableName.ends_with(".exe"), "new", false},
+        {Entry::Folder, "", "trel.ini", false, false, "new", false},
+        {Entry::None, "", "trel.ini", false, true, "[S]\r\nk=v\r\n", true},
+        {Entry::None, "", "absent/trel.ini", false, true, "new", false},
 #ifndef _WIN32
-        {Entry::DanglingLink, "", false, true, "absent/trel.ini", "new", false},
+        {Entry::DanglingLink, "", "trel.ini", false, true, "new", true},
 #endif
     };
     for (const Case& c : cases) {
@@ -83,9 +84,9 @@ TEST(Platform, ReadFileBytesAndWriteFileAtomic) {
         Create(dir, c.entry, "trel.ini", c.content);
         std::string bytes, why, writeWhy;
         bool missing = !c.missing;
-        EXPECT_EQ(ReadFileBytes(dir / "trel.ini", bytes, why, &missing), c.readOk);
+        EXPECT_EQ(ReadFileBytes(dir / c.file, bytes, why, &missing), c.readOk);
         EXPECT_EQ(missing, c.missing);
-        EXPECT_TRUE(c.readOk ? bytes == c.content : StartsWithFile(why, dir / "trel.ini")) << why;
+        EXPECT_TRUE(c.readOk ? bytes == c.content : StartsWithFile(why, dir / c.file)) << why;
         const Names before = FolderEntries(dir.path());
         EXPECT_EQ(WriteFileAtomic(dir / c.file, c.bytes, writeWhy), c.writeOk) << writeWhy;
         EXPECT_EQ(FolderEntries(dir.path()), c.writeOk ? Names{"trel.ini"} : before);

@@ -32,28 +32,23 @@ inline std::optional<std::uint64_t> GenerationIn(const std::string& bytes) {
 inline std::string Padding(std::uint64_t g) { return std::string(g % 6007, static_cast<char>('a' + g % 26)); }
 inline std::string Numbered(std::uint64_t g) { return std::string(kGenerationMark) + std::to_string(g); }
 
-/// The files every writer works in below one folder: trel.ini, the stand-in game, the modification folder.
-struct Layout {
-    std::filesystem::path folder;
-    std::filesystem::path ini() const { return folder / "trel.ini"; }
-    std::filesystem::path mod() const { return folder / "vorn"; }
-    SharedValues shared() const { return {folder, PathText(folder / kGameExecutableName), PathText(folder), 1}; }
-};
+/// Every writer works in one folder holding trel.ini, the stand-in game and the modification folder vorn.
+inline SharedValues SharedIn(const std::filesystem::path& folder) {
+    return {folder, PathText(folder / kGameExecutableName), PathText(folder), 1};
+}
 
 /// The settings file Trel starts with, and what a user adds: comments, blank lines, another section, addresses.
 inline const std::string kInitialIni =
     "; my notes\r\n[Quake2exe]\r\nUsed=1\r\nPath=/games/q2/quake2\r\nDir=/games/q2\r\n\r\n[Settings]\r\nMap=2\r\n"
     "serverini=\r\n\r\n[Other]\r\nx = 1\r\n[AddressBook]\r\nServerName 1=LAN\r\nServerIp 1=192.168.0.10:27910\r\n";
 
-/// A layout in folder with every file in its first state.
-inline Layout PrepareLayout(const std::filesystem::path& folder) {
-    const Layout layout{folder};
-    std::filesystem::create_directories(layout.mod());
-    WriteBytes(layout.ini(), kInitialIni);
+/// Fills folder with every file in its first state.
+inline void PrepareLayout(const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder / "vorn");
+    WriteBytes(folder / "trel.ini", kInitialIni);
     WriteBytes(folder / kGameExecutableName, "");
     for (auto file : {"vorn.ini", "vorn.bak", "vorn_sp.ini", "motd.txt", "trel_launcher.cfg", "trel_connect.cfg"})
-        WriteBytes(layout.mod() / file, file); // a file's first content is its name
-    return layout;
+        WriteBytes(folder / "vorn" / file, file); // a file's first content is its name
 }
 
 // The numbered contents the writers store; the game reads at most 1,000 bytes a line, so the launch refuses longer.
@@ -94,48 +89,46 @@ struct Outcome { bool ok = false; std::string why; bool gameRequested = false; }
 template <typename Preparation> bool Prepared(const Preparation& p, Outcome& o) {
     return o.why = p.why, o.gameRequested = !(p.request == LaunchRequest{}), p.outcome == decltype(p.outcome)::Ready;
 }
-inline bool SaveEdited(const Layout& l, std::uint64_t g, const std::string& file, Outcome& o) {
-    return SaveTextFile(l.mod() / file, EditorTextFor(g, file), o.why);
+inline bool SaveEdited(const std::filesystem::path& l, std::uint64_t g, const std::string& file, Outcome& o) {
+    return SaveTextFile(l / "vorn" / file, EditorTextFor(g, file), o.why);
 }
 
 struct Writer {
     std::string_view name;
-    std::vector<std::string> files; // below the layout's folder; the first is the one a failure names
-    std::function<bool(const Layout&, std::uint64_t generation, Outcome&)> write;
+    std::vector<std::string> files; // below the folder; the first is the one a failure names
+    std::function<bool(const std::filesystem::path& folder, std::uint64_t generation, Outcome&)> write;
     // The bytes a file (by name) holds right after the write of generation; none: the writer is not crash-tested.
     std::function<std::string(const std::string& file, std::uint64_t generation)> content;
-    Outcome run(const Layout& l, std::uint64_t g) const { Outcome o; return o.ok = write(l, g, o), o; }
+    Outcome run(const std::filesystem::path& l, std::uint64_t g) const { Outcome o; return o.ok = write(l, g, o), o; }
 };
 
 inline const std::vector<Writer>& Writers() {
-    using G = std::uint64_t; using L = const Layout&; using F = const std::string&; using O = Outcome&;
+    using G = std::uint64_t; using L = const std::filesystem::path&; using F = const std::string&; using O = Outcome&;
     const auto edited = [](F file, G g) { return FileTextFromEditor(EditorTextFor(g, file)); };
     static const std::vector<Writer> writers = {
         {"SaveSettings", {"trel.ini"}, // the main window's save: the sixteen Settings values at once
-         [](L l, G g, O o) { return WriteIniValues("Settings", SettingsFor(g), l.ini(), o.why); },
+         [](L l, G g, O o) { return WriteIniValues("Settings", SettingsFor(g), l / "trel.ini", o.why); },
          [](F, G g) { return IniAfter("Settings", SettingsFor(g)); }},
-        {"SaveAddressBook", {"trel.ini"}, [](L l, G g, O o) { return SaveAddressBook(RowsFor(g), l.ini(), o.why); },
+        {"SaveAddressBook", {"trel.ini"}, // the address book's save
+         [](L l, G g, O o) { return SaveAddressBook(RowsFor(g), l / "trel.ini", o.why); },
          [](F, G g) { return IniAfter("AddressBook", AddressBookValues(RowsFor(g))); }},
         {"MapCycle", {"vorn/vorn.ini", "vorn/vorn.bak"}, // vorn.ini and its backup
-         [](L l, G g, O o) { return writemapcycle(MapsFor(g), l.mod(), o.why); },
+         [](L l, G g, O o) { return writemapcycle(MapsFor(g), l / "vorn", o.why); },
          [](F, G g) { return MapCycleText(MapsFor(g)); }},
         {"MapDetails", {"vorn/vorn.ini", "vorn/vorn_sp.ini"}, // the map-details editor saves both
          [](L l, G g, O o) { return SaveEdited(l, g, "vorn.ini", o) && SaveEdited(l, g, "vorn_sp.ini", o); }, edited},
         {"Motd", {"vorn/motd.txt"}, [](L l, G g, O o) { return SaveEdited(l, g, "motd.txt", o); }, edited},
         {"LaunchScript", {"vorn/trel_launcher.cfg"}, // Run
-         [](L l, G g, O o) { return Prepared(PrepareLaunch(l.shared(), OptionsFor(g)), o); },
+         [](L l, G g, O o) { return Prepared(PrepareLaunch(SharedIn(l), OptionsFor(g)), o); },
          [](F, G g) { return LaunchScriptText(OptionsFor(g)); }},
         {"JoinScript", {"vorn/trel_connect.cfg"}, // joining the address book's third server
-         [](L l, G g, O o) { return Prepared(PrepareConnect(l.shared(), RowsFor(g, 2, AddressFor(g)), 2), o); },
+         [](L l, G g, O o) { return Prepared(PrepareConnect(SharedIn(l), RowsFor(g, 2, AddressFor(g)), 2), o); },
          [](F, G g) { return ConnectScriptText(AddressFor(g)); }},
         {"GameLocation", {"trel.ini"}, // the locator's store of the chosen game
-         [](L l, G, O o) { return StoreQuake2Exe(l.ini(), "/new place/quake2", "/new place", o.why); }, {}},
+         [](L l, G, O o) { return StoreQuake2Exe(l / "trel.ini", "/new place/quake2", "/new place", o.why); }, {}},
         {"MapDetailsCreated", {"vorn/vorn_sp.ini"}, // opening the map-details editor creates a missing file empty
-         [](L l, G, O o) {
-             std::error_code ignored; // vorn may be no folder
-             std::filesystem::remove(l.mod() / "vorn_sp.ini", ignored);
-             const TextFileLoad load = LoadTextFile(l.mod() / "vorn_sp.ini", WhenMissing::CreateEmpty);
-             return o.why = load.why, load.ok; }, {}},
+         [](L l, G, O o) { const TextFileLoad load = LoadTextFile(l / "vorn/vorn_sp.ini", WhenMissing::CreateEmpty);
+                           return o.why = load.why, load.ok; }, {}},
     };
     return writers;
 }

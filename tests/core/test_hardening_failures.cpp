@@ -25,8 +25,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Runs child(out) in a new process that ends with its result; out is the write end of a pipe whose read end is
-// returned with the process.
+// Runs child(out) in a new process ending with its result; out is the write end of a pipe, the read end returned.
 template <typename Child> std::pair<pid_t, int> Fork(Child child) {
     int fds[2];
     const pid_t pid = ::pipe(fds) == 0 ? ::fork() : -1;
@@ -48,11 +47,11 @@ TEST_P(CrashConsistency, EveryFileIsWholeAfterSigkill) {
     constexpr std::chrono::seconds kFirstWriteLimit{20}; // a writer slower than this to write once is stuck
     const Writer& writer = *WriterNamed(GetParam());
     TempDir dir;
-    const Layout layout = PrepareLayout(dir.path());
+    PrepareLayout(dir.path());
     std::vector<std::filesystem::path> files;
     std::map<std::filesystem::path, std::string> before, after;
     for (const std::string& name : writer.files)
-        before[files.emplace_back(layout.folder / name)] = ReadBytes(layout.folder / name);
+        before[files.emplace_back(dir / name)] = ReadBytes(dir / name);
     const std::filesystem::path folder = files.front().parent_path();
     const std::vector<std::string> entries = FolderEntries(folder);
     const std::uint64_t seed = std::random_device{}();
@@ -64,11 +63,9 @@ TEST_P(CrashConsistency, EveryFileIsWholeAfterSigkill) {
         SCOPED_TRACE("trial " + std::to_string(trial));
         // A trial's numbers start far above the last one's, so that no earlier content passes for a new one.
         const std::uint64_t first = static_cast<std::uint64_t>(trial) * 1'000'000;
-        const std::string name(writer.name), where = PathText(layout.folder), number = std::to_string(first);
-        const auto [pid, output] = Fork([&](int out) {
-            ::dup2(out, STDOUT_FILENO);
-            return ::execl(TREL_CRASH_WRITER, TREL_CRASH_WRITER, name.c_str(), where.c_str(), number.c_str(), nullptr), 127;
-        });
+        const std::string name(writer.name), where = PathText(dir.path()), number = std::to_string(first);
+        const auto [pid, output] = Fork([&](int out) { return ::dup2(out, STDOUT_FILENO), ::execl(TREL_CRASH_WRITER,
+            TREL_CRASH_WRITER, name.c_str(), where.c_str(), number.c_str(), nullptr), 127; });
         ASSERT_GT(pid, 0);
         char mark = 0;
         const ssize_t got = ::read(output, &mark, 1); // the loop has begun
@@ -79,8 +76,7 @@ TEST_P(CrashConsistency, EveryFileIsWholeAfterSigkill) {
         bool allThere = true;
         for (ssize_t news = -1; got == 1 && allThere && news != 0 &&
                                 (deadline ? Clock::now() < *deadline : Clock::now() - begun < kFirstWriteLimit);) {
-            for (const auto& file : files)
-                allThere = allThere && ::access(file.c_str(), F_OK) == 0;
+            allThere = std::ranges::all_of(files, [](const auto& file) { return ::access(file.c_str(), F_OK) == 0; });
             const auto now = Clock::now();
             if (!deadline && (news = ::read(output, &mark, 1)) == 1) // the first write is complete
                 deadline = now + std::chrono::duration_cast<Clock::duration>(std::max<Clock::duration>(
@@ -129,11 +125,11 @@ TEST_P(CrashConsistency, EveryFileIsWholeAfterSigkill) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, CrashConsistency, ::testing::Values("SaveSettings", "SaveAddressBook", "MapCycle",
-                         "MapDetails", "Motd", "LaunchScript", "JoinScript"), [](const auto& p) { return std::string(p.param); });
+    "MapDetails", "Motd", "LaunchScript", "JoinScript"), [](const auto& p) { return std::string(p.param); });
 
 // Writes in a child process whose files may not grow past 8 bytes, SIGXFSZ ignored so that the write fails
 // with EFBIG instead of killing the child; the child reports the outcome through a pipe.
-Outcome WriteUnderSizeLimit(const Writer& writer, const Layout& layout) {
+Outcome WriteUnderSizeLimit(const Writer& writer, const std::filesystem::path& layout) {
     const auto [child, input] = Fork([&](int out) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{8, 8};
@@ -170,9 +166,10 @@ TEST(WriteFailure, IsReportedAndChangesNothing) {
                 continue;
             SCOPED_TRACE(name + ": " + std::strerror(error));
             TempDir dir;
-            const Layout layout = PrepareLayout(dir / "start"); // the start folder too may be made no folder
+            const std::filesystem::path layout = dir / "start"; // the start folder too may be made no folder
+            PrepareLayout(layout);
             const Writer& writer = *WriterNamed(name);
-            const std::filesystem::path file = layout.folder / writer.files.front(), folder = file.parent_path();
+            const std::filesystem::path file = layout / writer.files.front(), folder = file.parent_path();
             if (error != EFBIG)
                 std::filesystem::remove_all(folder);
             if (error == ENOTDIR)

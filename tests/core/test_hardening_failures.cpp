@@ -1,5 +1,4 @@
-// The writers of hardening_writers.h killed at random moments and made to fail.
-// Permission bits cannot make a write fail here: the tests may run as root.
+// The writers of hardening_writers.h killed at random moments and made to fail, not by permissions: root may run this.
 
 #ifndef _WIN32
 
@@ -25,17 +24,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Runs child(out) in a new process that ends with its result; out is the write end of a pipe whose read end is
-// returned with the process.
+// Runs child(out) in a new process ending with its result; out is the write end of a pipe, the read end returned.
 template <typename Child> std::pair<pid_t, int> Fork(Child child) {
     int fds[2];
-    if (::pipe(fds) != 0)
-        return {-1, -1};
-    const pid_t pid = ::fork();
+    const pid_t pid = ::pipe(fds) == 0 ? ::fork() : -1;
     if (pid == 0)
         _exit((::close(fds[0]), child(fds[1])));
-    ::close(fds[1]);
-    return {pid, fds[0]};
+    return pid > 0 ? (::close(fds[1]), std::pair{pid, fds[0]}) : std::pair{pid_t{-1}, -1};
 }
 
 // Crash consistency: each writer runs in crash_writer, killed with SIGKILL at a random moment, 200 times over.
@@ -51,12 +46,11 @@ TEST_P(CrashConsistency, EveryFileIsWholeAfterSigkill) {
     constexpr std::chrono::seconds kFirstWriteLimit{20}; // a writer slower than this to write once is stuck
     const Writer& writer = *WriterNamed(GetParam());
     TempDir dir;
-    const Layout layout{dir.path()};
-    PrepareLayout(layout);
+    PrepareLayout(dir.path());
     std::vector<std::filesystem::path> files;
     std::map<std::filesystem::path, std::string> before, after;
     for (const std::string& name : writer.files)
-        before[files.emplace_back(layout.folder / name)] = ReadBytes(layout.folder / name);
+        before[files.emplace_back(dir / name)] = ReadBytes(dir / name);
     const std::filesystem::path folder = files.front().parent_path();
     const std::vector<std::string> entries = FolderEntries(folder);
     const std::uint64_t seed = std::random_device{}();
@@ -68,11 +62,9 @@ TEST_P(CrashConsistency, EveryFileIsWholeAfterSigkill) {
         SCOPED_TRACE("trial " + std::to_string(trial));
         // A trial's numbers start far above the last one's, so that no earlier content passes for a new one.
         const std::uint64_t first = static_cast<std::uint64_t>(trial) * 1'000'000;
-        const std::string name(writer.name), where = PathText(layout.folder), number = std::to_string(first);
-        const auto [pid, output] = Fork([&](int out) {
-            ::dup2(out, STDOUT_FILENO);
-            return ::execl(TREL_CRASH_WRITER, TREL_CRASH_WRITER, name.c_str(), where.c_str(), number.c_str(), nullptr), 127;
-        });
+        const std::string name(writer.name), where = PathText(dir.path()), number = std::to_string(first);
+        const auto [pid, output] = Fork([&](int out) { return ::dup2(out, STDOUT_FILENO), ::execl(TREL_CRASH_WRITER,
+            TREL_CRASH_WRITER, name.c_str(), where.c_str(), number.c_str(), nullptr), 127; });
         ASSERT_GT(pid, 0);
         char mark = 0;
         const ssize_t got = ::read(output, &mark, 1); // the loop has begun
@@ -83,15 +75,13 @@ TEST_P(CrashConsistency, EveryFileIsWholeAfterSigkill) {
         bool allThere = true;
         for (ssize_t news = -1; got == 1 && allThere && news != 0 &&
                                 (deadline ? Clock::now() < *deadline : Clock::now() - begun < kFirstWriteLimit);) {
-            for (const auto& file : files)
-                allThere = allThere && ::access(file.c_str(), F_OK) == 0;
+            allThere = std::ranges::all_of(files, [](const auto& file) { return ::access(file.c_str(), F_OK) == 0; });
             const auto now = Clock::now();
             if (!deadline && (news = ::read(output, &mark, 1)) == 1) // the first write is complete
                 deadline = now + std::chrono::duration_cast<Clock::duration>(std::max<Clock::duration>(
                                      kLongestRun, 3 * (now - begun)) * std::generate_canonical<double, 64>(random));
         }
-        ::close(output);
-        ::kill(pid, SIGKILL);
+        ::close(output), ::kill(pid, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the writer stopped by itself: " << status;
@@ -134,67 +124,58 @@ TEST_P(CrashConsistency, EveryFileIsWholeAfterSigkill) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, CrashConsistency, ::testing::Values("SaveSettings", "SaveAddressBook", "MapCycle",
-                         "MapDetails", "Motd", "LaunchScript", "JoinScript"), [](const auto& p) { return std::string(p.param); });
+    "MapDetails", "Motd", "LaunchScript", "JoinScript"), [](const auto& p) { return std::string(p.param); });
 
 // Writes in a child process whose files may not grow past 8 bytes, SIGXFSZ ignored so that the write fails
 // with EFBIG instead of killing the child; the child reports the outcome through a pipe.
-Outcome WriteUnderSizeLimit(const Writer& writer, const Layout& layout) {
+Outcome WriteUnderSizeLimit(const Writer& writer, const std::filesystem::path& layout) {
     const auto [child, input] = Fork([&](int out) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{8, 8};
-        const Outcome o = setrlimit(RLIMIT_FSIZE, &limit) == 0 ? WriteGeneration(writer, layout, 7) : Outcome{true, {}, false};
+        const Outcome o = setrlimit(RLIMIT_FSIZE, &limit) == 0 ? writer.run(layout, 7) : Outcome{true, {}, false};
         const std::string report = std::string(o.ok ? "1" : "0") + (o.gameRequested ? "1" : "0") + o.why;
         return ::write(out, report.data(), report.size()) == static_cast<ssize_t>(report.size()) ? 0 : 101;
     });
-    std::string report;
-    char buffer[4096];
-    for (ssize_t n; input >= 0 && (n = ::read(input, buffer, sizeof buffer)) > 0;)
-        report.append(buffer, static_cast<std::size_t>(n));
+    int status = 0; // the report is one write shorter than the pipe's atomic size, read whole once the child ended
+    char report[4096];
+    const bool ended = child > 0 && ::waitpid(child, &status, 0) == child && status == 0;
+    const ssize_t n = ended ? ::read(input, report, sizeof report) : 0;
     ::close(input);
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || status != 0 || report.size() < 2)
-        return {true, "the child did not report, status " + std::to_string(status), false};
-    return {report[0] == '1', report.substr(2), report[1] == '1'};
+    return n < 2 ? Outcome{true, "the child did not report, status " + std::to_string(status), false}
+                 : Outcome{report[0] == '1', std::string(report + 2, report + n), report[1] == '1'};
 }
 
-// What stands at path: a file's bytes, or a folder's entries below it with the bytes of its files, or nothing.
-using Files = std::map<std::string, std::string>;
-Files Snapshot(const std::filesystem::path& path) {
-    if (!std::filesystem::is_directory(path))
-        return std::filesystem::is_regular_file(path) ? Files{{"", ReadBytes(path)}} : Files{};
-    Files found{{"", "a folder"}};
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(path))
+// What stands below folder: its entries with the bytes of its files.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
         found[PathText(entry.path())] = entry.is_regular_file() ? ReadBytes(entry.path()) : "a folder";
     return found;
 }
 
 TEST(WriteFailure, IsReportedAndChangesNothing) {
-    // Each writer that test_ini.cpp and test_mapedit.cpp do not fail under a size limit, a regular file where its
-    // folder should be and a missing folder: it fails, names the file and the system's reason, leaves what was
-    // there as it was and starts no game. An empty created file passes any size limit.
-    enum Failure { SizeLimit, ParentIsAFile, MissingFolder };
-    const std::pair<Failure, int> failures[] = {{SizeLimit, EFBIG}, {ParentIsAFile, ENOTDIR}, {MissingFolder, ENOENT}};
-    for (const char* name :
+    // Each writer that test_ini.cpp and test_mapedit.cpp do not fail under a size limit (EFBIG), a regular file where
+    // its folder should be (ENOTDIR) and a missing folder (ENOENT): it fails, names the file and the system's reason,
+    // leaves what was there as it was and starts no game. An empty created file passes any size limit.
+    for (const std::string name :
          {"SaveAddressBook", "GameLocation", "MapDetails", "MapDetailsCreated", "Motd", "LaunchScript", "JoinScript"})
-        for (const auto& [failure, error] : failures) {
-            if (std::string_view(name) == "MapDetailsCreated" && failure == SizeLimit)
+        for (const int error : {EFBIG, ENOTDIR, ENOENT}) {
+            if (name == "MapDetailsCreated" && error == EFBIG)
                 continue;
-            SCOPED_TRACE(std::string(name) + ": " + std::strerror(error));
+            SCOPED_TRACE(name + ": " + std::strerror(error));
             TempDir dir;
-            const Layout layout{dir.path()};
+            const std::filesystem::path layout = dir / "start"; // the start folder too may be made no folder
             PrepareLayout(layout);
             const Writer& writer = *WriterNamed(name);
-            const std::filesystem::path file = layout.folder / writer.files.front(), folder = file.parent_path();
-            if (failure != SizeLimit)
-                std::filesystem::remove_all(folder);
-            if (failure == ParentIsAFile)
+            const std::filesystem::path file = layout / writer.files.front(), folder = file.parent_path();
+            if (error != EFBIG && std::filesystem::remove_all(folder) > 0 && error == ENOTDIR)
                 WriteBytes(folder, "not a folder");
-            const Files before = Snapshot(layout.folder);
-            const Outcome outcome = failure == SizeLimit ? WriteUnderSizeLimit(writer, layout) : WriteGeneration(writer, layout, 7);
+            const auto before = Snapshot(dir.path());
+            const Outcome outcome = error == EFBIG ? WriteUnderSizeLimit(writer, layout) : writer.run(layout, 7);
             EXPECT_FALSE(outcome.ok || outcome.gameRequested) << outcome.why;
             EXPECT_TRUE(outcome.why.starts_with(PathText(file) + ": ")) << outcome.why;
             EXPECT_NE(outcome.why.find(std::strerror(error)), std::string::npos) << outcome.why;
-            EXPECT_EQ(Snapshot(layout.folder), before); // byte for byte, and nothing added
+            EXPECT_EQ(Snapshot(dir.path()), before); // byte for byte, and nothing added
         }
 }
 

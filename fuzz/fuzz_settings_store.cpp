@@ -56,8 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     std::map<std::pair<std::string, std::string>, std::string> written;
     for (int op = 0; op < 32 && data.remaining_bytes() > 0; ++op) {
         const std::string section = Name(data), key = Name(data);
-        if (data.ConsumeBool()) {
-            // Any read of any text returns at most the longest value and never crashes.
+        if (data.ConsumeBool()) { // any read of any text returns at most the longest value and never crashes
             TREL_FUZZ_CHECK(trel::ini::ReadValue(text, section, key).size() <= trel::ini::kMaxValueLength);
             continue;
         }

@@ -4,12 +4,6 @@
 #include "fuzz_check.h"
 #include "mdlmapeditcode.h"
 
-#include <fuzzer/FuzzedDataProvider.h>
-
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
 #include <vector>
 
 namespace {
@@ -27,15 +21,12 @@ void Paint(std::vector<int>& colour, std::size_t from, std::size_t through, Colo
 // The passes done the slow way: every head painted, then every comment painted over it.
 std::vector<int> Painted(std::string_view text) {
     std::vector<int> colour(text.size(), kNone);
-    for (std::size_t i = text.find('['), close;
-         i != std::string_view::npos && (close = text.find(']', i)) != std::string_view::npos; i = text.find('[', close))
+    for (std::size_t i = text.find('['), close; i != text.npos && (close = text.find(']', i)) != text.npos;
+         i = text.find('[', close))
         Paint(colour, i, close, ColourKind::Head);
-    for (std::size_t i = text.find('#'), end;
-         i != std::string_view::npos && (end = text.find_first_of("\r\n", i)) != std::string_view::npos;
-         i = text.find('#', end)) {
-        end += text.compare(end, 2, "\r\n") == 0 ? 1 : 0;
-        Paint(colour, i, end, ColourKind::Comment);
-    }
+    for (std::size_t i = text.find('#'), end; i != text.npos && (end = text.find_first_of("\r\n", i)) != text.npos;
+         i = text.find('#', end)) // a comment ends after its line break, both characters of a CR LF
+        Paint(colour, i, end + text.substr(end).starts_with("\r\n"), ColourKind::Comment);
     return colour;
 }
 
@@ -95,10 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                 for (std::size_t i = span.start; i < span.end(); ++i)
                     if (known[i] != static_cast<int>(span.kind))
                         (kind == 1 ? known : expected)[i] = static_cast<int>(span.kind);
-            if (kind == 1)
-                record.applied(wanted);
-            else
-                TREL_FUZZ_CHECK(Expanded(record.missing(wanted), length) == expected);
+            kind == 1 ? record.applied(wanted) : TREL_FUZZ_CHECK(Expanded(record.missing(wanted), length) == expected);
         }
         TREL_FUZZ_CHECK(Expanded(record.known(), known.size(), true) == known);
     }

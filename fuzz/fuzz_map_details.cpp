@@ -3,13 +3,6 @@
 #include "fuzz_check.h"
 #include "mdlmapeditcode.h"
 
-#include <fuzzer/FuzzedDataProvider.h>
-
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
     FuzzedDataProvider data(bytes, size);
     const int gametype = data.ConsumeIntegral<int>();

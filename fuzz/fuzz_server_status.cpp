@@ -3,12 +3,7 @@
 #include "fuzz_check.h"
 #include "serverstatus.h"
 
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
 #include <optional>
-#include <string>
-#include <string_view>
 
 namespace {
 
@@ -24,8 +19,8 @@ void CheckStatus(std::string_view datagram, const std::optional<trel::ServerStat
     TREL_FUZZ_CHECK(status->players.size() <= trel::kMostStatusPlayers && status->info.size() <= trel::kMostInfoPairs);
     for (const auto& [key, value] : status->info)
         TREL_FUZZ_CHECK((key + value).find_first_of("\\\n") == std::string::npos);
-    for (const trel::StatusPlayer& player : status->players)
-        TREL_FUZZ_CHECK(player.name.find_first_of("\"\n") == std::string::npos && Shown(trel::CleanServerText(player.name)));
+    for (const auto& [frags, ping, name] : status->players)
+        TREL_FUZZ_CHECK(name.find_first_of("\"\n") == name.npos && Shown(trel::CleanServerText(name)));
     TREL_FUZZ_CHECK(trel::PlayersText(*status).starts_with(std::to_string(status->players.size()) + "/"));
 }
 
@@ -45,9 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     // An address that reads at all reads the same once written back in the address book's form.
     if (const std::optional<trel::ServerEndpoint> address = trel::ParseServerAddress(input)) {
+        const std::string& host = address->host;
         const bool v6 = address->kind == trel::HostKind::IPv6;
-        TREL_FUZZ_CHECK(!address->host.empty() && address->port != 0 && (v6 || address->host.find(':') == std::string::npos));
-        const std::string written = (v6 ? "[" + address->host + "]" : address->host) + ":" + std::to_string(address->port);
+        TREL_FUZZ_CHECK(!host.empty() && address->port != 0 && (v6 || host.find(':') == host.npos));
+        const std::string written = (v6 ? "[" + host + "]" : host) + ":" + std::to_string(address->port);
         TREL_FUZZ_CHECK(trel::ParseServerAddress(written) == address);
     }
     return 0;

@@ -7,19 +7,12 @@
 #include "mdlmaincode.h"
 #include "mdlsplash.h"
 
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
 #include <filesystem>
-#include <limits>
 #include <optional>
-#include <string>
-#include <string_view>
+#include <utility>
 
 namespace {
 
@@ -28,11 +21,7 @@ namespace {
 void CheckNumber(std::string_view text) {
     bool overflow = true;
     const std::optional<std::int32_t> parsed = trel::ParseWholeNumber(text, &overflow);
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
+    text = Trimmed(text, " \t");
     const bool negative = text.starts_with('-');
     if (negative || text.starts_with('+'))
         text.remove_prefix(1);
@@ -43,8 +32,7 @@ void CheckNumber(std::string_view text) {
     for (std::size_t i = 0; digits && i < text.size() && i < 11; ++i)
         value = value * 10 + (text[i] - '0');
     value = negative ? -value : value;
-    const bool fits = digits && text.size() <= 10 && value >= std::numeric_limits<std::int32_t>::min() &&
-                      value <= std::numeric_limits<std::int32_t>::max();
+    const bool fits = digits && text.size() <= 10 && std::in_range<std::int32_t>(value);
     TREL_FUZZ_CHECK(parsed.has_value() == fits && overflow == (digits && !fits));
     TREL_FUZZ_CHECK(!parsed || *parsed == value);
 }
@@ -53,7 +41,7 @@ void CheckError(const trel::LoadError& error, const std::string& file) {
     TREL_FUZZ_CHECK(error.number == trel::kErrorNotANumber || error.number == trel::kErrorOverflow ||
                     error.number == trel::kErrorOutOfRange);
     // The stored value is shown cut, so a long or binary value cannot swamp the message.
-    TREL_FUZZ_CHECK(error.description.starts_with("The setting ") && error.description.find(file) != std::string::npos &&
+    TREL_FUZZ_CHECK(error.description.starts_with("The setting ") && error.description.find(file) != file.npos &&
                     error.description.size() < 200 + file.size());
 }
 
@@ -69,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     const trel::SettingsLoad load = trel::ReadSettingsForLoad(file);
     TREL_FUZZ_CHECK(load.Quake2Path == trel::ini::ReadValue(all, "Quake2exe", "Path"));
-    TREL_FUZZ_CHECK(load.DMflags ||
-                    (load.error && load.steps.empty() && load.error->description.find(" DMflags ") != std::string::npos));
+    TREL_FUZZ_CHECK(load.DMflags || (load.error && load.steps.empty() &&
+                                     load.error->description.find(" DMflags ") != std::string::npos));
     load.error ? CheckError(*load.error, file.native())
                : TREL_FUZZ_CHECK(load.DMflags && load.steps.size() == trel::kSettingsKeys.size() - 1);
     for (std::size_t i = 0; i < load.steps.size(); ++i) {
@@ -80,10 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         CheckNumber(step.text);
     }
     if (load.DMflags) {
-        // The boxes loading ticks are distinct flags, largest first.
+        // The boxes loading ticks are distinct flags, largest first: none is followed by one at least as large.
         const auto ticked = trel::DmFlagsToTick(*load.DMflags);
-        TREL_FUZZ_CHECK(std::is_sorted(ticked.rbegin(), ticked.rend()) &&
-                        std::adjacent_find(ticked.begin(), ticked.end()) == ticked.end());
+        TREL_FUZZ_CHECK(std::ranges::adjacent_find(ticked, std::ranges::less_equal()) == ticked.end());
         for (const std::int32_t flag : ticked)
             TREL_FUZZ_CHECK(std::ranges::find(trel::kDmFlagValues, flag) != trel::kDmFlagValues.end());
     }

@@ -6,25 +6,14 @@
 #include "fuzz_check.h"
 #include "mdlIniStuff.h"
 
-#include <fuzzer/FuzzedDataProvider.h>
-
-#include <algorithm>
 #include <array>
-#include <cstddef>
-#include <cstdint>
 #include <map>
-#include <string>
-#include <string_view>
 #include <utility>
 
 namespace {
 
 // The blanks the store drops around names and values: tab to carriage return, space and end-of-file.
-std::string_view Trim(std::string_view s) {
-    constexpr std::string_view kBlanks = "\t\n\v\f\r \x1a";
-    const std::size_t first = s.find_first_not_of(kBlanks);
-    return first == std::string_view::npos ? std::string_view() : s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
-}
+std::string_view Trim(std::string_view s) { return Trimmed(s, "\t\n\v\f\r \x1a"); }
 
 std::string Folded(std::string_view name) {
     std::string folded(Trim(name));
@@ -67,8 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     std::map<std::pair<std::string, std::string>, std::string> written;
     for (int op = 0; op < 32 && data.remaining_bytes() > 0; ++op) {
         const std::string section = Name(data), key = Name(data);
-        if (data.ConsumeBool()) {
-            // Any read of any text returns at most the longest value and never crashes.
+        if (data.ConsumeBool()) { // any read of any text returns at most the longest value and never crashes
             TREL_FUZZ_CHECK(trel::ini::ReadValue(text, section, key).size() <= trel::ini::kMaxValueLength);
             continue;
         }
@@ -78,12 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         // cannot stay on one line: the read-back promise is about what one line can hold.
         const bool oneLine = !HasLineBreak(section + key + value) && key.find('=') == std::string::npos &&
                              !Trim(key).starts_with('[');
-        if (oneLine)
-            CheckOnlyOneLineChanged(text, after);
-        else
-            written.clear();
-        text = after;
-        if (!oneLine)
+        oneLine ? CheckOnlyOneLineChanged(text, after) : written.clear();
+        if (text = after; !oneLine)
             continue;
         written[{Folded(section), Folded(key)}] = ReadBack(value);
         TREL_FUZZ_CHECK(trel::ini::ReadValue(text, section, key) == ReadBack(value));

@@ -60,8 +60,7 @@ private slots:
                                             {"config", false}}) {
             const QString file = at("drive a/quake 2/") + name + (program ? kExe : QString());
             QVERIFY(WriteAll(file, "#!/bin/sh\n") &&
-                    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                    (program ? QFileDevice::ExeOwner : QFileDevice::Permissions())));
+                    (!program || QFile::setPermissions(file, QFile::permissions(file) | QFileDevice::ExeOwner)));
         }
     }
     void init() { QTest::mouseMove(&parking_, QPoint(10, 10)); }

@@ -13,10 +13,8 @@ constexpr int kTimeoutMs = 20000; // a bound, not a wait: under Wine on a busy m
 
 int Row(const QListWidget& list) { return list.selectedItems().isEmpty() ? -1 : list.row(list.selectedItems()[0]); }
 template <typename T> T* On(const Wizard& wizard, const char* name) { return Control<T>(wizard.page(), name); }
-void TypeInto(QComboBox* combo, const QString& text) { // as a user does: select everything, then type
-    combo->lineEdit()->selectAll();
-    TypeText(combo->lineEdit(), text);
-}
+// As a user does: select everything, then type.
+void TypeInto(QComboBox* box, const QString& text) { box->lineEdit()->selectAll(); TypeText(box->lineEdit(), text); }
 bool OpenAt(Wizard& wizard, int number) {
     wizard.open();
     for (int from = wizard.pageNumber(); from > 0 && from < number; from = wizard.pageNumber()) {
@@ -30,8 +28,7 @@ int PagesAlive() {
     const QWidgetList all = QApplication::topLevelWidgets();
     return int(std::count_if(all.begin(), all.end(), [](QWidget* w) { return qobject_cast<WizardPage*>(w); }));
 }
-// What the page shown shows of the main window: the game type, the map, the time limit.
-QString Shown(const Wizard& wizard) {
+QString Shown(const Wizard& wizard) { // what the page shown shows of the main window: game type, map, time limit
     const int page = wizard.pageNumber();
     return page == 1   ? On<QComboBox>(wizard, "gametype")->currentText()
            : page == 2 ? On<QListWidget>(wizard, "maps")->currentItem()->text()
@@ -55,7 +52,7 @@ private slots:
             QString typed, arrives, typedType; int chosen; bool serverTabs, gemGoal; } rows[] = {
             {0, 2, grey, 2, "boolgemgoal", "valgemgoal", "1\u03A92", "12", "Teamplay w/o monsters", 2, true, false},
             {-1, -1, tick, -1, "boolmaxgems", "valmaxgems", "-5", "-5", {}, 0, false, true},
-            {3, 4, grey, -1, "mrespawn", nullptr, {}, {}, "Teamplay", -1, true, false}};
+            {3, 4, grey, -1, "mrespawn", nullptr, {}, {}, "deathmatch", -1, true, false}};
         for (const auto& row : rows) {
             auto main = LoadedMain(row.gametype, row.map);
             main->boolgemgoal->setCheckState(row.gem);
@@ -110,11 +107,10 @@ private slots:
                 WriteAll(vorn + "/temp.ini", "[Mine]\r\nkeep=this\r\n"));
         const auto snapshot = [&] {
             QMap<QString, QByteArray> files;
-            for (QDirIterator it(start.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-                 it.hasNext();) {
-                const QString path = it.next();
-                files.insert(path, ReadAll(path));
-            }
+            for (QDirIterator it(start.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+                files.insert(it.next(), {});
+            for (auto [path, bytes] : files.asKeyValueRange())
+                bytes = ReadAll(path);
             return files;
         };
         const QMap<QString, QByteArray> before = snapshot();
@@ -128,13 +124,12 @@ private slots:
         QSignalSpy finished(&wizard, &Wizard::finished);
         const struct { const char* action; int page; QString shows; int mainMap; } steps[] = {
             {"open", 1, "Deathmatch", 1}, {"choose", 1, "Teamplay w/o monsters", 1}, {"next", 2, "vorn02", 1},
-            {"pick", 2, "vorn03", 2}, {"main changes", 2, "vorn03", 0},
-            {"pick", 2, "vorn03", 2}, // the same again
-            {"down", 2, "vorn04", 3}, {"main changes", 2, "vorn04", 0},
-            {"next", 3, "17", 0}, {"back", 2, "vorn01", 0},
-            {"back", 1, "Teamplay w/o monsters", 0}, {"cancel", 0, "", 0}, {"open", 1, "Teamplay w/o monsters", 0},
-            {"two quick clicks", 2, "vorn01", 0}, {"close box", 0, "", 0}, {"open", 1, "Teamplay w/o monsters", 0},
-            {"next", 2, "vorn01", 0}, {"next", 3, "17", 0}, {"next", 4, "", 0}, {"finish", 0, "", 0}};
+            {"pick", 2, "vorn03", 2}, {"main changes", 2, "vorn03", 0}, {"pick", 2, "vorn03", 2}, // the same again
+            {"down", 2, "vorn04", 3}, {"main changes", 2, "vorn04", 0}, {"next", 3, "17", 0},
+            {"back", 2, "vorn01", 0}, {"back", 1, "Teamplay w/o monsters", 0}, {"cancel", 0, "", 0},
+            {"open", 1, "Teamplay w/o monsters", 0}, {"two quick clicks", 2, "vorn01", 0}, {"close box", 0, "", 0},
+            {"open", 1, "Teamplay w/o monsters", 0}, {"next", 2, "vorn01", 0}, {"next", 3, "17", 0},
+            {"next", 4, "", 0}, {"finish", 0, "", 0}};
         for (const auto& step : steps) {
             const QString action = QLatin1String(step.action);
             // Watched, not compared by address: the next page may be built where the last one stood in memory.
@@ -162,8 +157,7 @@ private slots:
             } else if (action == "finish") { // the whole summary; its long game-type line wraps inside the box
                 const QTextDocument* summary = On<QPlainTextEdit>(wizard, "wizoptions")->document();
                 QCOMPARE(summary->toPlainText(), "The map you have chosen is\nvorn01\n\nYou have chosen gametype :" +
-                                                     main->gametype->itemText(2) +
-                                                     "\n\nTimelimit : 17\n\nMaximum gems : 5\n\nGem goal : 10\n");
+                         main->gametype->itemText(2) + "\n\nTimelimit : 17\n\nMaximum gems : 5\n\nGem goal : 10\n");
                 QTRY_VERIFY_WITH_TIMEOUT(summary->findBlockByNumber(3).layout()->lineCount() > 1, kTimeoutMs);
                 QTest::mouseClick(page->butnext, Qt::LeftButton); // "&Finish"
             } else { // both clicks land on page 1 before it is replaced: the wizard moves on by one page only

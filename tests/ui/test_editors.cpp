@@ -11,14 +11,16 @@
 #include <memory>
 #include <numeric>
 
-using trel::test::ReadAll;
-using trel::test::WriteAll;
+using namespace trel::test;
 
 namespace {
 
 constexpr int kTimeoutMs = 20000;
 const QStringList kStandardMaps = {"vorn01", "vorn02", "vorn03", "vorn04", "vorn_sp01"};
 const QString kPreview = QStringLiteral("[ vorn01 ]\ngametype 3\ngem_goal 0\nvorn_timelimit 20\nmax_gems 0\n");
+/// An opening refused (refused: the file made a folder, or "outside.ini", a server ini beside vorn), or one saved:
+/// the file's content (null: none), what is typed at its end, the bytes saved.
+struct SaveCase { bool motd; QString refused; QByteArray content; QString typed; QByteArray saved; };
 
 QByteArray EveryByteButLineBreaks() {
     QByteArray bytes(256, 0);
@@ -40,10 +42,10 @@ QString ColourPattern(const QPlainTextEdit* box) {
     return pattern.chopped(1);
 }
 void Click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
-void ClickItem(QListWidget* list, const QString& text, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
-    QVERIFY2(!found.isEmpty(), qPrintable(text));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(found.first()).center());
+void ClickItem(QListWidget* list, const QString& text) {
+    const QListWidgetItem* item = list->findItems(text, Qt::MatchExactly).value(0);
+    QVERIFY2(item, qPrintable(text));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
 }
 QStringList Entries(const QListWidget* list) {
     QStringList entries;
@@ -53,17 +55,13 @@ QStringList Entries(const QListWidget* list) {
 void ClickTab(QTabWidget* tabs, int index) {
     QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, Qt::NoModifier, tabs->tabBar()->tabRect(index).center());
 }
-void Keys(QWidget* box, const QList<Qt::Key>& keys, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    std::ranges::for_each(keys, [&](Qt::Key key) { QTest::keyClick(box, key, modifiers); });
-}
 void CaretTo(QPlainTextEdit* box, int position) { // by the keys, from the start of the text
-    box->setFocus(), Keys(box, {Qt::Key_Home}, Qt::ControlModifier);
-    Keys(box, QList<Qt::Key>(position, Qt::Key_Right));
+    box->setFocus(), QTest::keyClick(box, Qt::Key_Home, Qt::ControlModifier);
+    for (int n = 0; n < position; ++n)
+        QTest::keyClick(box, Qt::Key_Right);
 }
-void TypeAtEnd(QPlainTextEdit* box, const QString& text) { // "\n" as the Return key
-    Keys(box, {Qt::Key_End}, Qt::ControlModifier);
-    for (const QChar c : text)
-        c == QLatin1Char('\n') ? QTest::keyClick(box, Qt::Key_Return) : QTest::keyClicks(box, QString(c));
+void TypeAtEnd(QPlainTextEdit* box, const QString& text) { // "\r" as the Return key
+    QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier), QTest::keyClicks(box, text);
 }
 
 } // namespace
@@ -79,16 +77,15 @@ class TestEditors : public QObject {
     std::unique_ptr<trel::mapcycle> mapcycle_;
     std::unique_ptr<trel::MOTD> motd_;
 
-    QString vorn(const QString& name = QString()) const {
-        return dir_->filePath(QStringLiteral("quake 2/vorn")) + (name.isEmpty() ? QString() : QLatin1Char('/') + name);
-    }
+    QString vorn(const QString& name = {}) const { return QDir::cleanPath(dir_->filePath("quake 2/vorn/" + name)); }
     QStringList entries() const { // what the temporary folder and vorn hold
         return QDir(dir_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot) +
                QDir(vorn()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
-    void verifyWarningNames(const QString& file) const { // one warning, naming file as the user sees it, and why
-        const QString text = boxes_.shown.value(0).text, named = QDir::toNativeSeparators(vorn(file)) + ": ";
-        QVERIFY2(boxes_.shown.size() == 1 && boxes_.shown[0].title == "Warning!" && text.contains(named),
+    QString named(const QString& file) const { return QDir::toNativeSeparators(vorn(file)) + ": "; } // and why
+    void verifyWarning(const QString& says) const { // one warning
+        const QString text = boxes_.shown.value(0).text;
+        QVERIFY2(boxes_.shown.size() == 1 && boxes_.shown[0].title == "Warning!" && text.contains(says),
                  qPrintable(text));
     }
     bool open(bool motd) {
@@ -116,30 +113,29 @@ private slots:
     // the next pick, the block inserted at the caret, a second request bringing the window forward.
     void mapDetailsWalk() {
         serverini_ = "custom.ini";
-        QVERIFY(WriteAll(vorn("custom.ini"), "[ab]\r\n# c\r\n") && WriteAll(vorn("vorn_sp.ini"), "# one\r\n[ a ]") &&
-                WriteAll(vorn("vorn.ini"), "not this one"));
+        QVERIFY(WriteAll(vorn("custom.ini"), "[ab]\r\n# c\r\n") && WriteAll(vorn("vorn_sp.ini"), "# one\r\n[ a ]"));
         QVERIFY(open(false) && boxes_.shown.isEmpty());
         trel::mapedit& w = *mapedit_;
-        QLineEdit* timelimit = w.valmaptimelimit->lineEdit();
         QVERIFY(QTest::qWaitForWindowActive(&w) && !edit(0)->document()->isUndoAvailable());
         QVERIFY(Shown(edit(0)) == "[ab]\n# c\n" && Shown(edit(1)) == "# one\n[ a ]" && preview() == kPreview);
         QVERIFY(w.mapedithelp->text() == heading("custom.ini") && Entries(w.maps) == kStandardMaps);
         // A comment no more keeps its colour through the passes of a tab switch.
-        CaretTo(edit(0), 5), Keys(edit(0), {Qt::Key_Delete}); // the "#"
+        CaretTo(edit(0), 5), QTest::keyClick(edit(0), Qt::Key_Delete); // the "#"
         ClickTab(w.SSTab1, 1), ClickTab(w.SSTab2, 1);
         QVERIFY(ColourPattern(edit(0)) == "hhhh|cc|" && w.mapedithelp->text() == heading("vorn_sp.ini"));
         QVERIFY(!w.varmapgametype->isVisible() && !w.valgemgoal->isVisible() && w.Label7->isVisible());
         QCOMPARE(preview(), kPreview); // kept until the next pick drops the gem goal
         // A typed value takes digits only; Tab and Shift+Tab leave the box and come back, typing nothing.
-        QTest::mouseClick(timelimit, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(timelimit->hasFocus(), kTimeoutMs);
-        Keys(w.valmaptimelimit, {Qt::Key_End, Qt::Key_Backspace, Qt::Key_Backspace});
+        QTest::mouseClick(w.valmaptimelimit->lineEdit(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(w.valmaptimelimit->hasFocus(), kTimeoutMs);
+        QTest::keySequence(w.valmaptimelimit, QKeySequence(Qt::Key_End, Qt::Key_Backspace, Qt::Key_Backspace));
         QTest::keyClicks(w.valmaptimelimit, QStringLiteral("2x5 -")); // "25", and through Tab and back
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTRY_VERIFY_WITH_TIMEOUT(!timelimit->hasFocus(), kTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.valmaptimelimit->hasFocus(), kTimeoutMs);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QTRY_VERIFY_WITH_TIMEOUT(timelimit->hasFocus() && w.valmaptimelimit->currentText() == "25", kTimeoutMs);
-        Keys(w.valmaxgems, {Qt::Key_End, Qt::Key_Backspace}), QTest::mouseClick(edit(1)->viewport(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(w.valmaptimelimit->hasFocus() && w.valmaptimelimit->currentText() == "25", kTimeoutMs);
+        QTest::keySequence(w.valmaxgems, QKeySequence(Qt::Key_End, Qt::Key_Backspace));
+        QTest::mouseClick(edit(1)->viewport(), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(edit(1)->hasFocus(), kTimeoutMs);
         QCOMPARE(preview(), kPreview); // not on leaving the box
         ClickTab(w.SSTab1, 0), ClickItem(w.maps, QStringLiteral("vorn_sp01"));
@@ -163,42 +159,33 @@ private slots:
     // it was. Save writes both map-details files or the message with CR LF line breaks, every other byte as loaded,
     // and keeps the window; closing drops what was typed since; a failed save keeps the window and the text.
     void saving_data() {
-        QTest::addColumn<bool>("motd");
-        QTest::addColumn<QString>("refused"); // a folder in this file's place; "outside.ini": a server ini beside vorn
-        QTest::addColumn<QByteArray>("content"); // null: no file
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<SaveCase>("test");
         const QByteArray bytes = EveryByteButLineBreaks(), every = bytes + "\r\n[ vorn01 ]\r\n", none;
         QByteArray big; // four mebibytes of typical blocks and comments, ending in an empty line
         for (int n = 0; big.size() < (4 << 20); ++n)
             big += "# server " + QByteArray::number(n) + " ===============\r\n[ vorn0" + QByteArray::number(n % 4 + 1) +
                    " ]\r\ngametype 2\r\ngem_goal 10\r\nvorn_timelimit 20\r\nmax_gems 5 # five\r\n\r\n";
-        QTest::newRow("server ini outside vorn") << false << "outside.ini" << none << "" << none;
-        QTest::newRow("single-player file a folder") << false << "vorn_sp.ini" << none << "" << none;
-        QTest::newRow("message file a folder") << true << "motd.txt" << none << "" << none;
-        QTest::newRow("map details, every byte") << false << "" << every << "a\nb" << every + "a\r\nb\r\n";
-        QTest::newRow("map details, four mebibytes") << false << "" << big << "[ end ]" << big + "[ end ]\r\n";
-        QTest::newRow("message, missing file") << true << "" << none << "" << QByteArray("\r\n");
-        QTest::newRow("message, every byte, a lone CR")
-            << true << "" << bytes + "\r\nsecond\rthird" << "!" << bytes + "\r\nsecond\rthird!\r\n";
+        QTest::newRow("server ini outside vorn") << SaveCase{false, "outside.ini", {}, {}, {}};
+        QTest::newRow("single-player file a folder") << SaveCase{false, "vorn_sp.ini", {}, {}, {}};
+        QTest::newRow("message file a folder") << SaveCase{true, "motd.txt", {}, {}, {}};
+        QTest::newRow("map details, every byte") << SaveCase{false, "", every, "a\rb", every + "a\r\nb\r\n"};
+        QTest::newRow("map details, four mebibytes") << SaveCase{false, "", big, "[ end ]", big + "[ end ]\r\n"};
+        QTest::newRow("message, missing file") << SaveCase{true, "", none, "", "\r\n"};
+        const QByteArray message = bytes + "\r\nsecond\rthird"; // a lone CR kept
+        QTest::newRow("message, every byte") << SaveCase{true, "", message, "!", message + "!\r\n"};
     }
     void saving() {
-        QFETCH(bool, motd);
-        QFETCH(QString, refused);
-        QFETCH(QByteArray, content);
-        QFETCH(QString, typed);
-        QFETCH(QByteArray, saved);
+        QFETCH(const SaveCase, test);
+        const auto& [motd, refused, content, typed, saved] = test;
         const bool outside = refused == "outside.ini";
         serverini_ = outside ? QFile::encodeName(dir_->filePath(refused)).toStdString() : "";
         const QString file = vorn(motd ? "motd.txt" : "vorn.ini");
         const QByteArray single = "# only\r\nmax_gems 3";
-        if (!refused.isEmpty()) {
+        if (!refused.isEmpty()) { // all left as it was
             const QStringList before = entries();
             QVERIFY((outside || QDir().mkpath(vorn(refused))) && !open(motd) && !window(motd)->isVisible());
-            QVERIFY(outside ? entries() == before : QFileInfo(vorn(refused)).isDir()); // all left as it was
-            const QString why = outside ? "vorn folder" : QDir::toNativeSeparators(vorn(refused)) + ": ";
-            QVERIFY2(boxes_.texts().size() == 1 && boxes_.texts().first().contains(why), qPrintable(why));
-            return;
+            QVERIFY(outside ? entries() == before : QFileInfo(vorn(refused)).isDir());
+            return verifyWarning(outside ? "vorn folder" : named(refused));
         }
         QVERIFY(content.isNull() || (WriteAll(file, content) && WriteAll(vorn("vorn_sp.ini"), single)));
         QVERIFY(open(motd) && QFileInfo::exists(file) == !content.isNull()); // the message's opening creates nothing
@@ -207,8 +194,8 @@ private slots:
         QVERIFY(motd || QTest::qWaitForWindowActive(mapedit_.get())); // the access key presses Save a moment later
         motd ? Click(motd_->Command2) : QTest::keyClick(mapedit_.get(), Qt::Key_S, Qt::AltModifier);
         QTRY_COMPARE_WITH_TIMEOUT(ReadAll(file), saved, kTimeoutMs);
-        QVERIFY(window(motd)->isVisible() && boxes_.shown.isEmpty());
-        QVERIFY(motd || ReadAll(vorn("vorn_sp.ini")) == single + "\r\n");
+        QVERIFY(window(motd)->isVisible() && boxes_.shown.isEmpty() &&
+                (motd || ReadAll(vorn("vorn_sp.ini")) == single + "\r\n"));
         QVERIFY(motd || ColourPattern(edit(0)).endsWith(content.size() > 1000000 ? "...........cccccc||hhhhhhh"
                                                                                   : "c|hhhhhhhhhh|k|k"));
         QSignalSpy closed(window(motd), SIGNAL(closed()));
@@ -216,12 +203,11 @@ private slots:
         QVERIFY(closed.count() == 1 && !window(motd)->isVisible() && ReadAll(file) == saved);
         // The map-details file becomes a folder (the other file is written all the same), the message's folder a file.
         QVERIFY(open(motd));
-        TypeAtEnd(box(motd), QStringLiteral("typed"));
-        const QString typedText = Shown(box(motd));
+        const QString typedText = (TypeAtEnd(box(motd), QStringLiteral("typed")), Shown(box(motd)));
         QVERIFY(motd ? QDir(vorn()).removeRecursively() && WriteAll(vorn(), "file")
                      : QFile::remove(file) && QDir().mkpath(file) && QFile::remove(vorn("vorn_sp.ini")));
         Click(motd ? motd_->Command2 : mapedit_->butsave);
-        verifyWarningNames(motd ? "motd.txt" : "vorn.ini");
+        verifyWarning(named(motd ? "motd.txt" : "vorn.ini"));
         QVERIFY(window(motd)->isVisible() && Shown(box(motd)) == typedText);
         QVERIFY(motd || ReadAll(vorn("vorn_sp.ini")) == single + "\r\n\r\n");
     }
@@ -230,7 +216,6 @@ private slots:
     // the cycle into vorn.ini and the old file into vorn.bak, a failed write keeps the window; Cancel writes nothing.
     void mapCycle() {
         const QByteArray old = "[ vorn01 ]\r\ngametype 2\r\n" + EveryByteButLineBreaks();
-        const QStringList cycle = {"vorn01", "vorn03", "vorn04", "vorn_sp01", "vorn02"};
         QVERIFY(WriteAll(vorn("vorn.ini"), old) && QDir().mkpath(vorn("vorn.bak")));
         for (const bool ok : {true, false}) {
             (mapcycle_ = std::make_unique<trel::mapcycle>(shared_, boxes_))->open();
@@ -243,13 +228,12 @@ private slots:
                 Click(list == w.maps ? w.butaddmap : w.butremmap);
             }
             if (ok) { // first with a folder in vorn.bak's place
-                QCOMPARE(Entries(w.newmaps), cycle);
-                Click(w.butok), verifyWarningNames("vorn.bak");
+                QCOMPARE(Entries(w.newmaps), (QStringList{"vorn01", "vorn03", "vorn04", "vorn_sp01", "vorn02"}));
+                Click(w.butok), verifyWarning(named("vorn.bak"));
                 QVERIFY(closed.count() == 0 && w.isVisible() && ReadAll(vorn("vorn.ini")) == old);
                 QVERIFY(QDir(vorn("vorn.bak")).removeRecursively());
             }
-            Click(ok ? w.butok : w.Command1);
-            QVERIFY(closed.count() == 1 && !w.isVisible());
+            QVERIFY((Click(ok ? w.butok : w.Command1), closed.count() == 1 && !w.isVisible()));
             const std::string written = trel::MapCycleText({"vorn01", "vorn03", "vorn04", "vorn_sp01", "vorn02"});
             QCOMPARE(ReadAll(vorn("vorn.ini")), QByteArray::fromStdString(written));
             QVERIFY(ReadAll(vorn("vorn.bak")) == old && entries() == (QStringList{"quake 2", "vorn.bak", "vorn.ini"}));

@@ -188,12 +188,14 @@ private slots:
         checkSelected(0);
         QVERIFY((click(book->Command3), enabledSelectors() == "xxx.......")); // nothing selected: nothing removed
         click(addressBox(1)); // and the focus goes on to the selector
-        QTRY_VERIFY_WITH_TIMEOUT(QApplication::focusWidget() == selector(1) && checkedRow() == 1, kTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(QApplication::focusWidget() == selector(1), kTimeoutMs);
+        QCOMPARE(checkedRow(), 1);
         for (QWidget* w : std::initializer_list<QWidget*>{nameBox(4), addressBox(4), selector(4)})
             QVERIFY((click(w), checkedRow() == 1));
         // Focus arriving at a filled row's box moves on to the selector; the row chosen stays chosen.
         nameBox(3)->setFocus(Qt::OtherFocusReason);
-        QTRY_VERIFY_WITH_TIMEOUT(QApplication::focusWidget() == selector(3) && checkedRow() == 1, kTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(QApplication::focusWidget() == selector(3), kTimeoutMs);
+        QCOMPARE(checkedRow(), 1);
         checkSelected(1);
         QPointer<server> d = (click(book->addserver), dialog());
         QVERIFY(d && QTest::qWaitForWindowExposed(d) && d->serverport->text() == QStringLiteral("27910"));

@@ -66,8 +66,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         // cannot stay on one line: the read-back promise is about what one line can hold.
         const bool oneLine = !HasLineBreak(section + key + value) && key.find('=') == std::string::npos &&
                              !Trim(key).starts_with('[');
-        oneLine ? CheckOnlyOneLineChanged(text, after) : written.clear();
-        if (text = after; !oneLine)
+        if (oneLine)
+            CheckOnlyOneLineChanged(text, after);
+        else
+            written.clear();
+        text = after;
+        if (!oneLine)
             continue;
         written[{Folded(section), Folded(key)}] = ReadBack(value);
         TREL_FUZZ_CHECK(trel::ini::ReadValue(text, section, key) == ReadBack(value));

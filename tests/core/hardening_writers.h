@@ -62,7 +62,8 @@ inline auto SettingsFor(std::uint64_t g) { return SettingsToSave(OptionsFor(g), 
 inline AddressBookRows RowsFor(std::uint64_t g, std::size_t row = 0, std::string address = {}) {
     AddressBookRows rows;
     rows[row] = {Numbered(g), address.empty() ? "host" + Padding(g % 200) + ":27910" : address};
-    return rows[3] = {"Padding", Padding(g) + ":1"}, rows;
+    rows[3] = {"Padding", Padding(g) + ":1"};
+    return rows;
 }
 inline std::vector<std::string> MapsFor(std::uint64_t g) {
     std::vector<std::string> maps = {Numbered(g)};
